@@ -1,0 +1,7 @@
+#include "plugin/TagJumpCommand.h"
+
+namespace velkin {
+
+void TagJumpCommand(HWND /*hostWindow*/) {}
+
+}  // namespace velkin

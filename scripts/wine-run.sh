@@ -1,0 +1,36 @@
+#!/bin/sh
+# Runs one Windows program of the build under Wine, the way every test and
+# the demo run: in the build's own Wine prefix, with ANSI code page 932
+# (LC_ALL=ja_JP.UTF-8), without Wine's debug output, and on an X display.
+#
+#   wine-run.sh BUILD_FOLDER PROGRAM [ARGUMENTS...]
+#   wine-run.sh BUILD_FOLDER --prepare     creates the prefix only
+#
+# The prefix is made once per build folder; drive T: of the prefix is a
+# scratch folder that tests use as a real drive root.
+set -eu
+build=$1
+shift
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LC_ALL=ja_JP.UTF-8
+
+mkdir -p "$build"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "creating the Wine prefix in $WINEPREFIX" >&2
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  mkdir -p "$build/drive-t"
+  [ -e "$WINEPREFIX/dosdevices/t:" ] || ln -s "$build/drive-t" "$WINEPREFIX/dosdevices/t:"
+) 9>"$build/.wineprefix.lock"
+
+[ "${1:-}" = "--prepare" ] && exit 0
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a wine "$@"
+fi
+exec wine "$@"

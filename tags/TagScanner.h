@@ -1,0 +1,60 @@
+// The tags file scanner: one pass over the mapped bytes of an extended-format
+// ctags file, sorting the lines that concern the command into TagMatchLists.
+//
+// Line grammar (a line ends at the first CR or LF; any run of CR/LF separates
+// lines; a line starting with '!' is a pseudo-tag and ignored):
+//   name TAB file TAB address ;" [anything] TAB kind... [TAB extension fields]
+// A line missing a required separator yields nothing. Every scanner reads
+// only within [begin, end): the data need not be zero-terminated.
+#pragma once
+
+#include "tags/TagEntry.h"
+#include "text/CowString.h"
+
+namespace velkin {
+
+// Maps `tagsFilePath` and scans it into `lists`. True when the file was opened,
+// mapped and scanned (whether or not anything matched); false when it cannot be
+// opened or mapped, the lists then unchanged. Throws std::bad_alloc when an
+// entry cannot be appended; the file is closed on that path too.
+bool ScanTagsFile(const CowString& tagsFilePath, const CowString& word, const CowString& documentPath,
+                  const CowString& tagsFolder, TagMatchLists& lists);
+
+// Scans one block of tags-file data.
+//   word          ASCII letters, digits and '_'; empty: no line matches by name.
+//   documentPath  the current document's full path; a line belongs to the
+//                 document when GetFullPath(tagsFolder + "\" + file field)
+//                 equals it under lstrcmpA.
+//   tagsFolder    the folder holding the tags file, no trailing backslash.
+// The scanner borrows all three strings and the lists for its lifetime.
+class TagScanner {
+public:
+    TagScanner(const CowString& word, const CowString& documentPath, const CowString& tagsFolder,
+               TagMatchLists& lists);
+    ~TagScanner();
+    TagScanner(const TagScanner&) = delete;
+    TagScanner& operator=(const TagScanner&) = delete;
+
+    // Appends the records of every qualifying line of [begin, end), in order.
+    void Scan(const char* begin, const char* end);
+
+private:
+    struct Impl;
+    Impl* impl_;
+};
+
+// ---- Line operations (each bounded by `end`; none reads at or past it) -------
+
+// The start of the next non-empty line after the one holding `p`, or `end`.
+const char* SkipLine(const char* p, const char* end) noexcept;
+// The first tab at or after `p`; null when CR, LF or `end` comes first.
+const char* NextTab(const char* p, const char* end) noexcept;
+// The first ';' at or after `p` followed by '"' inside the data; null when CR,
+// LF or `end` comes first.
+const char* FindTerminator(const char* p, const char* end) noexcept;
+
+enum class NameMatch { none, prefix, exact };
+// Compares a tag name with a non-empty word, byte for byte and case-sensitively.
+NameMatch MatchName(const CowString& word, const char* nameStart, const char* nameEnd) noexcept;
+
+}  // namespace velkin

@@ -1,0 +1,33 @@
+// Where the tags file is: its name (from the registry, "tags" by default) and
+// the nearest folder at or above the document's folder that holds it.
+#pragma once
+
+#include <windows.h>
+
+#include "text/CowString.h"
+
+namespace velkin {
+
+// The registry key and value holding the tags file name (read only).
+constexpr const char* kSettingsKey = "Software\\EmSoft\\EmEditorPlugIns\\Pemwick\\Tavrel";
+constexpr const char* kTagsFileNameValue = "TagsFileName";
+constexpr const char* kDefaultTagsFileName = "tags";
+
+// The tags file name: the registry value's bytes up to the first zero, or
+// "tags" when the key or value is missing or empty. Never empty.
+CowString ReadTagsFileName();
+
+// The value `valueName` of the open `key` as text, whatever its type (an
+// expandable string is not expanded), cut at its first zero byte. Empty when
+// the value's size cannot be queried or the second read fails.
+CowString ReadRegistryString(HKEY key, const char* valueName);
+
+// The nearest folder at or above the folder of `documentPath` that holds an
+// entry (file or folder) named `tagsFileName`; no trailing backslash (a
+// drive's root is "C:"). Empty when there is none or the path has no backslash.
+CowString FindTagsFolder(const CowString& documentPath, const CowString& tagsFileName);
+
+// `fileName` made absolute by GetFullPathNameA, however long; empty on failure.
+CowString GetFullPath(const char* fileName);
+
+}  // namespace velkin
