@@ -1,0 +1,81 @@
+// ModalDriver: lets a test answer a modal window (a message box, a dialog)
+// that code under test opens on the test's own thread. The test thread sits
+// inside the call that shows the window; a background thread finds the
+// window, reports what it shows and acts on it (presses a button, sends
+// messages or keys), so the call can return.
+//
+//   ModalDriver driver("EmEditor", [](const ModalSnapshot& box) { PressDialogButton(box.window, IDYES); });
+//   const LRESULT answer = plugin.PlugInProc(frame, 2311, 0, 0);   // shows the box
+//   const ModalReport& report = driver.Finish();                   // what the box showed
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace velkin::sim {
+
+// One child window of a modal window.
+struct ModalControl {
+    HWND window = nullptr;
+    int id = 0;
+    std::string className;   // as GetClassNameA gives it, e.g. "Button", "Static"
+    std::string text;        // GetWindowTextA, ANSI code page
+    LONG style = 0;
+};
+
+// What the modal window showed when it was found.
+struct ModalSnapshot {
+    HWND window = nullptr;
+    std::string caption;
+    std::vector<ModalControl> controls;   // every descendant, in enumeration order
+
+    // The controls of window class `className` (compared without case).
+    std::vector<ModalControl> ControlsOf(const std::string& className) const;
+};
+
+struct ModalReport : ModalSnapshot {
+    bool found = false;            // a window appeared within the wait
+    bool closedByAction = false;   // it was gone within the wait after the action
+};
+
+// Posts the WM_COMMAND a click on button `id` of `dialog` sends; the modal
+// loop handles it as the click.
+void PressDialogButton(HWND dialog, int id);
+
+class ModalDriver {
+public:
+    using Action = std::function<void(const ModalSnapshot&)>;
+
+    // Starts the background thread at once. It waits up to `waitMs` for a
+    // visible dialog-class ("#32770") top-level window of thread `uiThread`
+    // whose caption is `caption` (any caption when empty), takes its snapshot
+    // and runs `action` with it on the background thread. Then it waits up to
+    // `waitMs` for the window to close; if it is still open, it is closed by
+    // force (IDCANCEL, WM_CLOSE, then a click on each button) so the test
+    // thread is never left hanging, and the report says so.
+    ModalDriver(std::string caption, Action action, DWORD uiThread = GetCurrentThreadId(), DWORD waitMs = 5000);
+    // Finishes (joins the thread) when Finish was not called.
+    ~ModalDriver();
+    ModalDriver(const ModalDriver&) = delete;
+    ModalDriver& operator=(const ModalDriver&) = delete;
+
+    // Waits for the background thread and returns its report. Call it after
+    // the call that shows the window has returned.
+    const ModalReport& Finish();
+
+private:
+    void Run();
+
+    std::string caption_;
+    Action action_;
+    DWORD uiThread_;
+    DWORD waitMs_;
+    ModalReport report_;
+    std::thread thread_;
+};
+
+}  // namespace velkin::sim

@@ -1,0 +1,224 @@
+// SimHost: a stand-in for the editor, for tests and the demo. It registers the
+// editor's window classes ("EmEditorMainFrame3" frames, "EmEditorView" views),
+// answers every message of plugin/HostMessages.h on the calling thread, and
+// records each one it receives so a test can assert exact sequences.
+//
+// Model: a host owns frames (top-level windows); a frame owns views, placed
+// directly below it or below plain container windows (so EnumChildWindows on
+// the frame has to descend to find them); a view owns documents. A message to
+// a frame acts on its active view's active document, a message to a view on
+// that view's active document. Texts are bytes in the ANSI code page, kept in
+// std::string so the simulator shares no code with the plug-in under test.
+//
+// Threads: create, use and destroy a host on one thread, the one that calls
+// the plug-in; every window of the host belongs to it.
+//
+// Lifetime: references returned by Add* stay valid until the host is
+// destroyed; nothing is ever removed. Destroying the host destroys its windows.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plugin/HostMessages.h"
+
+namespace velkin::sim {
+
+class SimHost;
+class SimFrame;
+class SimView;
+
+// One document of a view: path, lines, caret and selection, and the switches
+// that make it misbehave. Points are zero-based (x = byte offset in the line).
+class SimDocument {
+public:
+    // Full path as the editor reports it; "" for an untitled document.
+    std::string path;
+    // The text, one entry per line, without line ends. Never empty: an empty
+    // text is one empty line.
+    std::vector<std::string> lines{std::string()};
+    HostPoint caret{0, 0};
+    // The selection as the editor reports it (2074/2075); nothing is selected
+    // when both are equal.
+    HostPoint selectionStart{0, 0};
+    HostPoint selectionEnd{0, 0};
+    // What 2093 answers and 2108 sets; not interpreted.
+    LRESULT selectionMode = 0;
+
+    // Switches. Activation (2106/307) answers 0 and changes nothing.
+    bool refusesActivation = false;
+    // The name request (2106/278) leaves the buffer unwritten and answers 0.
+    bool leavesNameUnanswered = false;
+    // What CMD_SELECT_WORD selects: unset, the word-character run around the
+    // caret; set, exactly this text (the empty text: nothing is selected).
+    std::optional<std::string> selectWordResult;
+    // What 2051 answers for the size while nothing is selected (0 or 1).
+    LRESULT emptySelectionSize = 1;
+
+    // Replaces the text; lines end at "\n", "\r\n" or "\r". Caret and
+    // selection go to the top.
+    void SetText(const std::string& text);
+    // The lines joined with "\r\n".
+    std::string Text() const;
+    // The selected text (lines joined with "\r\n"), or the text a forced word
+    // selection stands for; "" when nothing is selected.
+    std::string SelectedText() const;
+
+    // Editor operations, as the messages perform them. Points are clamped to
+    // the text.
+    void MoveCaret(HostPoint point);                  // drops the selection
+    void Select(HostPoint start, HostPoint end);      // caret to `end`
+    void CancelSelection();                           // caret stays
+    void SelectWord();
+    // Searches `text` (case-sensitive, plain) forward from the caret, starting
+    // only at character boundaries; selects the match and puts the caret at
+    // its end. False, nothing changed, when not found or `text` is empty.
+    bool Find(const std::string& text);
+    // Reads the file with CreateFileA and takes its bytes as the text and
+    // `fileName` as the path. False, nothing changed, when it cannot be read.
+    bool Load(const std::string& fileName);
+
+private:
+    HostPoint Clamp(HostPoint point) const;
+    // Set by a forced word selection; any other selection change drops it.
+    std::optional<std::string> forcedSelection_;
+};
+
+// One recorded message: where it went, what it carried and what it answered.
+struct HostCall {
+    HWND window = nullptr;
+    std::string windowName;   // the name given at creation ("frame1", "view2", ...)
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    // The text lParam pointed to (2060, 2082, 2085), or the text the host wrote
+    // (2051 into the buffer, 2106/278 the name); unset when there was none.
+    std::optional<std::string> text;
+    // Points passed or filled: 2066 and 2074/2075 one, 2081 two (start, end).
+    std::vector<HostPoint> points;
+    LRESULT answer = 0;
+
+    // Compact form "<window> <message> <wParam> <lParam> -> <answer>", where a
+    // point reads "(x,y)", a text "\"...\"" (raw bytes), an indexed info code
+    // "278@0" (code @ document index) and other values decimal, e.g.
+    //   frame1 2081 (0,0) (3,0) -> 0
+    //   view2 2106 278@1 "C:\src\a.c" -> 1
+    //   frame1 2085 0 "status" -> 0
+    std::string Describe() const;
+};
+
+// A top-level "EmEditorMainFrame3" window.
+class SimFrame {
+public:
+    HWND Window() const { return window_; }
+    const std::string& Name() const { return name_; }
+
+    // A new view directly below the frame, or below `parent` (a container of
+    // this frame). The first view becomes the active one. Empty name: "viewN".
+    SimView& AddView(const std::string& name = std::string(), HWND parent = nullptr);
+    // A plain child window below the frame or below `parent`, to nest views in.
+    HWND AddContainer(HWND parent = nullptr);
+
+    std::size_t ViewCount() const { return views_.size(); }
+    SimView& View(std::size_t index) { return *views_.at(index); }
+    // Null when the frame has no view.
+    SimView* ActiveView() const { return activeView_; }
+    void ActivateView(SimView& view) { activeView_ = &view; }
+
+    // The last text received with 2085, "" before any.
+    const std::string& StatusText() const { return statusText_; }
+
+    // Switch: load-file (2060) sent to this frame answers 0 and loads nothing.
+    bool refusesLoading = false;
+
+private:
+    friend class SimHost;
+    SimFrame(SimHost& host, std::string name);
+    SimHost& host_;
+    std::string name_;
+    HWND window_ = nullptr;
+    std::vector<std::unique_ptr<SimView>> views_;
+    SimView* activeView_ = nullptr;
+    std::string statusText_;
+};
+
+// An "EmEditorView" child window holding documents.
+class SimView {
+public:
+    HWND Window() const { return window_; }
+    const std::string& Name() const { return name_; }
+    SimFrame& Frame() const { return frame_; }
+
+    // A new document at the end; the first one becomes active. `text` as in
+    // SimDocument::SetText.
+    SimDocument& AddDocument(const std::string& path = std::string(), const std::string& text = std::string());
+    std::size_t DocumentCount() const { return documents_.size(); }
+    SimDocument& Document(std::size_t index) { return *documents_.at(index); }
+    // -1 when the view has no document.
+    int ActiveIndex() const { return activeIndex_; }
+    // Null when the view has no document.
+    SimDocument* ActiveDocument() const;
+    // Makes document `index` active, and this view its frame's active view.
+    // Throws std::out_of_range for an index outside the documents.
+    void Activate(int index);
+
+    // Switch: load-file (2060) sent to this view answers 0 and loads nothing.
+    bool refusesLoading = false;
+
+private:
+    friend class SimFrame;
+    SimView(SimFrame& frame, std::string name);
+    SimFrame& frame_;
+    std::string name_;
+    HWND window_ = nullptr;
+    std::vector<std::unique_ptr<SimDocument>> documents_;
+    int activeIndex_ = -1;
+};
+
+class SimHost {
+public:
+    // Registers the window classes (once per process).
+    SimHost();
+    ~SimHost();
+    SimHost(const SimHost&) = delete;
+    SimHost& operator=(const SimHost&) = delete;
+
+    // A new frame, created hidden (see CreateHostWindow); it is enumerated,
+    // owns modal windows and takes the foreground all the same. Empty name:
+    // "frameN". Throws std::runtime_error when the window cannot be created
+    // (no display).
+    SimFrame& AddFrame(const std::string& name = std::string());
+    std::size_t FrameCount() const { return frames_.size(); }
+    SimFrame& Frame(std::size_t index) { return *frames_.at(index); }
+
+    // Every editor message (WM_USER and above) any window of this host
+    // received, in order. Window-manager traffic is not recorded.
+    const std::vector<HostCall>& Calls() const { return calls_; }
+    // The calls of one message only.
+    std::vector<HostCall> Calls(UINT message) const;
+    // HostCall::Describe of every call, in order.
+    std::vector<std::string> DescribeCalls() const;
+    void ClearCalls() { calls_.clear(); }
+
+private:
+    friend class SimFrame;
+    friend class SimView;
+    struct WindowSlot;   // what a window's user data points to
+
+    HWND CreateHostWindow(const char* className, HWND parent, WindowSlot* slot);
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Answer(WindowSlot& slot, HostCall& call);
+    LRESULT AnswerInfo(WindowSlot& slot, HostCall& call);
+    LRESULT AnswerCommand(WindowSlot& slot, WPARAM command);
+
+    std::vector<std::unique_ptr<SimFrame>> frames_;
+    std::vector<std::unique_ptr<WindowSlot>> slots_;
+    std::vector<HostCall> calls_;
+    int viewCounter_ = 0;
+};
+
+}  // namespace velkin::sim

@@ -1,0 +1,22 @@
+// Text conversions between the Japanese ANSI code page (932, Shift-JIS), the
+// UTF-16 of resources and UTF-8: tests write their expected texts in UTF-8,
+// and the demo prints UTF-8 to a Linux terminal. Bytes that do not convert
+// become the code page's default character; nothing throws except
+// std::bad_alloc.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace velkin::sim {
+
+constexpr UINT kShiftJisCodePage = 932;
+
+std::wstring Widen(const std::string& bytes, UINT codePage);
+std::string Narrow(const std::wstring& text, UINT codePage);
+
+std::string Utf8ToShiftJis(const std::string& utf8);
+std::string ShiftJisToUtf8(const std::string& shiftJis);
+
+}  // namespace velkin::sim

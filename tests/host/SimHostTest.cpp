@@ -1,0 +1,232 @@
+// The simulated editor's answers: what the plug-in's tests rely on.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/SimHost.h"
+#include "host/TextCodec.h"
+
+namespace {
+
+using namespace velkin;
+using namespace velkin::sim;
+
+const std::string kKatakanaA = "\x83\x41";   // "ア": its trail byte is 'A'
+
+BOOL CALLBACK CollectViews(HWND window, LPARAM views)
+{
+    char name[260] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, kViewWindowClass) == 0) reinterpret_cast<std::vector<HWND>*>(views)->push_back(window);
+    return TRUE;
+}
+
+class SimHostTest : public testing::Test {
+protected:
+    LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+    {
+        return SendMessageA(window, message, wParam, lParam);
+    }
+    LRESULT Send(HWND window, UINT message, WPARAM wParam, const void* lParam)
+    {
+        return Send(window, message, wParam, reinterpret_cast<LPARAM>(lParam));
+    }
+    // The selected text as the plug-in reads it: size first, then the text.
+    std::string SelectedText(HWND window)
+    {
+        const LRESULT size = Send(window, HOSTMSG_GET_SELECTED_TEXT);
+        if (size <= 1) return std::string();
+        std::string text(size, '\0');
+        Send(window, HOSTMSG_GET_SELECTED_TEXT, size, &text[0]);
+        return text.c_str();
+    }
+
+    SimHost host;
+    SimFrame& frame = host.AddFrame();
+    SimView& view = frame.AddView();
+};
+
+TEST_F(SimHostTest, InfoCodesAddressTheActiveOrTheIndexedDocument)
+{
+    view.AddDocument("C:\\src\\a.c");
+    view.AddDocument("");
+    view.AddDocument("C:\\src\\b.c");
+    view.Activate(2);
+    struct Case { WPARAM wParam; LRESULT answer; const char* name; };
+    const Case cases[] = {
+        {INFO_DOC_FILE_NAME, 1, "C:\\src\\b.c"},
+        {MakeDocumentInfoCode(0, INFO_DOC_FILE_NAME), 1, "C:\\src\\a.c"},
+        {MakeDocumentInfoCode(1, INFO_DOC_FILE_NAME), 1, ""},
+        {MakeDocumentInfoCode(3, INFO_DOC_FILE_NAME), 0, "unchanged"},
+    };
+    for (HWND target : {frame.Window(), view.Window()}) {
+        EXPECT_EQ(3, Send(target, HOSTMSG_INFO, INFO_DOC_COUNT));
+        for (const Case& c : cases) {
+            char name[260] = "unchanged";
+            EXPECT_EQ(c.answer, Send(target, HOSTMSG_INFO, c.wParam, name)) << c.wParam;
+            EXPECT_STREQ(c.name, name) << c.wParam;
+        }
+    }
+    EXPECT_EQ(1, Send(view.Window(), HOSTMSG_INFO, MakeDocumentInfoCode(0, INFO_ACTIVATE_DOC)));
+    EXPECT_EQ(0, view.ActiveIndex());
+    EXPECT_EQ(0, Send(view.Window(), HOSTMSG_INFO, MakeDocumentInfoCode(5, INFO_ACTIVATE_DOC)));
+}
+
+TEST_F(SimHostTest, SwitchesRefuseActivationLoadingAndNames)
+{
+    SimDocument& first = view.AddDocument("C:\\a.c");
+    SimDocument& second = view.AddDocument("C:\\b.c");
+    second.refusesActivation = true;
+    first.leavesNameUnanswered = true;
+    EXPECT_EQ(0, Send(view.Window(), HOSTMSG_INFO, MakeDocumentInfoCode(1, INFO_ACTIVATE_DOC)));
+    EXPECT_EQ(0, view.ActiveIndex());
+    char name[260] = "untouched";
+    EXPECT_EQ(0, Send(view.Window(), HOSTMSG_INFO, MakeDocumentInfoCode(0, INFO_DOC_FILE_NAME), name));
+    EXPECT_STREQ("untouched", name);
+
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    frame.refusesLoading = true;
+    EXPECT_EQ(0, Send(frame.Window(), HOSTMSG_LOAD_FILE, 0, self));
+    view.refusesLoading = true;
+    frame.refusesLoading = false;
+    EXPECT_EQ(0, Send(view.Window(), HOSTMSG_LOAD_FILE, 0, self));
+    EXPECT_EQ("C:\\a.c", first.path);
+}
+
+TEST_F(SimHostTest, NestedViewsAreReachedByEnumeration)
+{
+    HWND outer = frame.AddContainer();
+    SimView& nested = frame.AddView("deep", frame.AddContainer(outer));
+    nested.AddDocument("C:\\deep.c");
+    std::vector<HWND> views;
+    EnumChildWindows(frame.Window(), CollectViews, reinterpret_cast<LPARAM>(&views));
+    EXPECT_EQ((std::vector<HWND>{view.Window(), nested.Window()}), views);
+    EXPECT_EQ(1, Send(nested.Window(), HOSTMSG_INFO, INFO_DOC_COUNT));
+}
+
+TEST_F(SimHostTest, SelectWordTakesTheWordAroundTheCaretWholeCharactersOnly)
+{
+    const std::string japanese = Utf8ToShiftJis("漢字かな");
+    struct Case { std::string line; LONG caret; std::string word; };
+    const Case cases[] = {
+        {"x = foo_bar2;", 6, "foo_bar2"},
+        {"foo bar", 3, "foo"},                       // just after a word
+        {"a  b", 2, ""},                             // between blanks
+        {"s = " + japanese + ";", 7, japanese},      // inside, on a trail byte
+        {"abc" + japanese + " d", 1, "abc" + japanese},
+        {"-" + kKatakanaA + "-", 2, kKatakanaA},     // caret on the trail byte 'A'
+    };
+    SimDocument& document = view.AddDocument("C:\\a.c");
+    for (const Case& c : cases) {
+        document.SetText(c.line);
+        document.caret = {c.caret, 0};
+        Send(frame.Window(), HOSTMSG_EXEC_COMMAND, CMD_SELECT_WORD);
+        EXPECT_EQ(c.word, SelectedText(frame.Window())) << c.line;
+    }
+}
+
+TEST_F(SimHostTest, SelectWordCanBeToldWhatToSelect)
+{
+    SimDocument& document = view.AddDocument("C:\\a.c", "foo-bar baz");
+    document.selectWordResult = "foo-bar";
+    Send(frame.Window(), HOSTMSG_EXEC_COMMAND, CMD_SELECT_WORD);
+    EXPECT_EQ(8, Send(frame.Window(), HOSTMSG_GET_SELECTED_TEXT));
+    EXPECT_EQ("foo-bar", SelectedText(frame.Window()));
+
+    document.selectWordResult = "";
+    for (LRESULT size : {0, 1}) {
+        document.emptySelectionSize = size;
+        Send(frame.Window(), HOSTMSG_EXEC_COMMAND, CMD_SELECT_WORD);
+        EXPECT_EQ(size, Send(frame.Window(), HOSTMSG_GET_SELECTED_TEXT));
+    }
+}
+
+TEST_F(SimHostTest, SelectedTextNeverOverrunsTheBuffer)
+{
+    SimDocument& document = view.AddDocument("C:\\a.c", "abcdef");
+    document.Select({0, 0}, {6, 0});
+    char buffer[8];
+    std::memset(buffer, 'X', sizeof buffer);
+    EXPECT_EQ(7, Send(frame.Window(), HOSTMSG_GET_SELECTED_TEXT, 4, buffer));
+    EXPECT_STREQ("abc", buffer);
+    EXPECT_EQ('X', buffer[4]);
+}
+
+TEST_F(SimHostTest, FindSearchesForwardFromTheCaretAtCharacterStarts)
+{
+    SimDocument& document = view.AddDocument("C:\\a.c", kKatakanaA + " Abc\nabc\nx Abc");
+    EXPECT_EQ(1, Send(frame.Window(), HOSTMSG_FIND, FIND_FLAGS, "A"));   // not the trail byte at 1
+    EXPECT_EQ(3, document.selectionStart.x);
+    EXPECT_EQ(1, Send(frame.Window(), HOSTMSG_FIND, FIND_FLAGS, "Abc"));
+    EXPECT_EQ((std::vector<LONG>{2, 2, 5, 2}),
+              (std::vector<LONG>{document.selectionStart.x, document.selectionStart.y, document.caret.x, document.caret.y}));
+    EXPECT_EQ(0, Send(frame.Window(), HOSTMSG_FIND, FIND_FLAGS, "Abc"));
+    EXPECT_EQ(0, Send(frame.Window(), HOSTMSG_FIND, FIND_FLAGS, ""));
+    EXPECT_EQ(5, document.caret.x);
+}
+
+TEST_F(SimHostTest, LoadFileReadsARealFileIntoTheActiveDocument)
+{
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "simhost-load.txt";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    WriteFile(file, "one\r\ntwo\n", 9, &written, nullptr);
+    CloseHandle(file);
+
+    view.AddDocument("C:\\old.c");
+    SimDocument& untitled = view.AddDocument();
+    view.Activate(1);
+    EXPECT_EQ(0, Send(frame.Window(), HOSTMSG_LOAD_FILE, 0, (path + ".missing").c_str()));
+    EXPECT_EQ("", untitled.path);
+    EXPECT_NE(0, Send(frame.Window(), HOSTMSG_LOAD_FILE, 0, path.c_str()));
+    EXPECT_EQ(path, untitled.path);
+    EXPECT_EQ((std::vector<std::string>{"one", "two", ""}), untitled.lines);
+    DeleteFileA(path.c_str());
+}
+
+TEST_F(SimHostTest, RecordsEveryEditorMessageInOrder)
+{
+    view.AddDocument("C:\\a.c", "alpha beta\ngamma");
+    const HostPoint start{6, 0}, end{10, 0}, beyondTop{0, -1};
+    HostPoint filled{};
+    Send(frame.Window(), WM_SETTEXT, 0, "not an editor message");
+    Send(frame.Window(), HOSTMSG_SET_SELECTION, reinterpret_cast<WPARAM>(&start), &end);
+    Send(frame.Window(), HOSTMSG_GET_SEL_END, 0, &filled);
+    Send(frame.Window(), HOSTMSG_SET_SEL_TYPE, 0, 2);
+    Send(frame.Window(), HOSTMSG_GET_SEL_TYPE);
+    Send(frame.Window(), HOSTMSG_SET_STATUS_TEXT, 0, "status");
+    Send(view.Window(), HOSTMSG_SET_CARET_POS, 1, &beyondTop);
+    Send(view.Window(), HOSTMSG_EXEC_COMMAND, CMD_NEW_DOCUMENT);
+    char name[260];
+    Send(view.Window(), HOSTMSG_INFO, MakeDocumentInfoCode(0, INFO_DOC_FILE_NAME), name);
+    Send(view.Window(), HOSTMSG_INFO, INFO_DOC_FILE_NAME, name);
+    Send(frame.Window(), HOSTMSG_EVENT_REPLY, 7);
+    EXPECT_EQ((std::vector<std::string>{
+                  "frame1 2081 (6,0) (10,0) -> 0",
+                  "frame1 2075 0 (10,0) -> 1",
+                  "frame1 2108 0 2 -> 0",
+                  "frame1 2093 0 0 -> 2",
+                  "frame1 2085 0 \"status\" -> 0",
+                  "view1 2066 1 (0,-1) -> 0",
+                  "view1 2070 4096 0 -> 0",
+                  "view1 2106 278@0 \"C:\\a.c\" -> 1",
+                  "view1 2106 278 \"\" -> 1",
+                  "frame1 2050 7 0 -> 0",
+              }),
+              host.DescribeCalls());
+    EXPECT_EQ("status", frame.StatusText());
+    EXPECT_EQ(0, view.Document(0).caret.y);   // the editor keeps the caret inside the text
+    EXPECT_EQ(2u, host.Calls(HOSTMSG_INFO).size());
+    host.ClearCalls();
+    EXPECT_TRUE(host.Calls().empty());
+}
+
+}  // namespace
