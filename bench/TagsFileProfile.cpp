@@ -1,0 +1,85 @@
+#include "bench/TagsFileProfile.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+#include "tags/TagScanner.h"
+
+namespace velkin::bench {
+namespace {
+
+bool IsWordByte(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool IsWord(std::string_view text)
+{
+    if (text.empty()) return false;
+    for (char c : text) {
+        if (!IsWordByte(c)) return false;
+    }
+    return true;
+}
+
+std::uint64_t Distance(std::uint64_t a, std::uint64_t b) { return a > b ? a - b : b - a; }
+
+}  // namespace
+
+TagsFileProfile ProfileTagsFile(const char* begin, const char* end)
+{
+    TagsFileProfile profile;
+    profile.bytes = static_cast<std::uint64_t>(end - begin);
+
+    std::unordered_map<std::string_view, std::uint32_t> tagsPerFile;
+    std::string_view previousFile;
+    std::string_view runName;
+    std::uint32_t run = 0;
+    // A blank first line is skipped like any line without a tab.
+    for (const char* line = begin; line != end; line = SkipLine(line, end)) {
+        if (*line == '!') continue;
+        const char* nameEnd = NextTab(line, end);
+        if (nameEnd == nullptr) continue;
+        const char* fileEnd = NextTab(nameEnd + 1, end);
+        if (fileEnd == nullptr) continue;
+
+        const std::string_view name(line, static_cast<std::size_t>(nameEnd - line));
+        const std::string_view file(nameEnd + 1, static_cast<std::size_t>(fileEnd - nameEnd - 1));
+        ++profile.tagLines;
+        profile.fileFieldBytes += file.size();
+        ++tagsPerFile[file];
+        if (profile.tagLines > 1 && file == previousFile) ++profile.sameFileAsPrevious;
+        previousFile = file;
+
+        run = name == runName ? run + 1 : 1;
+        runName = name;
+        if (run > profile.commonNameRun && IsWord(name)) {
+            profile.commonNameRun = run;
+            profile.commonName.assign(name);
+        }
+    }
+    if (tagsPerFile.empty()) return profile;
+
+    using FileTags = std::pair<const std::string_view, std::uint32_t>;
+    // Ties go to the smaller file field, so the choice does not depend on the map's order.
+    const auto moreTags = [](const FileTags& a, const FileTags& b) {
+        return a.second != b.second ? a.second > b.second : a.first < b.first;
+    };
+    const std::uint64_t mean = profile.tagLines / tagsPerFile.size();
+    const auto nearerMean = [mean](const FileTags& a, const FileTags& b) {
+        const std::uint64_t distanceA = Distance(a.second, mean), distanceB = Distance(b.second, mean);
+        return distanceA != distanceB ? distanceA < distanceB : a.first < b.first;
+    };
+    const FileTags& busiest = *std::min_element(tagsPerFile.begin(), tagsPerFile.end(), moreTags);
+    const FileTags& typical = *std::min_element(tagsPerFile.begin(), tagsPerFile.end(), nearerMean);
+    profile.distinctFiles = static_cast<std::uint32_t>(tagsPerFile.size());
+    profile.busiestFile.assign(busiest.first);
+    profile.busiestFileTags = busiest.second;
+    profile.typicalFile.assign(typical.first);
+    profile.typicalFileTags = typical.second;
+    return profile;
+}
+
+}  // namespace velkin::bench
