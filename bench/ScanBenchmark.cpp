@@ -1,0 +1,286 @@
+// scan_benchmark: times the tags scanner over one mapped tags file, each case
+// side by side with two line-feed counts over the same mapping in the same run.
+//
+//   scan_benchmark.exe [--runs N] TAGS_FILE   benchmark TAGS_FILE (best of N runs, default 5)
+//   scan_benchmark.exe --generate TAGS_FILE   write the synthetic tags file there, unless the
+//                                             file there was written with the same shape
+//
+// Generating is a separate run so that the benchmark's peak working set
+// holds no generator tables.
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bench/NewlineCount.h"
+#include "bench/TagsFileGenerator.h"
+#include "bench/TagsFileProfile.h"
+#include "tags/MappedFile.h"
+#include "tags/TagScanner.h"
+#include "tags/TagsFileLocator.h"
+
+namespace velkin::bench {
+namespace {
+
+constexpr const char* kAbsentWord = "zzVelkinAbsentWord";
+constexpr double kBytesPerMegabyte = 1e6;
+
+// ---- Generated file --------------------------------------------------------
+
+bool HoldsGeneratedTags(const char* path, const GeneratedTagsShape& shape)
+{
+    MappedFile file;
+    file.Open(path);
+    MappedBytes bytes;
+    if (!file.MapView(bytes)) return false;
+    const std::size_t headLength = std::min<std::size_t>(static_cast<std::size_t>(bytes.end - bytes.begin), 1024);
+    return std::string_view(bytes.begin, headLength).find(GeneratedTagsHeader(shape)) != std::string_view::npos;
+}
+
+// Writes beside `path` and renames when complete, so that an interrupted run
+// never leaves a file that looks current.
+bool WriteGeneratedTags(const char* path, const GeneratedTagsShape& shape)
+{
+    const std::string partPath = std::string(path) + ".part";
+    {
+        FileHandle file(CreateFileA(partPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        bool written = true;
+        GenerateTags(shape, [&file, &written](const char* bytes, std::size_t count) {
+            DWORD done = 0;
+            written = written && WriteFile(file.Get(), bytes, static_cast<DWORD>(count), &done, nullptr) &&
+                      done == count;
+        });
+        if (!written) return false;
+    }
+    return MoveFileExA(partPath.c_str(), path, MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+int Generate(const char* path)
+{
+    const GeneratedTagsShape shape;
+    if (HoldsGeneratedTags(path, shape)) {
+        std::printf("kept %s: written earlier with the same seed and size\n", path);
+        return 0;
+    }
+    std::printf("writing %s (%lu tags)...\n", path, static_cast<unsigned long>(shape.tags));
+    std::fflush(stdout);
+    if (!WriteGeneratedTags(path, shape)) {
+        std::fprintf(stderr, "cannot write %s (error %lu)\n", path, GetLastError());
+        return 1;
+    }
+    return 0;
+}
+
+// ---- Timing ----------------------------------------------------------------
+
+double NowMilliseconds()
+{
+    static const double ticksPerMillisecond = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / ticksPerMillisecond;
+}
+
+template <typename Work>
+double TimeMilliseconds(Work&& work)
+{
+    const double start = NowMilliseconds();
+    work();
+    return NowMilliseconds() - start;
+}
+
+struct BestTime {
+    double milliseconds = 1e300;
+    void Add(double sample) { milliseconds = std::min(milliseconds, sample); }
+};
+
+// ---- Cases -----------------------------------------------------------------
+
+struct BenchCase {
+    std::string title;
+    CowString word;
+    std::string documentField;  // the document, as the tags file names it
+};
+
+struct CaseResult {
+    BestTime scan, sse2, memchr;
+    std::size_t sse2Lines = 0, memchrLines = 0;
+    std::size_t listSizes[TagMatchLists::kCount] = {};
+};
+
+// Round 0 is the warm-up (it also faults the view's pages in); the baselines
+// run in every round right before the scan, so all three see the same conditions.
+CaseResult RunCase(const BenchCase& benchCase, const CowString& documentPath, const CowString& tagsFolder,
+                   const MappedBytes& bytes, int runs)
+{
+    CaseResult result;
+    for (int round = 0; round <= runs; ++round) {
+        const double sse2 = TimeMilliseconds([&] { result.sse2Lines = CountNewlinesSse2(bytes.begin, bytes.end); });
+        const double memchr = TimeMilliseconds([&] { result.memchrLines = CountNewlinesMemchr(bytes.begin, bytes.end); });
+        TagMatchLists lists;
+        const double scan = TimeMilliseconds([&] {
+            TagScanner scanner(benchCase.word, documentPath, tagsFolder, lists);
+            scanner.Scan(bytes.begin, bytes.end);
+        });
+        for (int list = 0; list < TagMatchLists::kCount; ++list) result.listSizes[list] = lists[list].size();
+        if (round == 0) continue;
+        result.sse2.Add(sse2);
+        result.memchr.Add(memchr);
+        result.scan.Add(scan);
+    }
+    return result;
+}
+
+// A readtags string literal: backslashes and double quotes escaped.
+std::string ReadtagsString(std::string_view text)
+{
+    std::string literal = "\"";
+    for (char c : text) {
+        if (c == '\\' || c == '"') literal += '\\';
+        literal += c;
+    }
+    return literal + '"';
+}
+
+// The readtags filter that selects what the scanner keeps for this case.
+std::string ReadtagsFilter(const BenchCase& benchCase)
+{
+    const std::string inDocument = "(eq? $input " + ReadtagsString(benchCase.documentField) + ")";
+    if (benchCase.word.IsEmpty()) return inDocument;
+    return "(or (prefix? $name " + ReadtagsString(benchCase.word.Text()) + ") " + inDocument + ")";
+}
+
+// One row: time, throughput, the ratio to the SSE2 count (blank for that
+// count itself) and what the run found.
+void PrintRow(const char* label, const BestTime& time, const BestTime& sse2, std::uint64_t bytes,
+              const std::string& found)
+{
+    std::printf("  %-22s %9.1f ms %8.0f MB/s", label, time.milliseconds,
+                static_cast<double>(bytes) / kBytesPerMegabyte / (time.milliseconds / 1000.0));
+    if (&time == &sse2) {
+        std::printf("%14s", "");
+    } else {
+        std::printf(" %7.2fx SSE2", time.milliseconds / sse2.milliseconds);
+    }
+    std::printf("   %s\n", found.c_str());
+}
+
+void PrintCase(const BenchCase& benchCase, const CaseResult& result, std::uint64_t bytes)
+{
+    std::printf("\n%s\n", benchCase.title.c_str());
+    PrintRow("TagScanner", result.scan, result.sse2, bytes,
+             "records: exact " + std::to_string(result.listSizes[0]) + ", prefix " +
+                 std::to_string(result.listSizes[1]) + ", inDocument " + std::to_string(result.listSizes[2]));
+    PrintRow("SSE2 newline count", result.sse2, result.sse2, bytes, "lines: " + std::to_string(result.sse2Lines));
+    PrintRow("memchr newline count", result.memchr, result.sse2, bytes, "lines: " + std::to_string(result.memchrLines));
+    std::printf("  readtags filter  %s\n", ReadtagsFilter(benchCase).c_str());
+}
+
+void PrintProfile(const TagsFileProfile& profile)
+{
+    if (profile.tagLines == 0) return;
+    std::printf("shape      %.1f MB, %lu tags, %.1f bytes a line, file field %.1f bytes,\n"
+                "           %.1f tags per file field (%lu distinct), %.1f%% of lines with the previous line's file\n",
+                static_cast<double>(profile.bytes) / kBytesPerMegabyte, static_cast<unsigned long>(profile.tagLines),
+                static_cast<double>(profile.bytes) / profile.tagLines,
+                static_cast<double>(profile.fileFieldBytes) / profile.tagLines,
+                static_cast<double>(profile.tagLines) / profile.distinctFiles,
+                static_cast<unsigned long>(profile.distinctFiles),
+                100.0 * profile.sameFileAsPrevious / profile.tagLines);
+}
+
+double Megabytes(SIZE_T bytes) { return static_cast<double>(bytes) / kBytesPerMegabyte; }
+
+// The folder of a full path, without the trailing backslash ("C:" for a drive's root).
+CowString FolderOf(const CowString& fullPath) { return fullPath.Prefix(fullPath.FindLastByte('\\')); }
+
+int Benchmark(const char* path, int runs)
+{
+    const CowString tagsPath = GetFullPath(path);
+    const CowString tagsFolder = FolderOf(tagsPath);
+    PROCESS_MEMORY_COUNTERS memory{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    const SIZE_T workingSetBeforeMapping = memory.WorkingSetSize;
+
+    MappedFile file;
+    file.Open(tagsPath.Text());
+    MappedBytes bytes;
+    if (!file.MapView(bytes)) {
+        std::fprintf(stderr, "cannot map %s (error %lu)\n", tagsPath.Text(), GetLastError());
+        return 1;
+    }
+    const auto size = static_cast<std::uint64_t>(bytes.end - bytes.begin);
+    std::printf("tags file  %s\n", tagsPath.Text());
+    std::printf("build      %d-bit, best of %d runs after a warm-up; MB = 10^6 bytes\n",
+                static_cast<int>(sizeof(void*) * 8), runs);
+    const TagsFileProfile profile = ProfileTagsFile(bytes.begin, bytes.end);
+    PrintProfile(profile);
+    if (profile.tagLines == 0) {
+        std::fprintf(stderr, "%s holds no tag lines\n", tagsPath.Text());
+        return 1;
+    }
+
+    const std::string typical = " in " + profile.typicalFile + " (" + std::to_string(profile.typicalFileTags) + " tags)";
+    const BenchCase cases[] = {
+        {"word \"" + profile.commonName + "\"" + typical, CowString(profile.commonName.c_str()), profile.typicalFile},
+        {"empty word in " + profile.busiestFile + " (" + std::to_string(profile.busiestFileTags) + " tags)",
+         CowString(), profile.busiestFile},
+        {std::string("absent word \"") + kAbsentWord + "\"" + typical, CowString(kAbsentWord), profile.typicalFile},
+    };
+    bool countsAgree = true;
+    for (const BenchCase& benchCase : cases) {
+        const CowString documentPath = GetFullPath((tagsFolder + "\\" + benchCase.documentField.c_str()).Text());
+        const CaseResult result = RunCase(benchCase, documentPath, tagsFolder, bytes, runs);
+        PrintCase(benchCase, result, size);
+        countsAgree = countsAgree && result.sse2Lines == result.memchrLines;
+        std::fflush(stdout);
+    }
+
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    std::printf("\npeak working set %.1f MB (the view %.1f MB; %.1f MB before mapping)\n",
+                Megabytes(memory.PeakWorkingSetSize), Megabytes(static_cast<SIZE_T>(size)),
+                Megabytes(workingSetBeforeMapping));
+    if (!countsAgree) {
+        std::fprintf(stderr, "the SSE2 and memchr counts disagree\n");
+        return 1;
+    }
+    return 0;
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: scan_benchmark [--runs N] TAGS_FILE\n"
+                         "       scan_benchmark --generate TAGS_FILE\n");
+    return 2;
+}
+
+}  // namespace
+}  // namespace velkin::bench
+
+int main(int argc, char** argv)
+{
+    using namespace velkin::bench;
+    std::vector<const char*> arguments(argv + 1, argv + argc);
+    if (arguments.size() == 2 && std::strcmp(arguments[0], "--generate") == 0) return Generate(arguments[1]);
+
+    int runs = 5;
+    if (arguments.size() == 3 && std::strcmp(arguments[0], "--runs") == 0) {
+        runs = std::atoi(arguments[1]);
+        arguments.erase(arguments.begin(), arguments.begin() + 2);
+    }
+    if (arguments.size() != 1 || runs < 1) return Usage();
+    return Benchmark(arguments[0], runs);
+}
