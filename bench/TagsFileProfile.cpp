@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "tags/TagScanner.h"
+#include "bench/TagLines.h"
 
 namespace velkin::bench {
 namespace {
@@ -37,14 +37,7 @@ TagsFileProfile ProfileTagsFile(const char* begin, const char* end)
     std::string_view previousFile;
     std::string_view runName;
     std::uint32_t run = 0;
-    // A blank first line is skipped like any line without a tab.
-    for (const char* line = begin; line != end; line = SkipLine(line, end)) {
-        if (*line == '!') continue;
-        const char* nameEnd = NextTab(line, end);
-        if (nameEnd == nullptr) continue;
-        const char* fileEnd = NextTab(nameEnd + 1, end);
-        if (fileEnd == nullptr) continue;
-
+    ForEachTagLine(begin, end, [&](const char* line, const char* nameEnd, const char* fileEnd) {
         const std::string_view name(line, static_cast<std::size_t>(nameEnd - line));
         const std::string_view file(nameEnd + 1, static_cast<std::size_t>(fileEnd - nameEnd - 1));
         ++profile.tagLines;
@@ -59,7 +52,7 @@ TagsFileProfile ProfileTagsFile(const char* begin, const char* end)
             profile.commonNameRun = run;
             profile.commonName.assign(name);
         }
-    }
+    });
     if (tagsPerFile.empty()) return profile;
 
     using FileTags = std::pair<const std::string_view, std::uint32_t>;

@@ -1,6 +1,6 @@
 // A quick first pass over a tags file: its shape, and the word and documents
 // that make the benchmark's cases real for this file. Read with the scanner's
-// own line operations, so it sees the lines the scanner sees.
+// own line operations (ForEachTagLine), so it sees the lines the scanner sees.
 #pragma once
 
 #include <cstdint>
