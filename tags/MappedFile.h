@@ -19,18 +19,23 @@ public:
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
-    // Opens `path` for reading (sharing reads only) and creates a read-only
-    // mapping of it. Any failure leaves the object without a mapping: the file
-    // is missing or locked for writing, the open reported an error, the size
-    // cannot be read, is zero (cannot be mapped) or exceeds 2,147,483,648 bytes.
+    // Closes what was open, then opens `path` for reading (sharing reads only)
+    // and creates a read-only mapping of it. Any failure leaves the object
+    // without a mapping: the file is missing, a folder or open for writing
+    // elsewhere, the open reported an error, the size cannot be read, is zero
+    // (cannot be mapped) or exceeds 2,147,483,648 bytes. While the file is
+    // open, no other process can open it for writing.
     void Open(const char* path) noexcept;
 
-    // Maps the whole file the first time and returns the same view later.
-    // False, with `bytes` untouched, when there is no mapping or the view fails.
-    // The bytes borrow from the view: valid until Close.
+    // Maps the whole file the first time and returns the same view later:
+    // bytes.end - bytes.begin is the file size. False, with `bytes` untouched,
+    // when there is no mapping or the view fails (a 32-bit process needs to be
+    // large-address-aware to map views near 2 GiB). The bytes borrow from the
+    // view: valid until Close.
     bool MapView(MappedBytes& bytes) noexcept;
 
     bool HasMapping() const noexcept { return mapping_.IsValid(); }
+    // The size GetFileSizeEx reported (also when it was too large to map); 0 after Close.
     ULONGLONG FileSize() const noexcept { return fileSize_; }
 
     // Releases the view, the mapping and the file, in that order, each if present.
