@@ -4,8 +4,15 @@
 // Line grammar (a line ends at the first CR or LF; any run of CR/LF separates
 // lines; a line starting with '!' is a pseudo-tag and ignored):
 //   name TAB file TAB address ;" [anything] TAB kind... [TAB extension fields]
-// A line missing a required separator yields nothing. Every scanner reads
-// only within [begin, end): the data need not be zero-terminated.
+// A line missing a required separator yields nothing. The address runs to
+// the first ;" of the line (tabs inside it belong to it). `kind` is the byte
+// after the kind field's tab, whatever it is: a tab when the kind field is
+// empty and extension fields follow, CR or LF when it is empty at the line
+// end, and the zero byte when that tab is the last byte of the data.
+//
+// Every function reads only within [begin, end): the data need not be
+// zero-terminated, and zero bytes are ordinary data. Searches compare 16
+// bytes at a time (SSE2) and never load a block that reaches past `end`.
 #pragma once
 
 #include "tags/TagEntry.h"
@@ -24,9 +31,11 @@ bool ScanTagsFile(const CowString& tagsFilePath, const CowString& word, const Co
 //   word          ASCII letters, digits and '_'; empty: no line matches by name.
 //   documentPath  the current document's full path; a line belongs to the
 //                 document when GetFullPath(tagsFolder + "\" + file field)
-//                 equals it under lstrcmpA.
+//                 equals it under lstrcmpA. Each distinct file field is
+//                 resolved once per Scan (see FileFieldMemo).
 //   tagsFolder    the folder holding the tags file, no trailing backslash.
-// The scanner borrows all three strings and the lists for its lifetime.
+// The scanner keeps its own (shared) copies of the three strings and borrows
+// the lists for its lifetime.
 class TagScanner {
 public:
     TagScanner(const CowString& word, const CowString& documentPath, const CowString& tagsFolder,
@@ -36,6 +45,9 @@ public:
     TagScanner& operator=(const TagScanner&) = delete;
 
     // Appends the records of every qualifying line of [begin, end), in order.
+    // The bytes are read only during the call; records hold copies. Throws
+    // std::bad_alloc when an entry cannot be appended (the lists then hold
+    // what was appended so far).
     void Scan(const char* begin, const char* end);
 
 private:
@@ -54,7 +66,9 @@ const char* NextTab(const char* p, const char* end) noexcept;
 const char* FindTerminator(const char* p, const char* end) noexcept;
 
 enum class NameMatch { none, prefix, exact };
-// Compares a tag name with a non-empty word, byte for byte and case-sensitively.
+// Compares a tag name with a non-empty word, byte for byte and case-sensitively,
+// from the name's first byte: exact when equal, prefix when the name is longer.
+// (An empty word would match every name; the scanner never passes one.)
 NameMatch MatchName(const CowString& word, const char* nameStart, const char* nameEnd) noexcept;
 
 }  // namespace velkin
