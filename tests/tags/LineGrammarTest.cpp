@@ -1,0 +1,189 @@
+// The line grammar, one line (or a few) at a time: text -> records per list.
+// The document is C:\proj\src\foo.c, the tags folder C:\proj.
+#include <gtest/gtest.h>
+
+#include "tags/ScannerTestSupport.h"
+#include "tags/TagScanner.h"
+
+using namespace scannertest;
+
+namespace {
+
+using namespace std::string_literals;
+
+struct GrammarCase {
+    const char* what;
+    std::string data;
+    std::string word;
+    Records exact, prefix, inDocument;
+};
+
+const Record kFooLine{"Foo", "x.c", "1", 'f', ""};
+
+const GrammarCase kGrammarCases[] = {
+    {"all fields, CR LF", "Foo\tsrc\\foo.c\t42;\"\tf\tclass:Bar\taccess:public\r\n", "Foo",
+     {{"Foo", "src\\foo.c", "42", 'f', "class:Bar\taccess:public"}},
+     {{"Foo", "src\\foo.c", "42", 'f', "class:Bar\taccess:public"}},
+     {{"Foo", "src\\foo.c", "42", 'f', "class:Bar\taccess:public"}}},
+    {"search pattern kept whole", "Foo\tx.c\t/^int Foo(void)$/;\"\tf\n", "Foo",
+     {{"Foo", "x.c", "/^int Foo(void)$/", 'f', ""}}, {{"Foo", "x.c", "/^int Foo(void)$/", 'f', ""}}, {}},
+    {"names against the word Set", "Set\tx.c\t1;\"\tf\nSetValue\tx.c\t2;\"\tf\nset\tx.c\t3;\"\tf\n"
+     "Se\tx.c\t4;\"\tf\nResetAll\tx.c\t5;\"\tf\n", "Set",
+     {{"Set", "x.c", "1", 'f', ""}}, {{"Set", "x.c", "1", 'f', ""}, {"SetValue", "x.c", "2", 'f', ""}}, {}},
+    {"file order kept in every list", "Fooz\tsrc/foo.c\t1;\"\tf\nFoo\ty.c\t2;\"\tf\nFoo\tsrc/foo.c\t3;\"\tf\n", "Foo",
+     {{"Foo", "y.c", "2", 'f', ""}, {"Foo", "src/foo.c", "3", 'f', ""}},
+     {{"Fooz", "src/foo.c", "1", 'f', ""}, {"Foo", "y.c", "2", 'f', ""}, {"Foo", "src/foo.c", "3", 'f', ""}},
+     {{"Fooz", "src/foo.c", "1", 'f', ""}, {"Foo", "src/foo.c", "3", 'f', ""}}},
+    {"empty word: document tags only", "Foo\tsrc\\foo.c\t1;\"\tf\nFoo\tx.c\t2;\"\tf\n\tsrc\\foo.c\t3;\"\tv\n", "",
+     {}, {}, {{"Foo", "src\\foo.c", "1", 'f', ""}, {"", "src\\foo.c", "3", 'v', ""}}},
+    {"pseudo-tag line of the document", "!Foo\tsrc\\foo.c\t1;\"\tf\n!\tsrc\\foo.c\t1;\"\tf\n", "", {}, {}, {}},
+    {"old format, no terminator", "Foo\tsrc\\foo.c\t42\n", "Foo", {}, {}, {}},
+    {"no tab after the terminator", "Foo\tx.c\t1;\"\nFoo\tx.c\t1;\" f\r\nFoo\tx.c\t1;\"", "Foo", {}, {}, {}},
+    {"no tabs, one tab", "Foo\nFoo\tx.c\n", "Foo", {}, {}, {}},
+    {"semicolon without quote, quote on the next line", "Foo\tx.c\t1;\n\"\tf\nFoo\tx.c\t1; \"\tf\n", "Foo", {}, {}, {}},
+    {"tab inside the address", "Foo\tx.c\t/^a\tb$/;\"\tf\n", "Foo",
+     {{"Foo", "x.c", "/^a\tb$/", 'f', ""}}, {{"Foo", "x.c", "/^a\tb$/", 'f', ""}}, {}},
+    {"first terminator cuts the address", "Foo\tx.c\t/^a;\"b$/;\"\tf\n", "Foo",
+     {{"Foo", "x.c", "/^a", 'f', ""}}, {{"Foo", "x.c", "/^a", 'f', ""}}, {}},
+    {"semicolons before the terminator", "Foo\tx.c\t/;;\"\tf\n", "Foo",
+     {{"Foo", "x.c", "/;", 'f', ""}}, {{"Foo", "x.c", "/;", 'f', ""}}, {}},
+    {"bytes between terminator and kind tab", "Foo\tx.c\t1;\"junk\tv\n", "Foo",
+     {{"Foo", "x.c", "1", 'v', ""}}, {{"Foo", "x.c", "1", 'v', ""}}, {}},
+    {"long kind field", "Foo\tx.c\t1;\"\tfunction\tline:3\n", "Foo",
+     {{"Foo", "x.c", "1", 'f', "line:3"}}, {{"Foo", "x.c", "1", 'f', "line:3"}}, {}},
+    {"empty kind field, CR", "Foo\tx.c\t1;\"\t\r\n", "Foo",
+     {{"Foo", "x.c", "1", '\r', ""}}, {{"Foo", "x.c", "1", '\r', ""}}, {}},
+    {"empty kind field, LF", "Foo\tx.c\t1;\"\t\n", "Foo",
+     {{"Foo", "x.c", "1", '\n', ""}}, {{"Foo", "x.c", "1", '\n', ""}}, {}},
+    {"empty kind field, fields follow", "Foo\tx.c\t1;\"\t\tclass:A\n", "Foo",
+     {{"Foo", "x.c", "1", '\t', "class:A"}}, {{"Foo", "x.c", "1", '\t', "class:A"}}, {}},
+    {"kind tab ends the data", "Foo\tx.c\t1;\"\t", "Foo",
+     {{"Foo", "x.c", "1", '\0', ""}}, {{"Foo", "x.c", "1", '\0', ""}}, {}},
+    {"empty extension fields", "Foo\tx.c\t1;\"\tf\t\r\n", "Foo", {kFooLine}, {kFooLine}, {}},
+    {"zero bytes are data", "Fo\0o\tx\0.c\t1\0;\"\t\0\tz\0\n"s, "Fo",
+     {}, {{"Fo\0o"s, "x\0.c"s, "1\0"s, '\0', "z\0"s}}, {}},
+    {"empty name and file", "\t\t1;\"\tf\nFoo\t\t1;\"\tf\n", "Foo",
+     {{"Foo", "", "1", 'f', ""}}, {{"Foo", "", "1", 'f', ""}}, {}},
+    {"letter case of the path", "Foo\tsrc\\Foo.c\t1;\"\tf\n", "", {}, {}, {}},
+    {"absolute file field", "Foo\tC:\\proj\\src\\foo.c\t1;\"\tf\n", "", {}, {}, {}},
+    {"fields resolving to the document",
+     "A\t.\\src\\foo.c\t1;\"\tf\nB\tsrc\\sub\\..\\foo.c\t2;\"\tf\nC\tsrc/foo.c\t3;\"\tf\nD\tsrc/./foo.c\t4;\"\tf\n", "",
+     {}, {},
+     {{"A", ".\\src\\foo.c", "1", 'f', ""}, {"B", "src\\sub\\..\\foo.c", "2", 'f', ""},
+      {"C", "src/foo.c", "3", 'f', ""}, {"D", "src/./foo.c", "4", 'f', ""}}},
+};
+
+TEST(LineGrammarTest, LineTextGivesRecordsPerList)
+{
+    for (const GrammarCase& test : kGrammarCases) {
+        ScanSettings settings;
+        settings.word = test.word;
+        SCOPED_TRACE(test.what);
+        ExpectSameLists({test.exact, test.prefix, test.inDocument}, Scan(test.data, settings), test.data);
+    }
+}
+
+// An empty kind field takes the byte that ends its line: alike for comparison.
+Lists WithLineEndKindsAlike(Lists lists)
+{
+    for (Records* list : {&lists.exact, &lists.prefix, &lists.inDocument}) {
+        for (Record& record : *list) {
+            if (record.kind == '\r' || record.kind == '\n' || record.kind == '\0') record.kind = '\n';
+        }
+    }
+    return lists;
+}
+
+TEST(LineGrammarTest, LineEndsAndBlankLinesGiveTheSameRecords)
+{
+    const char* lines[] = {"Foo\tsrc/foo.c\t/^a\tb$/;\"\tf\tclass:A\taccess:public", "Fooz\tx.c\t2;\"\tv",
+                           "Foo\tx.c\t3;\"\t", "!Foo\tx.c\t4;\"\tf", "Foo\tsrc\\foo.c\t5;\"\tm\t"};
+    const char* separators[] = {"\n", "\r\n", "\r", "\n\r", "\r\n\r\n\n", "\n\n\n"};
+    ScanSettings settings;
+    settings.word = "Foo";
+    const Lists expected = WithLineEndKindsAlike(Scan(std::string(lines[0]) + "\n" + lines[1] + "\n" + lines[2] +
+                                                      "\n" + lines[4] + "\n", settings));
+    ASSERT_EQ(3u, expected.exact.size());
+    ASSERT_EQ(2u, expected.inDocument.size());
+    for (const char* separator : separators) {
+        for (const bool finalLineEnd : {true, false}) {
+            std::string data = separator;  // blank lines before the first line too
+            for (const char* line : lines) data += line + std::string(separator);
+            if (!finalLineEnd) data.resize(data.find_last_not_of("\r\n") + 1);
+            ExpectSameLists(expected, WithLineEndKindsAlike(Scan(data, settings)), data);
+        }
+    }
+}
+
+// Every position of the stop byte across and beyond one 16-byte block, so
+// whole-block and byte-by-byte searches are both covered.
+TEST(LineOperationsTest, FindTheFirstStopByteAtEveryPosition)
+{
+    for (size_t length = 0; length <= 40; ++length) {
+        std::string text(length, 'a');
+        const GuardedBytes plain(text);
+        EXPECT_EQ(nullptr, velkin::NextTab(plain.begin(), plain.end()));
+        EXPECT_EQ(nullptr, velkin::FindTerminator(plain.begin(), plain.end()));
+        EXPECT_EQ(plain.end(), velkin::SkipLine(plain.begin(), plain.end()));
+        for (size_t at = 0; at < length; ++at) {
+            for (const char stop : {'\t', '\r', '\n', ';'}) {
+                text[at] = stop;
+                const GuardedBytes bytes(text);
+                const char* found = bytes.begin() + at;
+                SCOPED_TRACE(testing::Message() << "length " << length << " stop at " << at << " byte " << int(stop));
+                EXPECT_EQ(stop == '\t' ? found : nullptr, velkin::NextTab(bytes.begin(), bytes.end()));
+                const bool lineEnd = stop == '\r' || stop == '\n';
+                EXPECT_EQ(lineEnd ? found + 1 : bytes.end(), velkin::SkipLine(bytes.begin(), bytes.end()));
+                EXPECT_EQ(nullptr, velkin::FindTerminator(bytes.begin(), bytes.end()));  // no quote follows
+                if (stop != ';' || at + 1 == length) continue;
+                text[at + 1] = '"';
+                const GuardedBytes terminated(text);
+                EXPECT_EQ(terminated.begin() + at, velkin::FindTerminator(terminated.begin(), terminated.end()));
+                text[at + 1] = 'a';
+            }
+            text[at] = 'a';
+        }
+    }
+}
+
+TEST(LineOperationsTest, SkipLineStepsOverEveryLineEnd)
+{
+    const std::string text = "ab\r\n\r\n\ncd\n";
+    const GuardedBytes bytes(text);
+    EXPECT_EQ(bytes.begin() + 7, velkin::SkipLine(bytes.begin(), bytes.end()));
+    EXPECT_EQ(bytes.begin() + 7, velkin::SkipLine(bytes.begin() + 2, bytes.end()));  // from the line end itself
+    EXPECT_EQ(bytes.end(), velkin::SkipLine(bytes.begin() + 7, bytes.end()));
+    EXPECT_EQ(bytes.end(), velkin::SkipLine(bytes.end(), bytes.end()));
+}
+
+TEST(LineOperationsTest, TerminatorStopsAtTheLineEnd)
+{
+    struct {
+        std::string text;
+        int expected;  // offset, or -1 for none
+    } cases[] = {{";\"", 0}, {";;\"", 1}, {"a;b;\"", 3}, {";\n\"", -1}, {"a\r;\"", -1}, {"a;", -1}, {"\t;\"", 1}};
+    for (const auto& test : cases) {
+        const GuardedBytes bytes(test.text);
+        const char* found = velkin::FindTerminator(bytes.begin(), bytes.end());
+        EXPECT_EQ(test.expected, found ? found - bytes.begin() : -1) << test.text;
+    }
+}
+
+TEST(LineOperationsTest, MatchNameComparesBytesFromTheFirst)
+{
+    struct {
+        const char* word;
+        const char* name;
+        velkin::NameMatch expected;
+    } cases[] = {{"Set", "Set", velkin::NameMatch::exact},      {"Set", "SetValue", velkin::NameMatch::prefix},
+                 {"Set", "set", velkin::NameMatch::none},       {"Set", "Se", velkin::NameMatch::none},
+                 {"Set", "ResetAll", velkin::NameMatch::none},  {"Set", "Sex", velkin::NameMatch::none},
+                 {"_1", "_1\x81\x40", velkin::NameMatch::prefix}, {"a", "", velkin::NameMatch::none}};
+    for (const auto& test : cases) {
+        const std::string name = test.name;
+        EXPECT_EQ(test.expected, velkin::MatchName(test.word, name.data(), name.data() + name.size()))
+            << test.word << " / " << test.name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,153 @@
+// Bad and truncated input: the scanner never reads past the data (every scan
+// here runs against an inaccessible page), never crashes and never loses a
+// record compared with the reference reader.
+#include <windows.h>
+
+#include <random>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "tags/FileFieldMemo.h"
+#include "tags/ScannerTestSupport.h"
+#include "tags/TagsFileLocator.h"
+
+using namespace scannertest;
+using namespace std::string_literals;
+
+namespace {
+
+// Lines as ctags writes them, with file fields that do and do not resolve to
+// the document C:\proj\src\foo.c.
+const std::string kRealLines[] = {
+    "!_TAG_FILE_FORMAT\t2\t/extended format; --format=1 will not append ;\" to lines/",
+    "Set\tsrc/foo.c\t/^void Widget::Set(int value) { value_ = value; }$/;\"\tf\tclass:ui::Widget\ttyperef:typename:void",
+    "SetValue\tsrc/widget.cpp\t/^void Widget::SetValue(int value)$/;\"\tkind:function\tclass:ui::Widget",
+    "Set\tinclude/config.h\t7;\"\td\tsignature:(target,value)",
+    "SET_LIMIT\t./src/foo.c\t/^#define SET_LIMIT /;\"\td",
+    "Settings\tsrc\\foo.c\t/^} Settings;$/;\"\tt\ttyperef:struct:Settings",
+    "value_\tsrc/sub/../foo.c\t/^    int value_;$/;\"\tm\tclass:ui::Widget\ttyperef:typename:int\taccess:private",
+    "ResetAll\tSRC/foo.c\t25;\"\tf\tnamespace:ui",
+    "Se\tsrc/foo.c.\t/^#define Se(/;\"\td",
+    "main\tsrc/main.c\t/^int main(int argc, char** argv)$/;\"\tf\ttyperef:typename:int",
+};
+const std::string kLineEnds[] = {"\n", "\r\n", "\r", "\n\n"};
+const std::string kWords[] = {"Set", "S", "", "SetValue", "value_", "Se"};
+
+TEST(RobustnessTest, EveryPrefixOfTrickyLinesMatchesTheReference)
+{
+    const std::string data = "Set\tsrc/foo.c\t/^a;\"b\tc$/;\"\t\tclass:A\r\n"
+                             "Set\tx.c\t12;\"\tf\tline:3\r\n\r\n"
+                             "Set\tsrc/foo.c\t1;\"junk\tf\n"
+                             "Set\tx.c\t1;;\";\"\tv\r"
+                             "Set\tsrc\\foo.c\t/^0123456789abcdef0123456789abcdef$/;\"\tfunction\tk:v\n"
+                             "Set\tx.c\t1;\"\t";
+    for (const std::string word : {"Set", ""}) {
+        ScanSettings settings;
+        settings.word = word;
+        for (size_t length = 0; length <= data.size(); ++length) {
+            const std::string prefix = data.substr(0, length);
+            ExpectSameLists(ReadReference(prefix, settings), Scan(prefix, settings), prefix);
+        }
+    }
+}
+
+TEST(RobustnessTest, RandomlyMutatedRealLinesMatchTheReference)
+{
+    const std::string edits = "\t\r\n;\"!\0Set/.\\x\x81\xE9 "s;
+    std::mt19937 random(20240611);
+    auto pick = [&random](size_t count) { return static_cast<size_t>(random() % count); };
+    for (int round = 0; round < 4000; ++round) {
+        std::string data;
+        for (size_t line = 1 + pick(8); line > 0; --line) data += kRealLines[pick(10)] + kLineEnds[pick(4)];
+        for (size_t edit = pick(6); edit > 0 && !data.empty(); --edit) {
+            const size_t at = pick(data.size());
+            switch (pick(4)) {
+            case 0: data[at] = edits[pick(edits.size())]; break;
+            case 1: data.insert(at, 1, edits[pick(edits.size())]); break;
+            case 2: data.erase(at, 1); break;
+            default: data.resize(at);
+            }
+        }
+        ScanSettings settings;
+        settings.word = kWords[pick(6)];
+        ExpectSameLists(ReadReference(data, settings), Scan(data, settings), data);
+        if (HasFailure()) return;
+    }
+}
+
+TEST(RobustnessTest, BadInputIsScannedWithoutLoss)
+{
+    const std::string mega(1 << 20, 'a');
+    std::mt19937 random(7);
+    std::string lineEnds(100000, '\n');
+    for (char& byte : lineEnds) byte = random() % 2 ? '\r' : '\n';
+    std::string binary(1 << 18, '\0');
+    const std::string bytes = "\t\r\n;\"!\0aab\xFF"s;
+    for (char& byte : binary) byte = random() % 4 ? bytes[random() % bytes.size()] : static_cast<char>(random());
+
+    const std::string good = "a\tsrc/foo.c\t9;\"\tv\n";
+    const std::string inputs[] = {
+        "a\tx.c\t" + mega + ";\"\tf\t" + mega + "\n" + good,
+        mega + "\n" + good,
+        std::string(1 << 20, '\0') + "\n" + good,
+        "a\t" + mega + "\t1;\"\tf\n" + good,
+        lineEnds,
+        lineEnds + good,
+        binary,
+    };
+    ScanSettings settings;
+    settings.word = "a";
+    for (const std::string& data : inputs) {
+        const Lists expected = ReadReference(data, settings);
+        const Lists lists = Scan(data, settings);
+        ExpectSameLists(expected, lists, data.substr(0, 40));
+        EXPECT_EQ(data.find(good) != std::string::npos, !lists.inDocument.empty()) << data.substr(0, 40);
+    }
+    EXPECT_EQ(mega, Scan(inputs[0], settings).exact.at(0).address);
+}
+
+// Each decision of the memo against the same field resolved afresh, over
+// fields that resolve alike, differ in ways GetFullPathNameA may or may not
+// ignore, and enough distinct ones to make the table grow several times.
+TEST(FileFieldMemoTest, RememberingNeverChangesADecision)
+{
+    std::vector<std::string> pool = {"src/foo.c",  "src\\foo.c",  "./src/foo.c", "src/sub/../foo.c", "SRC/foo.c",
+                                     "src/foo.c.", "src/foo.c ",  "src//foo.c", "src/foo.c\0x"s,    "",
+                                     "..\\proj\\src\\foo.c", "C:\\proj\\src\\foo.c"};
+    const size_t variants = pool.size();
+    for (int i = 0; i < 5000; ++i) pool.push_back("src/f" + std::to_string(i) + ".c");
+    std::mt19937 random(99);
+    std::vector<size_t> order;
+    for (size_t i = 0; i < 40000; ++i) {
+        const size_t recent = order.empty() ? 0 : order.back();
+        order.push_back(random() % 3 == 0 ? recent : random() % 2 ? random() % variants : random() % pool.size());
+    }
+    std::string buffer;  // the fields side by side, as in a mapped file
+    std::vector<std::pair<size_t, size_t>> fields;
+    for (const size_t index : order) {
+        fields.emplace_back(buffer.size(), pool[index].size());
+        buffer += pool[index] + "\t";
+    }
+
+    const std::string folder = "C:\\proj", document = "C:\\proj\\src\\foo.c";
+    velkin::FileFieldMemo memo(document.c_str(), folder.c_str());
+    for (int pass = 0; pass < 2; ++pass) {
+        const std::string copy = buffer;  // new addresses on each pass
+        std::set<std::string> distinct;
+        size_t inDocument = 0;
+        for (const auto& [offset, length] : fields) {
+            const std::string field = copy.substr(offset, length);
+            const bool expected =
+                lstrcmpA(velkin::GetFullPath((folder + "\\" + field).c_str()).Text(), document.c_str()) == 0;
+            ASSERT_EQ(expected, memo.IsInDocument(copy.data() + offset, copy.data() + offset + length)) << field;
+            inDocument += expected;
+            distinct.insert(field);
+        }
+        EXPECT_EQ((pass + 1) * distinct.size(), memo.ResolvedCount());
+        EXPECT_GT(inDocument, 1000u);
+        memo.Forget();
+    }
+}
+
+}  // namespace

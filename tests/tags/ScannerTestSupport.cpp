@@ -1,0 +1,144 @@
+#include "tags/ScannerTestSupport.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include <gtest/gtest.h>
+
+#include "tags/TagScanner.h"
+#include "tags/TagsFileLocator.h"
+
+namespace scannertest {
+
+namespace {
+
+// A read past the data faults on the guard page: report it and end the program
+// at once, rather than leave it waiting in Wine's debugger.
+LONG WINAPI ReportFault(EXCEPTION_POINTERS* fault)
+{
+    std::fprintf(stderr, "fatal: exception 0x%08lX at %p\n", fault->ExceptionRecord->ExceptionCode,
+                 fault->ExceptionRecord->ExceptionAddress);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+const LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = SetUnhandledExceptionFilter(ReportFault);
+
+std::string Escaped(const std::string& text)
+{
+    std::string out;
+    for (const char byte : text) {
+        switch (byte) {
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        case '\0': out += "\\0"; break;
+        default: out += byte;
+        }
+    }
+    return out;
+}
+
+std::string ToString(const velkin::CowString& text) { return std::string(text.Text(), static_cast<size_t>(text.Length())); }
+
+Records ToRecords(const velkin::TagList& list)
+{
+    Records records;
+    for (const velkin::TagEntry& entry : list) {
+        records.push_back({ToString(entry.name), ToString(entry.file), ToString(entry.address), entry.kind,
+                           ToString(entry.extensionFields)});
+    }
+    return records;
+}
+
+}  // namespace
+
+void PrintTo(const Record& record, std::ostream* out)
+{
+    *out << '{' << Escaped(record.name) << " | " << Escaped(record.file) << " | " << Escaped(record.address) << " | "
+         << Escaped(std::string(1, record.kind)) << " | " << Escaped(record.extensionFields) << '}';
+}
+
+Lists ToLists(const velkin::TagMatchLists& lists)
+{
+    return {ToRecords(lists.exact), ToRecords(lists.prefix), ToRecords(lists.inDocument)};
+}
+
+void ExpectSameLists(const Lists& expected, const Lists& actual, const std::string& context)
+{
+    EXPECT_EQ(expected.exact, actual.exact) << "exact: " << Escaped(context);
+    EXPECT_EQ(expected.prefix, actual.prefix) << "prefix: " << Escaped(context);
+    EXPECT_EQ(expected.inDocument, actual.inDocument) << "inDocument: " << Escaped(context);
+}
+
+GuardedBytes::GuardedBytes(const std::string& data)
+{
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const size_t page = system.dwPageSize;
+    const size_t dataPages = (data.size() + page - 1) / page;
+    block_ = VirtualAlloc(nullptr, (dataPages + 1) * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!block_) throw std::bad_alloc();
+    char* guard = static_cast<char*>(block_) + dataPages * page;
+    DWORD previous;
+    VirtualProtect(guard, page, PAGE_NOACCESS, &previous);
+    char* begin = guard - data.size();
+    data.copy(begin, data.size());
+    begin_ = begin;
+    end_ = guard;
+}
+
+GuardedBytes::~GuardedBytes() { VirtualFree(block_, 0, MEM_RELEASE); }
+
+Lists Scan(const std::string& data, const ScanSettings& settings)
+{
+    const GuardedBytes bytes(data);
+    velkin::TagMatchLists lists;
+    velkin::TagScanner scanner(settings.word.c_str(), settings.documentPath.c_str(), settings.tagsFolder.c_str(), lists);
+    scanner.Scan(bytes.begin(), bytes.end());
+    return ToLists(lists);
+}
+
+Lists ReadReference(const std::string& data, const ScanSettings& settings)
+{
+    Lists lists;
+    const std::string& word = settings.word;
+    size_t start = 0;
+    while (start < data.size()) {
+        size_t stop = data.find_first_of("\r\n", start);
+        if (stop == std::string::npos) stop = data.size();
+        const std::string line = data.substr(start, stop - start);
+        const char lineEnd = stop < data.size() ? data[stop] : '\0';
+        start = std::min(data.find_first_not_of("\r\n", stop), data.size());
+
+        if (line.empty() || line[0] == '!') continue;
+        const size_t nameTab = line.find('\t');
+        const size_t fileTab = line.find('\t', nameTab + 1);
+        if (nameTab == std::string::npos || fileTab == std::string::npos) continue;
+        const std::string name = line.substr(0, nameTab);
+        const std::string file = line.substr(nameTab + 1, fileTab - nameTab - 1);
+        const bool exact = !word.empty() && name == word;
+        const bool prefix = !word.empty() && name.compare(0, word.size(), word) == 0;
+        const std::string joined = settings.tagsFolder + "\\" + file;
+        const bool inDocument =
+            lstrcmpA(velkin::GetFullPath(joined.c_str()).Text(), settings.documentPath.c_str()) == 0;
+        if (!prefix && !inDocument) continue;
+
+        const size_t terminator = line.find(";\"", fileTab + 1);
+        if (terminator == std::string::npos) continue;
+        const size_t kindTab = line.find('\t', terminator + 2);
+        if (kindTab == std::string::npos) continue;
+        const size_t fieldsTab = line.find('\t', kindTab + 1);
+        const Record record{name, file, line.substr(fileTab + 1, terminator - fileTab - 1),
+                            kindTab + 1 < line.size() ? line[kindTab + 1] : lineEnd,
+                            fieldsTab == std::string::npos ? "" : line.substr(fieldsTab + 1)};
+        if (exact) lists.exact.push_back(record);
+        if (prefix) lists.prefix.push_back(record);
+        if (inDocument) lists.inDocument.push_back(record);
+    }
+    return lists;
+}
+
+}  // namespace scannertest
