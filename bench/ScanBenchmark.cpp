@@ -20,8 +20,10 @@
 #include <vector>
 
 #include "bench/NewlineCount.h"
+#include "bench/TagLines.h"
 #include "bench/TagsFileGenerator.h"
 #include "bench/TagsFileProfile.h"
+#include "tags/FileFieldMemo.h"
 #include "tags/MappedFile.h"
 #include "tags/TagScanner.h"
 #include "tags/TagsFileLocator.h"
@@ -107,6 +109,14 @@ struct BestTime {
     void Add(double sample) { milliseconds = std::min(milliseconds, sample); }
 };
 
+// Times `work` and keeps the time unless this is the warm-up round (round 0).
+template <typename Work>
+void TimeRound(int round, BestTime& best, Work&& work)
+{
+    const double milliseconds = TimeMilliseconds(work);
+    if (round > 0) best.Add(milliseconds);
+}
+
 // ---- Cases -----------------------------------------------------------------
 
 struct BenchCase {
@@ -128,18 +138,14 @@ CaseResult RunCase(const BenchCase& benchCase, const CowString& documentPath, co
 {
     CaseResult result;
     for (int round = 0; round <= runs; ++round) {
-        const double sse2 = TimeMilliseconds([&] { result.sse2Lines = CountNewlinesSse2(bytes.begin, bytes.end); });
-        const double memchr = TimeMilliseconds([&] { result.memchrLines = CountNewlinesMemchr(bytes.begin, bytes.end); });
+        TimeRound(round, result.sse2, [&] { result.sse2Lines = CountNewlinesSse2(bytes.begin, bytes.end); });
+        TimeRound(round, result.memchr, [&] { result.memchrLines = CountNewlinesMemchr(bytes.begin, bytes.end); });
         TagMatchLists lists;
-        const double scan = TimeMilliseconds([&] {
+        TimeRound(round, result.scan, [&] {
             TagScanner scanner(benchCase.word, documentPath, tagsFolder, lists);
             scanner.Scan(bytes.begin, bytes.end);
         });
         for (int list = 0; list < TagMatchLists::kCount; ++list) result.listSizes[list] = lists[list].size();
-        if (round == 0) continue;
-        result.sse2.Add(sse2);
-        result.memchr.Add(memchr);
-        result.scan.Add(scan);
     }
     return result;
 }
@@ -189,6 +195,41 @@ void PrintCase(const BenchCase& benchCase, const CaseResult& result, std::uint64
     std::printf("  readtags filter  %s\n", ReadtagsFilter(benchCase).c_str());
 }
 
+// Where the scan's time goes: its first steps, made of the scanner's own
+// pieces, each row including the ones above it. The rest of the scan's time
+// is the name comparison and the records.
+void RunSteps(const MappedBytes& bytes, const CowString& documentPath, const CowString& tagsFolder, int runs)
+{
+    BestTime sse2, walk, fields, documents;
+    std::size_t newlines = 0, lines = 0, tagLines = 0, inDocument = 0, resolved = 0;
+    for (int round = 0; round <= runs; ++round) {
+        TimeRound(round, sse2, [&] { newlines = CountNewlinesSse2(bytes.begin, bytes.end); });
+        TimeRound(round, walk, [&] {
+            lines = 0;
+            for (const char* line = bytes.begin; line < bytes.end; line = SkipLine(line, bytes.end)) ++lines;
+        });
+        TimeRound(round, fields, [&] {
+            tagLines = 0;
+            ForEachTagLine(bytes.begin, bytes.end, [&](const char*, const char*, const char*) { ++tagLines; });
+        });
+        FileFieldMemo memo(documentPath, tagsFolder);
+        TimeRound(round, documents, [&] {
+            inDocument = 0;
+            ForEachTagLine(bytes.begin, bytes.end, [&](const char*, const char* nameEnd, const char* fileEnd) {
+                inDocument += memo.IsInDocument(nameEnd + 1, fileEnd);
+            });
+        });
+        resolved = memo.ResolvedCount();
+    }
+    const auto size = static_cast<std::uint64_t>(bytes.end - bytes.begin);
+    std::printf("\nwhere the time goes, document of the first case (each row includes the rows above)\n");
+    PrintRow("SSE2 newline count", sse2, sse2, size, "lines: " + std::to_string(newlines));
+    PrintRow("SkipLine line walk", walk, sse2, size, "lines: " + std::to_string(lines));
+    PrintRow("+ NextTab name, file", fields, sse2, size, "tag lines: " + std::to_string(tagLines));
+    PrintRow("+ FileFieldMemo test", documents, sse2, size,
+             "in document: " + std::to_string(inDocument) + ", fields resolved: " + std::to_string(resolved));
+}
+
 void PrintProfile(const TagsFileProfile& profile)
 {
     if (profile.tagLines == 0) return;
@@ -206,6 +247,12 @@ double Megabytes(SIZE_T bytes) { return static_cast<double>(bytes) / kBytesPerMe
 
 // The folder of a full path, without the trailing backslash ("C:" for a drive's root).
 CowString FolderOf(const CowString& fullPath) { return fullPath.Prefix(fullPath.FindLastByte('\\')); }
+
+// The document that a file field names, resolved as the scanner resolves it.
+CowString DocumentPath(const CowString& tagsFolder, const std::string& fileField)
+{
+    return GetFullPath((tagsFolder + "\\" + fileField.c_str()).Text());
+}
 
 int Benchmark(const char* path, int runs)
 {
@@ -242,12 +289,14 @@ int Benchmark(const char* path, int runs)
     };
     bool countsAgree = true;
     for (const BenchCase& benchCase : cases) {
-        const CowString documentPath = GetFullPath((tagsFolder + "\\" + benchCase.documentField.c_str()).Text());
-        const CaseResult result = RunCase(benchCase, documentPath, tagsFolder, bytes, runs);
+        const CaseResult result =
+            RunCase(benchCase, DocumentPath(tagsFolder, benchCase.documentField), tagsFolder, bytes, runs);
         PrintCase(benchCase, result, size);
         countsAgree = countsAgree && result.sse2Lines == result.memchrLines;
         std::fflush(stdout);
     }
+
+    RunSteps(bytes, DocumentPath(tagsFolder, profile.typicalFile), tagsFolder, runs);
 
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
     std::printf("\npeak working set %.1f MB (the view %.1f MB; %.1f MB before mapping)\n",
