@@ -137,10 +137,10 @@ TEST_F(TagsFileNameTest, ValueIsReadUpToItsFirstZeroWhateverItsType)
 
 class ProbeRecorder {
 public:
-    ProbeRecorder() : original_(g_getFileAttributesSlot)
+    ProbeRecorder()
     {
         probes_.clear();
-        s_original = original_;
+        original_ = g_getFileAttributesSlot;
         SetSlot(&Record);
     }
     ~ProbeRecorder() { SetSlot(original_); }
@@ -153,7 +153,7 @@ private:
     static DWORD WINAPI Record(LPCSTR path)
     {
         probes_.emplace_back(path);
-        return s_original(path);
+        return original_(path);
     }
     static void SetSlot(GetFileAttributesFunction function)
     {
@@ -163,8 +163,7 @@ private:
         VirtualProtect(&g_getFileAttributesSlot, sizeof function, protection, &protection);
     }
 
-    GetFileAttributesFunction original_;
-    static inline GetFileAttributesFunction s_original = nullptr;
+    static inline GetFileAttributesFunction original_ = nullptr;
     static inline std::vector<std::string> probes_;
 };
 
