@@ -16,10 +16,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "bench/NewlineCount.h"
+#include "bench/ReadtagsFilter.h"
 #include "bench/TagLines.h"
 #include "bench/TagsFileGenerator.h"
 #include "bench/TagsFileProfile.h"
@@ -34,52 +34,23 @@ namespace {
 constexpr const char* kAbsentWord = "zzVelkinAbsentWord";
 constexpr double kBytesPerMegabyte = 1e6;
 
-// ---- Generated file --------------------------------------------------------
-
-bool HoldsGeneratedTags(const char* path, const GeneratedTagsShape& shape)
-{
-    MappedFile file;
-    file.Open(path);
-    MappedBytes bytes;
-    if (!file.MapView(bytes)) return false;
-    const std::size_t headLength = std::min<std::size_t>(static_cast<std::size_t>(bytes.end - bytes.begin), 1024);
-    return std::string_view(bytes.begin, headLength).find(GeneratedTagsHeader(shape)) != std::string_view::npos;
-}
-
-// Writes beside `path` and renames when complete, so that an interrupted run
-// never leaves a file that looks current.
-bool WriteGeneratedTags(const char* path, const GeneratedTagsShape& shape)
-{
-    const std::string partPath = std::string(path) + ".part";
-    {
-        FileHandle file(CreateFileA(partPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
-        bool written = true;
-        GenerateTags(shape, [&file, &written](const char* bytes, std::size_t count) {
-            DWORD done = 0;
-            written = written && WriteFile(file.Get(), bytes, static_cast<DWORD>(count), &done, nullptr) &&
-                      done == count;
-        });
-        if (!written) return false;
-    }
-    return MoveFileExA(partPath.c_str(), path, MOVEFILE_REPLACE_EXISTING) != FALSE;
-}
-
 int Generate(const char* path)
 {
     const GeneratedTagsShape shape;
-    if (HoldsGeneratedTags(path, shape)) {
-        std::printf("kept %s: written earlier with the same seed and size\n", path);
-        return 0;
-    }
-    std::printf("writing %s (%lu tags)...\n", path, static_cast<unsigned long>(shape.tags));
+    std::printf("%s (%lu tags)...\n", path, static_cast<unsigned long>(shape.tags));
     std::fflush(stdout);
-    if (!WriteGeneratedTags(path, shape)) {
-        std::fprintf(stderr, "cannot write %s (error %lu)\n", path, GetLastError());
-        return 1;
+    switch (WriteTagsFileUnlessCurrent(path, shape)) {
+    case GeneratedFile::kept:
+        std::printf("kept: written earlier with the same seed and size\n");
+        return 0;
+    case GeneratedFile::written:
+        std::printf("written\n");
+        return 0;
+    case GeneratedFile::failed:
+        break;
     }
-    return 0;
+    std::fprintf(stderr, "cannot write %s (error %lu)\n", path, GetLastError());
+    return 1;
 }
 
 // ---- Timing ----------------------------------------------------------------
@@ -150,25 +121,6 @@ CaseResult RunCase(const BenchCase& benchCase, const CowString& documentPath, co
     return result;
 }
 
-// A readtags string literal: backslashes and double quotes escaped.
-std::string ReadtagsString(std::string_view text)
-{
-    std::string literal = "\"";
-    for (char c : text) {
-        if (c == '\\' || c == '"') literal += '\\';
-        literal += c;
-    }
-    return literal + '"';
-}
-
-// The readtags filter that selects what the scanner keeps for this case.
-std::string ReadtagsFilter(const BenchCase& benchCase)
-{
-    const std::string inDocument = "(eq? $input " + ReadtagsString(benchCase.documentField) + ")";
-    if (benchCase.word.IsEmpty()) return inDocument;
-    return "(or (prefix? $name " + ReadtagsString(benchCase.word.Text()) + ") " + inDocument + ")";
-}
-
 // One row: time, throughput, the ratio to the SSE2 count (blank for that
 // count itself) and what the run found.
 void PrintRow(const char* label, const BestTime& time, const BestTime& sse2, std::uint64_t bytes,
@@ -192,7 +144,7 @@ void PrintCase(const BenchCase& benchCase, const CaseResult& result, std::uint64
                  std::to_string(result.listSizes[1]) + ", inDocument " + std::to_string(result.listSizes[2]));
     PrintRow("SSE2 newline count", result.sse2, result.sse2, bytes, "lines: " + std::to_string(result.sse2Lines));
     PrintRow("memchr newline count", result.memchr, result.sse2, bytes, "lines: " + std::to_string(result.memchrLines));
-    std::printf("  readtags filter  %s\n", ReadtagsFilter(benchCase).c_str());
+    std::printf("  readtags filter  %s\n", ReadtagsFilter(benchCase.word.Text(), benchCase.documentField).c_str());
 }
 
 // Where the scan's time goes: its first steps, made of the scanner's own

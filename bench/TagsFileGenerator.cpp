@@ -1,10 +1,15 @@
 #include "bench/TagsFileGenerator.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string_view>
 #include <vector>
+
+#include "tags/MappedFile.h"
+#include "tags/Win32Handles.h"
 
 namespace velkin::bench {
 namespace {
@@ -305,6 +310,28 @@ void AppendAddressAndFields(const Tag& tag, std::string_view name, const SourceF
     }
 }
 
+bool HoldsGeneratedTags(const char* path, const GeneratedTagsShape& shape)
+{
+    MappedFile file;
+    file.Open(path);
+    MappedBytes bytes;
+    if (!file.MapView(bytes)) return false;
+    const std::size_t headLength = std::min<std::size_t>(static_cast<std::size_t>(bytes.end - bytes.begin), 1024);
+    return std::string_view(bytes.begin, headLength).find(GeneratedTagsHeader(shape)) != std::string_view::npos;
+}
+
+bool WriteWholeFile(const char* path, const GeneratedTagsShape& shape)
+{
+    FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    bool written = true;
+    GenerateTags(shape, [&file, &written](const char* bytes, std::size_t count) {
+        DWORD done = 0;
+        written = written && WriteFile(file.Get(), bytes, static_cast<DWORD>(count), &done, nullptr) && done == count;
+    });
+    return written;
+}
+
 }  // namespace
 
 std::string GeneratedTagsHeader(const GeneratedTagsShape& shape)
@@ -355,6 +382,19 @@ void GenerateTags(const GeneratedTagsShape& shape, const std::function<void(cons
         writer.EndLine();
     }
     writer.Flush();
+}
+
+GeneratedFile WriteTagsFileUnlessCurrent(const char* path, const GeneratedTagsShape& shape)
+{
+    if (HoldsGeneratedTags(path, shape)) return GeneratedFile::kept;
+    const std::string partPath = std::string(path) + ".part";
+    if (WriteWholeFile(partPath.c_str(), shape) && MoveFileExA(partPath.c_str(), path, MOVEFILE_REPLACE_EXISTING)) {
+        return GeneratedFile::written;
+    }
+    const DWORD error = GetLastError();
+    DeleteFileA(partPath.c_str());
+    SetLastError(error);
+    return GeneratedFile::failed;
 }
 
 }  // namespace velkin::bench

@@ -37,4 +37,13 @@ std::string GeneratedTagsHeader(const GeneratedTagsShape& shape);
 void GenerateTags(const GeneratedTagsShape& shape,
                   const std::function<void(const char* bytes, std::size_t count)>& emit);
 
+enum class GeneratedFile { kept, written, failed };
+
+// Keeps `path` when its first kilobyte holds GeneratedTagsHeader(shape) (kept);
+// otherwise writes the file to `path` + ".part" and renames it over `path`
+// once complete (written), so that an interrupted run never leaves a file
+// that looks current. On failure nothing is left behind and GetLastError
+// tells why (failed). Throws what GenerateTags throws.
+GeneratedFile WriteTagsFileUnlessCurrent(const char* path, const GeneratedTagsShape& shape);
+
 }  // namespace velkin::bench

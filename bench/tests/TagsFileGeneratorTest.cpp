@@ -1,3 +1,7 @@
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -6,11 +10,13 @@
 #include "bench/TagsFileGenerator.h"
 #include "bench/TagsFileProfile.h"
 
+using velkin::bench::GeneratedFile;
 using velkin::bench::GeneratedTagsHeader;
 using velkin::bench::GeneratedTagsShape;
 using velkin::bench::GenerateTags;
 using velkin::bench::ProfileTagsFile;
 using velkin::bench::TagsFileProfile;
+using velkin::bench::WriteTagsFileUnlessCurrent;
 
 namespace {
 
@@ -20,6 +26,40 @@ std::string Generate(const GeneratedTagsShape& shape)
     GenerateTags(shape, [&text](const char* bytes, std::size_t count) { text.append(bytes, count); });
     return text;
 }
+
+std::string Contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Overwrite(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A fresh folder under the temporary folder, removed with what it holds.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        path_ = std::string(temp) + "velkin-bench-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~ScratchFolder()
+    {
+        for (const char* name : {"\\tags", "\\tags.part"}) DeleteFileA((path_ + name).c_str());
+        RemoveDirectoryA(path_.c_str());
+    }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
 
 // name TAB file TAB address ;" TAB kind-letter [TAB fields], nothing empty.
 bool IsExtendedFormatLine(std::string_view line)
@@ -94,4 +134,42 @@ TEST(TagsFileGeneratorTest, ShapeIsThatOfALargeCodeBase)
     EXPECT_GT(profile.busiestFileTags, 8u * 84);
     // A bare verb defined in many files, the start of many more names.
     EXPECT_GT(profile.commonNameRun, 20u);
+}
+
+TEST(TagsFileGeneratorTest, WritesTheFileOnceAndAgainOnlyForAnotherShapeOrForeignContent)
+{
+    ScratchFolder folder;
+    const std::string path = folder.Path() + "\\tags";
+    GeneratedTagsShape shape;
+    shape.tags = 2000;
+
+    ASSERT_EQ(GeneratedFile::written, WriteTagsFileUnlessCurrent(path.c_str(), shape));
+    EXPECT_EQ(Generate(shape), Contents(path));
+    EXPECT_FALSE(Exists(path + ".part"));
+
+    // Kept as it is: a marker added after writing survives.
+    Overwrite(path, Contents(path) + "marker\n");
+    EXPECT_EQ(GeneratedFile::kept, WriteTagsFileUnlessCurrent(path.c_str(), shape));
+    EXPECT_EQ(Generate(shape) + "marker\n", Contents(path));
+
+    GeneratedTagsShape other = shape;
+    other.seed += 1;
+    EXPECT_EQ(GeneratedFile::written, WriteTagsFileUnlessCurrent(path.c_str(), other));
+    EXPECT_EQ(Generate(other), Contents(path));
+
+    Overwrite(path, "!_TAG_FILE_FORMAT\t2\t//\nsomething else\n");
+    EXPECT_EQ(GeneratedFile::written, WriteTagsFileUnlessCurrent(path.c_str(), shape));
+    EXPECT_EQ(Generate(shape), Contents(path));
+}
+
+TEST(TagsFileGeneratorTest, AFileThatCannotBeWrittenFailsWithAnErrorAndLeavesNothing)
+{
+    ScratchFolder folder;
+    const std::string path = folder.Path() + "\\missing folder\\tags";
+    GeneratedTagsShape shape;
+    shape.tags = 100;
+    SetLastError(0);
+    EXPECT_EQ(GeneratedFile::failed, WriteTagsFileUnlessCurrent(path.c_str(), shape));
+    EXPECT_NE(0u, GetLastError());
+    EXPECT_FALSE(Exists(path + ".part"));
 }
