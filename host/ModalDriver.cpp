@@ -100,6 +100,7 @@ void ModalDriver::Run()
 
     HWND window = search.found;
     report_.window = window;
+    report_.owner = GetWindow(window, GW_OWNER);
     report_.caption = WindowText(window);
     EnumChildWindows(window, AddControl, reinterpret_cast<LPARAM>(&report_.controls));
     if (action_) action_(report_);

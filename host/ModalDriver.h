@@ -30,6 +30,7 @@ struct ModalControl {
 // What the modal window showed when it was found.
 struct ModalSnapshot {
     HWND window = nullptr;
+    HWND owner = nullptr;   // GetWindow(GW_OWNER)
     std::string caption;
     std::vector<ModalControl> controls;   // every descendant, in enumeration order
 
