@@ -78,8 +78,9 @@ velkin_wine_start() {
     export DISPLAY=":$display"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
   fi
-  wineserver -p
   trap velkin_wine_stop EXIT
+  # Keeps one server for the whole run; a server already running is used as it is.
+  wineserver -p 2>/dev/null || true
   # Start Wine's own background services now, detached from our output:
   # started by the first test instead, they would hold CTest's pipes open.
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
