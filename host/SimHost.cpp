@@ -1,5 +1,7 @@
 #include "host/SimHost.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -327,6 +329,11 @@ void SimView::Activate(int index)
 
 SimHost::SimHost()
 {
+    // The editor's process has the common controls registered; the plug-in's
+    // picker relies on the list-view class and does not register it itself.
+    // (Wine would load them on first use; Windows does not.)
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    if (!InitCommonControlsEx(&controls)) throw std::runtime_error("cannot register the list-view class");
     RegisterWindowClass(kFrameWindowClass, WindowProc);
     RegisterWindowClass(kViewWindowClass, WindowProc);
     RegisterWindowClass(kContainerWindowClass, DefWindowProcA);

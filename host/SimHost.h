@@ -127,6 +127,7 @@ public:
     SimView& View(std::size_t index) { return *views_.at(index); }
     // Null when the frame has no view.
     SimView* ActiveView() const { return activeView_; }
+    // `view` must be one of this frame's views.
     void ActivateView(SimView& view) { activeView_ = &view; }
 
     // The last text received with 2085, "" before any.
@@ -181,14 +182,17 @@ private:
 
 class SimHost {
 public:
-    // Registers the window classes (once per process).
+    // Registers the window classes (once per process) and, as the editor's
+    // process has them, the common controls' list-view class. Throws
+    // std::runtime_error when a class cannot be registered.
     SimHost();
     ~SimHost();
     SimHost(const SimHost&) = delete;
     SimHost& operator=(const SimHost&) = delete;
 
-    // A new frame, created hidden (see CreateHostWindow); it is enumerated,
-    // owns modal windows and takes the foreground all the same. Empty name:
+    // A new frame. It is created hidden, as under Wine without a window
+    // manager destroying a visible top-level window waits 2 s; it is still
+    // enumerated, owns modal windows and takes the foreground. Empty name:
     // "frameN". Throws std::runtime_error when the window cannot be created
     // (no display).
     SimFrame& AddFrame(const std::string& name = std::string());
