@@ -17,37 +17,44 @@ public:
     FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder);
 
     // True when GetFullPath(tagsFolder + "\" + field) equals documentPath under
-    // lstrcmpA; always the same answer as resolving the field afresh. The memo
-    // keeps pointers to [field, fieldEnd): the bytes must stay readable and
-    // unchanged until the next Forget.
+    // lstrcmpA; always the same answer as resolving the field afresh. Fields
+    // are remembered as copies, but the last one is compared in place: its
+    // bytes must stay readable and unchanged until the next call or Forget.
+    // Remembering stops (fields are then resolved each time) when storage
+    // runs out or the memo reaches its size limit.
     bool IsInDocument(const char* field, const char* fieldEnd);
 
-    // Drops every remembered field (before the bytes they point into go away).
+    // Drops every remembered field (before the last field's bytes go away).
     void Forget() noexcept;
 
     // How many times a field was resolved with GetFullPath: once per distinct
-    // field between two Forget calls.
+    // field between two Forget calls, while the memo has room.
     std::size_t ResolvedCount() const noexcept { return resolved_; }
 
 private:
     struct Slot {
-        const char* key;  // null: free
-        std::size_t length;
         std::uint32_t hash;
-        bool inDocument;
+        std::uint32_t offset;  // of the field's copy in keys_
+        std::uint32_t length;
+        std::uint32_t answer;  // 0: free slot, 1: not in the document, 2: in it
     };
 
     bool Resolve(const char* field, std::size_t length) const;
     const Slot* Find(const char* field, std::size_t length, std::uint32_t hash) const noexcept;
-    void Remember(const Slot& slot) noexcept;
+    void Remember(const char* field, std::size_t length, std::uint32_t hash, bool inDocument) noexcept;
     static void Place(std::vector<Slot>& slots, const Slot& slot) noexcept;
 
     CowString documentPath_;
     CowString folderPrefix_;   // tagsFolder and one backslash
     std::vector<Slot> slots_;  // open addressing, linear probing; a power of two, at most half full
+    // The remembered fields side by side: looked up in random order, they stay
+    // cached far better here than scattered over the mapped file.
+    std::vector<char> keys_;
     std::size_t used_ = 0;
     std::size_t resolved_ = 0;
-    Slot last_{};  // the previous line's field: most lines repeat it
+    const char* lastField_ = nullptr;  // the previous line's field: many lines repeat it
+    std::size_t lastLength_ = 0;
+    bool lastInDocument_ = false;
 };
 
 }  // namespace velkin
