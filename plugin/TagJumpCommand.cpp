@@ -1,7 +1,31 @@
 #include "plugin/TagJumpCommand.h"
 
+#include "plugin/MatchResolution.h"
+#include "plugin/StatusText.h"
+#include "plugin/WordCapture.h"
+#include "res/ResourceIds.h"
+#include "tags/TagsFileLocator.h"
+
 namespace velkin {
 
-void TagJumpCommand(HWND /*hostWindow*/) {}
+void TagJumpCommand(HWND hostWindow)
+{
+    const CowString word = CaptureWord(hostWindow);
+    const CowString documentPath = GetDocumentPath(hostWindow);
+    const CowString tagsFileName = ReadTagsFileName();
+    const CowString tagsFolder = FindTagsFolder(documentPath, tagsFileName);
+    if (tagsFolder.IsEmpty()) {
+        ShowStatus(hostWindow, IDS_TAGS_FILE_NOT_FOUND, tagsFileName);
+        return;
+    }
+    const CowString tagsFilePath = tagsFolder + "\\" + tagsFileName;
+    if (!word.IsEmpty()) {
+        ShowStatus(hostWindow, IDS_SEARCHING_WORD, word, tagsFilePath);
+    } else {
+        // No identifier at the caret: the document's own tags will be offered.
+        ShowStatus(hostWindow, IDS_SEARCHING_DOCUMENT, documentPath, tagsFilePath);
+    }
+    ResolveMatches(hostWindow, word, documentPath, tagsFolder, tagsFilePath);
+}
 
 }  // namespace velkin

@@ -24,6 +24,12 @@ mkdir -p "$build"
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
+  if [ ! -f "$WINEPREFIX/.velkin-settings" ]; then
+    # Without a window manager, Wine's managed windows take 2 s to close;
+    # unmanaged ones close at once (every dialog and message box of a test).
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    touch "$WINEPREFIX/.velkin-settings"
+  fi
   mkdir -p "$build/drive-t"
   [ -e "$WINEPREFIX/dosdevices/t:" ] || ln -s "$build/drive-t" "$WINEPREFIX/dosdevices/t:"
 ) 9>"$build/.wineprefix.lock"

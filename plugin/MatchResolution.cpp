@@ -1,0 +1,21 @@
+#include "plugin/MatchResolution.h"
+
+#include "plugin/StatusText.h"
+#include "res/ResourceIds.h"
+#include "tags/TagScanner.h"
+
+namespace velkin {
+
+void ResolveMatches(HWND hostWindow, const CowString& word, const CowString& documentPath,
+                    const CowString& tagsFolder, const CowString& tagsFilePath)
+{
+    TagMatchLists lists;
+    if (!ScanTagsFile(tagsFilePath, word, documentPath, tagsFolder, lists)) {
+        ShowStatus(hostWindow, IDS_CANNOT_OPEN_TAGS, tagsFilePath);
+        return;
+    }
+    // Choosing a tag from the lists and jumping to it build on the picker and
+    // the navigation; until they exist the command ends after the scan.
+}
+
+}  // namespace velkin

@@ -1,0 +1,20 @@
+#include "plugin/StatusText.h"
+
+#include "plugin/HostMessages.h"
+
+namespace velkin {
+
+namespace {
+
+// Created empty when the library loads, released when it unloads.
+CowString g_statusText;
+
+}  // namespace
+
+void ShowStatus(HWND hostWindow, UINT messageId, const CowString& first, const CowString& second)
+{
+    g_statusText.FormatFromTable(messageId, first.Text(), second.Text());
+    SendMessageA(hostWindow, HOSTMSG_SET_STATUS_TEXT, 0, reinterpret_cast<LPARAM>(g_statusText.Text()));
+}
+
+}  // namespace velkin

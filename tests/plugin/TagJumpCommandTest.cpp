@@ -1,0 +1,190 @@
+// The command run through the real DLL in the simulated editor: capturing the
+// word at the caret, leaving the selection as it was, finding the tags file
+// and announcing the search on the status bar.
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/RegistryValueGuard.h"
+#include "common/Sjis.h"
+#include "host/PluginLibrary.h"
+#include "host/SimHost.h"
+#include "plugin/HostMessages.h"
+
+using velkin::HostPoint;
+using velkin::sim::PluginLibrary;
+using velkin::sim::SimDocument;
+using velkin::sim::SimFrame;
+using velkin::sim::SimHost;
+using velkin::sim::SimView;
+
+namespace {
+
+// T: is a scratch drive whose root the tests may write (see scripts/wine-run.sh).
+const char* const kProject = "T:\\command\\proj";
+const char* const kDocument = "T:\\command\\proj\\src\\main.c";
+const char* const kTagsFile = "T:\\command\\proj\\tags";
+const char* const kTagsLine = "foo_bar2\tsrc/main.c\t1;\"\tv\n";
+
+void WriteTextFile(const std::string& path, const std::string& bytes)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void RemoveScratch()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all("T:\\command", ignored);
+    DeleteFileA("T:\\tags");
+}
+
+bool SamePoint(HostPoint a, HostPoint b) { return a.x == b.x && a.y == b.y; }
+
+class TagJumpCommandTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RemoveScratch();
+        WriteTextFile(kTagsFile, kTagsLine);
+        WriteTextFile(kDocument, "int foo_bar2 = 1;\n");
+        document_.path = kDocument;
+        document_.SetText("int foo_bar2 = 1;\n");
+        document_.MoveCaret({6, 0});
+    }
+    void TearDown() override { RemoveScratch(); }
+
+    // Runs the command with the frame as the host window and returns what the
+    // host received.
+    std::vector<std::string> RunCommand()
+    {
+        host_.ClearCalls();
+        plugin_.OnCommand(frame_.Window());
+        return host_.DescribeCalls();
+    }
+
+    std::string Status() const { return frame_.StatusText(); }
+
+    velkin::test::RegistryValueGuard registry_;  // TagsFileName absent unless a test sets it
+    SimHost host_;
+    PluginLibrary plugin_;
+    SimFrame& frame_ = host_.AddFrame();
+    SimView& view_ = frame_.AddView();
+    SimDocument& document_ = view_.AddDocument();
+};
+
+TEST_F(TagJumpCommandTest, CapturesTheIdentifierAtTheCaretAndAnnouncesTheSearch)
+{
+    document_.selectionMode = 3;
+    const std::vector<std::string> calls = RunCommand();
+
+    const std::string status = Sjis("'foo_bar2'の位置を'T:\\command\\proj\\tags'から探します...");
+    const std::vector<std::string> expected = {
+        "frame1 2074 0 (6,0) -> 1",
+        "frame1 2075 0 (6,0) -> 1",
+        "frame1 2093 0 0 -> 3",
+        "frame1 2051 0 0 -> 1",  // nothing selected: no cancel command
+        "frame1 2070 4251 0 -> 0",
+        "frame1 2051 0 0 -> 9",
+        "frame1 2051 9 \"foo_bar2\" -> 9",
+        "frame1 2108 0 3 -> 0",
+        "frame1 2081 (6,0) (6,0) -> 0",
+        std::string("frame1 2106 278 \"") + kDocument + "\" -> 1",
+        "frame1 2085 0 \"" + status + "\" -> 0",
+    };
+    EXPECT_EQ(expected, calls);
+    EXPECT_EQ(status, Status());
+}
+
+TEST_F(TagJumpCommandTest, DropsTheSelectionBeforeSelectingTheWordAndPutsItBack)
+{
+    document_.Select({4, 0}, {7, 0});
+    document_.selectionMode = 2;
+    document_.selectWordResult = "foo_bar2";
+    const std::vector<std::string> calls = RunCommand();
+
+    ASSERT_GE(calls.size(), 7u);
+    EXPECT_EQ("frame1 2051 0 0 -> 4", calls[3]);
+    EXPECT_EQ("frame1 2051 4 \"foo\" -> 4", calls[4]);
+    EXPECT_EQ("frame1 2070 4157 0 -> 0", calls[5]);
+    EXPECT_EQ("frame1 2070 4251 0 -> 0", calls[6]);
+    EXPECT_EQ(1u, host_.Calls(velkin::HOSTMSG_SET_SEL_TYPE).size());
+    EXPECT_EQ(1u, host_.Calls(velkin::HOSTMSG_SET_SELECTION).size());
+    EXPECT_TRUE(SamePoint({4, 0}, document_.selectionStart));
+    EXPECT_TRUE(SamePoint({7, 0}, document_.selectionEnd));
+    EXPECT_EQ(2, document_.selectionMode);
+    EXPECT_EQ(Sjis("'foo_bar2'の位置を'T:\\command\\proj\\tags'から探します..."), Status());
+}
+
+TEST_F(TagJumpCommandTest, AnythingButAnIdentifierSearchesTheDocumentsOwnTags)
+{
+    struct Case {
+        const char* label;
+        const char* selected;   // UTF-8; what the word selection leaves selected
+        LRESULT emptySize;      // the size the host reports when nothing is selected
+    };
+    const Case cases[] = {
+        {"a hyphen", "foo-bar", 1},  {"a blank", " ", 1},         {"a double-byte word", "表示", 1},
+        {"a trailing blank", "foo ", 1}, {"nothing selected (size 1)", "", 1}, {"nothing selected (size 0)", "", 0},
+    };
+    const std::string status = Sjis("'T:\\command\\proj\\src\\main.c'内に定義されたシンボルを'T:\\command\\proj\\tags'から探します...");
+    for (const Case& c : cases) {
+        document_.selectWordResult = Sjis(c.selected);
+        document_.emptySelectionSize = c.emptySize;
+        RunCommand();
+        EXPECT_EQ(status, Status()) << c.label;
+        EXPECT_TRUE(SamePoint({6, 0}, document_.selectionStart)) << c.label;
+        EXPECT_TRUE(SamePoint({6, 0}, document_.selectionEnd)) << c.label;
+    }
+}
+
+TEST_F(TagJumpCommandTest, UntitledDocumentEndsWithTagsFileNotFound)
+{
+    document_.path.clear();
+    const std::vector<std::string> calls = RunCommand();
+    EXPECT_EQ(Sjis("フォルダを遡っても'tags'は見つかりませんでした"), Status());
+    EXPECT_EQ(1u, host_.Calls(velkin::HOSTMSG_SET_STATUS_TEXT).size());
+}
+
+TEST_F(TagJumpCommandTest, NoTagsFileAboveTheDocumentNamesTheConfiguredName)
+{
+    registry_.Set(REG_SZ, std::string("nowhere\\tags", 13));
+    RunCommand();
+    EXPECT_EQ(Sjis("フォルダを遡っても'nowhere\\tags'は見つかりませんでした"), Status());
+}
+
+TEST_F(TagJumpCommandTest, TagsFileNameFromTheRegistryMayNameASubfolder)
+{
+    WriteTextFile(std::string(kProject) + "\\sub\\tags", kTagsLine);
+    registry_.Set(REG_SZ, std::string("sub\\tags", 9));
+    RunCommand();
+    EXPECT_EQ(Sjis("'foo_bar2'の位置を'T:\\command\\proj\\sub\\tags'から探します..."), Status());
+}
+
+TEST_F(TagJumpCommandTest, TagsFileInADrivesRootIsJoinedWithOneBackslash)
+{
+    DeleteFileA(kTagsFile);
+    WriteTextFile("T:\\tags", kTagsLine);
+    RunCommand();
+    EXPECT_EQ(Sjis("'foo_bar2'の位置を'T:\\tags'から探します..."), Status());
+}
+
+TEST_F(TagJumpCommandTest, UnreadableTagsFileIsReportedAfterTheSearchMessage)
+{
+    WriteTextFile(kTagsFile, "");  // an empty file cannot be mapped
+    RunCommand();
+    const std::vector<velkin::sim::HostCall> statuses = host_.Calls(velkin::HOSTMSG_SET_STATUS_TEXT);
+    ASSERT_EQ(2u, statuses.size());
+    EXPECT_EQ(Sjis("'foo_bar2'の位置を'T:\\command\\proj\\tags'から探します..."), *statuses[0].text);
+    EXPECT_EQ(Sjis("'T:\\command\\proj\\tags' を開くことが出来ませんでした"), *statuses[1].text);
+}
+
+}  // namespace
