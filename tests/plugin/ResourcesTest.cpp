@@ -193,10 +193,7 @@ TEST_F(ResourcesTest, PickerDialogTemplate)
     EXPECT_EQ((std::vector<short>{3, 1, 397, 117}),
               (std::vector<short>{dialog.Short(), dialog.Short(), dialog.Short(), dialog.Short()}));
     EXPECT_EQ(1001u, dialog.DWord()) << "control id";
-    // windres stores control class names upper-cased ("SYSLISTVIEW32"); the
-    // dialog manager looks the class up without case, so only that is held.
-    const std::string controlClass = dialog.TextOrOrdinal();
-    EXPECT_EQ(0, lstrcmpiA("SysListView32", controlClass.c_str())) << controlClass;
+    EXPECT_EQ("SysListView32", dialog.TextOrOrdinal()) << "control class";
     EXPECT_EQ("", dialog.TextOrOrdinal()) << "control title";
     EXPECT_EQ(0, dialog.Word()) << "creation data";
     EXPECT_LT(bytes.size - dialog.Offset(), 4u) << "bytes after the one control";
