@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/RegistryValueGuard.h"
 #include "common/Sjis.h"
 #include "tags/TagsFileLocator.h"
 
@@ -24,83 +25,18 @@ namespace {
 
 std::string Str(const CowString& s) { return std::string(s.Text(), static_cast<size_t>(s.Length())); }
 
-// ---- Registry ------------------------------------------------------------------
+// ---- Registry ----------------------------------------------------------------
 
-bool KeyExists(const std::string& path)
+TEST(TagsFileNameTest, MissingKeyGivesTheDefaultName)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-// Leaves HKEY_CURRENT_USER as it was: removes the keys the test created, or
-// puts back the value it replaced.
-class TagsFileNameTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        const std::string path = velkin::kSettingsKey;
-        for (size_t cut = path.find('\\'); createdTop_.empty(); cut = path.find('\\', cut + 1)) {
-            const std::string level = path.substr(0, cut);
-            if (!KeyExists(level)) createdTop_ = level;
-            if (cut == std::string::npos) break;
-        }
-        if (createdTop_.empty()) SaveValue();
-    }
-
-    void TearDown() override
-    {
-        if (!createdTop_.empty()) {
-            RegDeleteTreeA(HKEY_CURRENT_USER, createdTop_.c_str());
-            return;
-        }
-        HKEY key = OpenForWriting();
-        if (hadValue_) {
-            RegSetValueExA(key, velkin::kTagsFileNameValue, 0, savedType_,
-                           reinterpret_cast<const BYTE*>(savedBytes_.data()), static_cast<DWORD>(savedBytes_.size()));
-        } else {
-            RegDeleteValueA(key, velkin::kTagsFileNameValue);
-        }
-        RegCloseKey(key);
-    }
-
-    static HKEY OpenForWriting()
-    {
-        HKEY key = nullptr;
-        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, velkin::kSettingsKey, 0, nullptr, 0,
-                                                 KEY_READ | KEY_WRITE, nullptr, &key, nullptr));
-        return key;
-    }
-
-    void SaveValue()
-    {
-        HKEY key = OpenForWriting();
-        DWORD size = 0;
-        hadValue_ = RegQueryValueExA(key, velkin::kTagsFileNameValue, nullptr, &savedType_, nullptr, &size) ==
-                    ERROR_SUCCESS;
-        savedBytes_.resize(size);
-        if (hadValue_) {
-            RegQueryValueExA(key, velkin::kTagsFileNameValue, nullptr, &savedType_,
-                             reinterpret_cast<BYTE*>(&savedBytes_[0]), &size);
-        }
-        RegCloseKey(key);
-    }
-
-    std::string createdTop_;  // the outermost key this test creates, if any
-    bool hadValue_ = false;
-    DWORD savedType_ = 0;
-    std::string savedBytes_;
-};
-
-TEST_F(TagsFileNameTest, MissingKeyGivesTheDefaultName)
-{
-    if (createdTop_.empty()) GTEST_SKIP() << "the settings key exists here and is left alone";
+    const velkin::test::RegistryValueGuard guard;
+    if (!guard.CreatedKey()) GTEST_SKIP() << "the settings key exists here and is left alone";
     EXPECT_EQ("tags", Str(velkin::ReadTagsFileName()));
 }
 
-TEST_F(TagsFileNameTest, ValueIsReadUpToItsFirstZeroWhateverItsType)
+TEST(TagsFileNameTest, ValueIsReadUpToItsFirstZeroWhateverItsType)
 {
+    velkin::test::RegistryValueGuard guard;
     struct Case {
         const char* label;
         bool present;
@@ -121,14 +57,8 @@ TEST_F(TagsFileNameTest, ValueIsReadUpToItsFirstZeroWhateverItsType)
         {"double-byte name", true, REG_SZ, Sjis("表ソtags") + '\0', Sjis("表ソtags")},
     };
     for (const Case& c : cases) {
-        HKEY key = OpenForWriting();
-        RegDeleteValueA(key, velkin::kTagsFileNameValue);
-        if (c.present) {
-            ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, velkin::kTagsFileNameValue, 0, c.type,
-                                                    reinterpret_cast<const BYTE*>(c.bytes.data()),
-                                                    static_cast<DWORD>(c.bytes.size())));
-        }
-        RegCloseKey(key);
+        guard.Remove();
+        if (c.present) guard.Set(c.type, c.bytes);
         EXPECT_EQ(c.expected, Str(velkin::ReadTagsFileName())) << c.label;
     }
 }
