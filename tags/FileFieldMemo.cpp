@@ -65,15 +65,103 @@ bool SameBytes(const char* a, const char* b, std::size_t length) noexcept
     return true;
 }
 
+bool IsPlainNameByte(char byte) noexcept
+{
+    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+           byte == '_' || byte == '.';
+}
+
+bool EqualsIgnoringAsciiCase(const char* bytes, const char* word, std::size_t length) noexcept
+{
+    for (std::size_t i = 0; i < length; ++i) {
+        if ((bytes[i] | 0x20) != (word[i] | 0x20)) return false;
+    }
+    return true;
+}
+
+// CON, PRN, AUX, NUL, COM0-9 and LPT0-9, with or without an extension, name
+// devices: a path ending in one may resolve to \\.\CON rather than to itself.
+bool IsDeviceName(const char* name, const char* nameEnd) noexcept
+{
+    const char* stem = static_cast<const char*>(std::memchr(name, '.', static_cast<size_t>(nameEnd - name)));
+    const std::size_t length = static_cast<std::size_t>((stem ? stem : nameEnd) - name);
+    if (length == 3) {
+        for (const char* device : {"con", "prn", "aux", "nul"}) {
+            if (EqualsIgnoringAsciiCase(name, device, 3)) return true;
+        }
+        return false;
+    }
+    return length == 4 && (EqualsIgnoringAsciiCase(name, "com", 3) || EqualsIgnoringAsciiCase(name, "lpt", 3)) &&
+           name[3] >= '0' && name[3] <= '9';
+}
+
+// A path component that full-path resolution keeps exactly as written and
+// whose every character counts in an lstrcmpA comparison.
+bool IsPlainName(const char* name, const char* nameEnd) noexcept
+{
+    if (name == nameEnd || nameEnd[-1] == '.') return false;
+    for (const char* p = name; p != nameEnd; ++p) {
+        if (!IsPlainNameByte(*p)) return false;
+    }
+    return !IsDeviceName(name, nameEnd);
+}
+
+// No byte of 128 or above: no double-byte character can pair a path's bytes
+// differently from how they read one by one.
+bool IsAscii(const char* bytes, const char* bytesEnd) noexcept
+{
+    const char* p = bytes;
+    std::uint64_t high = 0;
+    for (; bytesEnd - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        high |= word;
+    }
+    for (; p != bytesEnd; ++p) high |= static_cast<unsigned char>(*p);
+    return (high & 0x8080808080808080ull) == 0;
+}
+
+// True when `text` stops inside a double-byte character (its last byte is a
+// lone lead byte), so a byte appended to it would pair with that lead byte.
+bool EndsInsideCharacter(const CowString& text) noexcept
+{
+    const char* last = text.Text();
+    for (const char* p = last; *p; p = CharNextA(p)) last = p;
+    return IsDBCSLeadByte(static_cast<BYTE>(*last)) && last[1] == 0;
+}
+
+// The document's name when lines may be ruled out by it, else empty.
+CowString PlainDocumentName(const CowString& documentPath, const CowString& tagsFolder)
+{
+    const int separator = documentPath.FindLastByte('\\');
+    if (separator < 0 || EndsInsideCharacter(tagsFolder)) return CowString();
+    const CowString name = documentPath.Substring(separator + 1);
+    return IsPlainName(name.Text(), name.Text() + name.Length()) ? name : CowString();
+}
+
 }  // namespace
 
 FileFieldMemo::FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder)
-    : documentPath_(documentPath), folderPrefix_(tagsFolder + "\\")
+    : documentPath_(documentPath),
+      folderPrefix_(tagsFolder + "\\"),
+      documentName_(PlainDocumentName(documentPath, tagsFolder))
 {
+}
+
+bool FileFieldMemo::CannotBeDocument(const char* field, const char* fieldEnd) const noexcept
+{
+    if (documentName_.IsEmpty()) return false;
+    const char* name = fieldEnd;
+    while (name != field && name[-1] != '\\' && name[-1] != '/') --name;
+    const auto nameLength = static_cast<std::size_t>(fieldEnd - name);
+    const bool sameName = nameLength == static_cast<std::size_t>(documentName_.Length()) &&
+                          SameBytes(name, documentName_.Text(), nameLength);
+    return !sameName && IsPlainName(name, fieldEnd) && IsAscii(field, name);
 }
 
 bool FileFieldMemo::IsInDocument(const char* field, const char* fieldEnd)
 {
+    if (CannotBeDocument(field, fieldEnd)) return false;
     const auto length = static_cast<std::size_t>(fieldEnd - field);
     if (lastField_ && length == lastLength_ && SameBytes(field, lastField_, length)) return lastInDocument_;
 

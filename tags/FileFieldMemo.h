@@ -1,6 +1,15 @@
 // Decides whether a tags line's file field names the current document, and
 // remembers the answer for each distinct field within one scan: resolving a
-// path with GetFullPathNameA costs far more than the rest of a line's scan.
+// path with GetFullPathNameA (and comparing it with lstrcmpA) costs far more
+// than the rest of a line's scan.
+//
+// Most fields are settled without either: when the document's own name (the
+// text after its last backslash) is a plain name, an ASCII field whose last
+// component is another plain name cannot resolve to the document. Plain means
+// ASCII letters, digits, '_' and '.' (not '-', which word sorting treats
+// specially), not ending in '.', and not a device name such as CON or COM1:
+// full-path resolution keeps such a component exactly as written, and lstrcmpA
+// equality of the whole paths needs equal last components when both are plain.
 #pragma once
 
 #include <cstddef>
@@ -27,8 +36,8 @@ public:
     // Drops every remembered field (before the last field's bytes go away).
     void Forget() noexcept;
 
-    // How many times a field was resolved with GetFullPath: once per distinct
-    // field between two Forget calls, while the memo has room.
+    // How many times a field was resolved with GetFullPath: at most once per
+    // distinct field between two Forget calls, while the memo has room.
     std::size_t ResolvedCount() const noexcept { return resolved_; }
 
 private:
@@ -39,6 +48,7 @@ private:
         std::uint32_t answer;  // 0: free slot, 1: not in the document, 2: in it
     };
 
+    bool CannotBeDocument(const char* field, const char* fieldEnd) const noexcept;
     bool Resolve(const char* field, std::size_t length) const;
     const Slot* Find(const char* field, std::size_t length, std::uint32_t hash) const noexcept;
     void Remember(const char* field, std::size_t length, std::uint32_t hash, bool inDocument) noexcept;
@@ -46,6 +56,7 @@ private:
 
     CowString documentPath_;
     CowString folderPrefix_;   // tagsFolder and one backslash
+    CowString documentName_;   // the document's plain name; empty: no field is ruled out early
     std::vector<Slot> slots_;  // open addressing, linear probing; a power of two, at most half full
     // The remembered fields side by side: looked up in random order, they stay
     // cached far better here than scattered over the mapped file.

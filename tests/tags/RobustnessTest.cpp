@@ -144,10 +144,81 @@ TEST(FileFieldMemoTest, RememberingNeverChangesADecision)
             inDocument += expected;
             distinct.insert(field);
         }
-        EXPECT_EQ((pass + 1) * distinct.size(), memo.ResolvedCount());
+        // At most once per distinct field: a field is resolved when first met
+        // unless its name already rules it out (foo.c never does here).
+        EXPECT_LE(memo.ResolvedCount(), (pass + 1) * distinct.size());
         EXPECT_GT(inDocument, 1000u);
         memo.Forget();
     }
+}
+
+// The early rule-out by name must never reject a field that the exact rule
+// (GetFullPath of folder\field, lstrcmpA against the document) accepts. Each
+// document here is itself the resolution of a random field, so acceptances
+// are plentiful, and the fields tried against it are its variants: other
+// case, trailing dots and blanks, a control character, a hyphen, double-byte
+// characters (with '\' as trail byte), device names, other separators.
+TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
+{
+    const std::vector<std::string> pieces = {
+        "a",   "b",  "A",   "foo", "Foo", ".c",   ".h",     ".",    "..",      "/",     "\\",   "\\",  "/",
+        "-",   "_",  " ",   "\x01", "\x7f", "\x95\x5C" /* 表 */, "\x83\x5C" /* ソ */,     "\x81", "\xF0\x5C",
+        "con", "COM1", "nul.txt", "x:", "~1", "1",
+    };
+    const std::vector<std::string> folders = {"C:\\proj", "T:", "C:\\\x95\x5C", "C:\\a\x83\x5C\\b", "C:\\p\x81"};
+    std::mt19937 random(7);
+    const auto randomField = [&] {
+        std::string field;
+        for (int n = 1 + static_cast<int>(random() % 6); n > 0; --n) field += pieces[random() % pieces.size()];
+        return field;
+    };
+    const auto resolves = [](const std::string& folder, const std::string& field, const std::string& document) {
+        return lstrcmpA(velkin::GetFullPath((folder + "\\" + field).c_str()).Text(), document.c_str()) == 0;
+    };
+
+    size_t accepted = 0, resolved = 0, decided = 0;
+    for (int round = 0; round < 300; ++round) {
+        const std::string folder = folders[random() % folders.size()];
+        const std::string base = random() % 2 ? randomField() : "src/" + randomField() + ".c";
+        const velkin::CowString document = velkin::GetFullPath((folder + "\\" + base).c_str());
+        if (document.IsEmpty()) continue;
+        std::vector<std::string> fields = {base, base + ".", base + " ", "./" + base, "x/../" + base};
+        std::string upper = base;
+        for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        fields.push_back(upper);
+        for (int i = 0; i < 20; ++i) {
+            std::string variant = base;
+            variant.insert(random() % (variant.size() + 1), pieces[random() % pieces.size()]);
+            fields.push_back(variant);
+            fields.push_back(randomField());
+        }
+        velkin::FileFieldMemo memo(document, folder.c_str());
+        for (const std::string& field : fields) {
+            const bool expected = resolves(folder, field, document.Text());
+            ASSERT_EQ(expected, memo.IsInDocument(field.data(), field.data() + field.size()))
+                << "folder " << folder << ", field " << field << ", document " << document.Text();
+            accepted += expected;
+            ++decided;
+        }
+        resolved += memo.ResolvedCount();
+    }
+    EXPECT_GT(accepted, 300u);
+    EXPECT_LT(resolved, decided);  // the rule-out does settle fields
+}
+
+// Fields that differ from a plain document name in their own plain name are
+// settled without resolving a single path.
+TEST(FileFieldMemoTest, PlainFieldsOfOtherNamesAreNotResolved)
+{
+    velkin::FileFieldMemo memo("C:\\proj\\src\\foo.c", "C:\\proj");
+    for (int i = 0; i < 1000; ++i) {
+        const std::string field = "src/sub-dir/file_" + std::to_string(i) + ".cpp";
+        EXPECT_FALSE(memo.IsInDocument(field.data(), field.data() + field.size()));
+    }
+    EXPECT_EQ(0u, memo.ResolvedCount());
+    const std::string same = "src/foo.c";
+    EXPECT_TRUE(memo.IsInDocument(same.data(), same.data() + same.size()));
+    EXPECT_EQ(1u, memo.ResolvedCount());
 }
 
 }  // namespace
