@@ -2,9 +2,7 @@
 // what the editor would learn from it. Texts are converted from the ANSI code
 // page to UTF-8 so a Linux terminal shows them.
 //
-// Each step is one function of the table in main; add a step to show more
-// (for example, run the command on a sample document and print the calls the
-// host received).
+// Each step is one function of the table in main; add a step to show more.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -12,6 +10,8 @@
 
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
+#include <utility>
 #include <string>
 
 #include "host/PluginLibrary.h"
@@ -89,6 +89,58 @@ void ShowEventReply(Demo& demo)
     for (const std::string& call : demo.host.DescribeCalls()) PrintLine("host received", call);
 }
 
+// A small project in the temporary folder: one source file and its tags file.
+// Returns the source file's full path.
+std::string WriteSampleProject()
+{
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string project = std::string(temp) + "velkin-demo";
+    const std::string source = project + "\\src\\widget.c";
+    CreateDirectoryA(project.c_str(), nullptr);
+    CreateDirectoryA((project + "\\src").c_str(), nullptr);
+    const std::pair<std::string, std::string> files[] = {
+        {source, "struct widget { int value; };\r\n\r\nint widget_value(const struct widget *w)\r\n"
+                 "{\r\n    return w->value;\r\n}\r\n"},
+        {project + "\\tags",
+         "!_TAG_FILE_FORMAT\t2\t/extended format/\n"
+         "value\tsrc/widget.c\t/^struct widget { int value; };$/;\"\tm\tstruct:widget\n"
+         "widget\tsrc/widget.c\t/^struct widget { int value; };$/;\"\ts\n"
+         "widget_value\tsrc/widget.c\t3;\"\tf\ttyperef:typename:int\n"},
+    };
+    for (const auto& [path, text] : files) {
+        const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                        nullptr);
+        if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + path);
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    return source;
+}
+
+// Runs the command with the caret at `caret` and prints the status bar.
+void RunCommandAt(Demo& demo, velkin::sim::SimDocument& document, velkin::HostPoint caret, const char* label)
+{
+    document.MoveCaret(caret);
+    demo.host.ClearCalls();
+    demo.plugin.OnCommand(demo.frame.Window());
+    PrintLine(label, demo.frame.StatusText() + "  (" + std::to_string(demo.host.Calls().size()) + " host messages)");
+}
+
+void ShowCommand(Demo& demo)
+{
+    velkin::sim::SimView& view = demo.frame.AddView();
+    velkin::sim::SimDocument& document = view.AddDocument();
+    const std::string source = WriteSampleProject();
+    PrintLine("document", source);
+    document.Load(source);
+    RunCommandAt(demo, document, {8, 2}, "caret on widget_value");
+    RunCommandAt(demo, document, {0, 1}, "caret on an empty line");
+    document.path.clear();
+    RunCommandAt(demo, document, {8, 2}, "untitled document");
+}
+
 struct Step {
     const char* title;
     void (*run)(Demo&);
@@ -100,6 +152,7 @@ const Step kSteps[] = {
     {"Toolbar", ShowBitmaps},
     {"Command state", ShowState},
     {"Events (store 42 and reply)", ShowEventReply},
+    {"The command", ShowCommand},
 };
 
 }  // namespace
