@@ -1,15 +1,4 @@
-# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (posix thread model,
-# which GoogleTest needs for std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
+# 64-bit Windows (the plug-in's second build).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(VELKIN_MINGW_TRIPLE x86_64-w64-mingw32)
-
-set(CMAKE_C_COMPILER   ${VELKIN_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VELKIN_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER  ${VELKIN_MINGW_TRIPLE}-windres)
-set(CMAKE_OBJDUMP      ${VELKIN_MINGW_TRIPLE}-objdump)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VELKIN_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/MinGWToolchain.cmake)
