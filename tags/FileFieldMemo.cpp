@@ -1,5 +1,7 @@
 #include "tags/FileFieldMemo.h"
 
+#include <emmintrin.h>
+
 #include <cstring>
 #include <new>
 
@@ -65,11 +67,17 @@ bool SameBytes(const char* a, const char* b, std::size_t length) noexcept
     return true;
 }
 
-bool IsPlainNameByte(char byte) noexcept
-{
-    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
-           byte == '_' || byte == '.';
-}
+// The bytes of a plain name: ASCII letters, digits, '_' and '.'.
+struct PlainNameBytes {
+    bool plain[256] = {};
+    constexpr PlainNameBytes()
+    {
+        for (int c = 'a'; c <= 'z'; ++c) plain[c] = plain[c - 'a' + 'A'] = true;
+        for (int c = '0'; c <= '9'; ++c) plain[c] = true;
+        plain[static_cast<unsigned char>('_')] = plain[static_cast<unsigned char>('.')] = true;
+    }
+};
+constexpr PlainNameBytes kPlainNameBytes;
 
 bool EqualsIgnoringAsciiCase(const char* bytes, const char* word, std::size_t length) noexcept
 {
@@ -81,18 +89,17 @@ bool EqualsIgnoringAsciiCase(const char* bytes, const char* word, std::size_t le
 
 // CON, PRN, AUX, NUL, COM0-9 and LPT0-9, with or without an extension, name
 // devices: a path ending in one may resolve to \\.\CON rather than to itself.
-bool IsDeviceName(const char* name, const char* nameEnd) noexcept
+bool IsDeviceStem(const char* stem, const char* stemEnd) noexcept
 {
-    const char* stem = static_cast<const char*>(std::memchr(name, '.', static_cast<size_t>(nameEnd - name)));
-    const std::size_t length = static_cast<std::size_t>((stem ? stem : nameEnd) - name);
+    const auto length = static_cast<std::size_t>(stemEnd - stem);
     if (length == 3) {
         for (const char* device : {"con", "prn", "aux", "nul"}) {
-            if (EqualsIgnoringAsciiCase(name, device, 3)) return true;
+            if (EqualsIgnoringAsciiCase(stem, device, 3)) return true;
         }
         return false;
     }
-    return length == 4 && (EqualsIgnoringAsciiCase(name, "com", 3) || EqualsIgnoringAsciiCase(name, "lpt", 3)) &&
-           name[3] >= '0' && name[3] <= '9';
+    return length == 4 && (EqualsIgnoringAsciiCase(stem, "com", 3) || EqualsIgnoringAsciiCase(stem, "lpt", 3)) &&
+           stem[3] >= '0' && stem[3] <= '9';
 }
 
 // A path component that full-path resolution keeps exactly as written and
@@ -100,25 +107,69 @@ bool IsDeviceName(const char* name, const char* nameEnd) noexcept
 bool IsPlainName(const char* name, const char* nameEnd) noexcept
 {
     if (name == nameEnd || nameEnd[-1] == '.') return false;
+    const char* stemEnd = nullptr;  // the first '.'
     for (const char* p = name; p != nameEnd; ++p) {
-        if (!IsPlainNameByte(*p)) return false;
+        if (!kPlainNameBytes.plain[static_cast<unsigned char>(*p)]) return false;
+        if (*p == '.' && !stemEnd) stemEnd = p;
     }
-    return !IsDeviceName(name, nameEnd);
+    return !IsDeviceStem(name, stemEnd ? stemEnd : nameEnd);
 }
 
-// No byte of 128 or above: no double-byte character can pair a path's bytes
-// differently from how they read one by one.
-bool IsAscii(const char* bytes, const char* bytesEnd) noexcept
+// The 16 bytes that end at `blockEnd`.
+__m128i LoadBlockBefore(const char* blockEnd) noexcept
 {
-    const char* p = bytes;
-    std::uint64_t high = 0;
-    for (; bytesEnd - p >= 8; p += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        high |= word;
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(blockEnd - 16));
+}
+
+// No byte of 128 or above: no double-byte character can pair the field's
+// bytes differently from how they read one by one. Loads stay inside the field.
+bool IsAscii(const char* field, const char* fieldEnd) noexcept
+{
+    if (fieldEnd - field < 16) {
+        for (const char* p = field; p != fieldEnd; ++p) {
+            if (static_cast<unsigned char>(*p) >= 0x80) return false;
+        }
+        return true;
     }
-    for (; p != bytesEnd; ++p) high |= static_cast<unsigned char>(*p);
-    return (high & 0x8080808080808080ull) == 0;
+    __m128i high = LoadBlockBefore(fieldEnd);
+    for (const char* p = field; fieldEnd - p > 16; p += 16) {
+        high = _mm_or_si128(high, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    }
+    return _mm_movemask_epi8(high) == 0;
+}
+
+// The last 16 bytes of a field (at least 16 bytes long), one bit per byte,
+// bit 15 for the last byte.
+struct FieldTail {
+    unsigned separators;  // '\\' or '/'
+    unsigned notPlain;    // outside the plain-name bytes
+    unsigned dots;        // '.'
+};
+
+FieldTail ClassifyTail(const char* fieldEnd) noexcept
+{
+    const __m128i tail = LoadBlockBefore(fieldEnd);
+    const auto between = [&tail](char low, char high) {
+        return _mm_and_si128(_mm_cmpgt_epi8(tail, _mm_set1_epi8(static_cast<char>(low - 1))),
+                             _mm_cmplt_epi8(tail, _mm_set1_epi8(static_cast<char>(high + 1))));
+    };
+    const __m128i dots = _mm_cmpeq_epi8(tail, _mm_set1_epi8('.'));
+    const __m128i plain = _mm_or_si128(_mm_or_si128(between('a', 'z'), between('A', 'Z')),
+                                       _mm_or_si128(_mm_or_si128(between('0', '9'), dots),
+                                                    _mm_cmpeq_epi8(tail, _mm_set1_epi8('_'))));
+    const __m128i separators =
+        _mm_or_si128(_mm_cmpeq_epi8(tail, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(tail, _mm_set1_epi8('/')));
+    return {static_cast<unsigned>(_mm_movemask_epi8(separators)),
+            static_cast<unsigned>(_mm_movemask_epi8(plain)) ^ 0xFFFFu,
+            static_cast<unsigned>(_mm_movemask_epi8(dots))};
+}
+
+// The start of the field's last path component: after its last '\\' or '/'.
+const char* LastComponent(const char* field, const char* fieldEnd) noexcept
+{
+    const char* name = fieldEnd;
+    while (name != field && name[-1] != '\\' && name[-1] != '/') --name;
+    return name;
 }
 
 // True when `text` stops inside a double-byte character (its last byte is a
@@ -148,23 +199,56 @@ FileFieldMemo::FileFieldMemo(const CowString& documentPath, const CowString& tag
 {
 }
 
+bool FileFieldMemo::IsLastField(const char* field, std::size_t length) const noexcept
+{
+    if (!lastField_ || length != lastLength_) return false;
+    // Fields of one folder differ mostly in their last bytes: look there first.
+    if (length >= 8 && !SameBytes(field + length - 8, lastField_ + length - 8, 8)) return false;
+    return SameBytes(field, lastField_, length);
+}
+
 bool FileFieldMemo::CannotBeDocument(const char* field, const char* fieldEnd) const noexcept
 {
     if (documentName_.IsEmpty()) return false;
-    const char* name = fieldEnd;
-    while (name != field && name[-1] != '\\' && name[-1] != '/') --name;
-    const auto nameLength = static_cast<std::size_t>(fieldEnd - name);
-    const bool sameName = nameLength == static_cast<std::size_t>(documentName_.Length()) &&
-                          SameBytes(name, documentName_.Text(), nameLength);
-    return !sameName && IsPlainName(name, fieldEnd) && IsAscii(field, name);
+    if (fieldEnd - field >= 16) {
+        // Names are short: the last separator is nearly always among the last
+        // 16 bytes, which are then classified all at once.
+        const FieldTail tail = ClassifyTail(fieldEnd);
+        if (tail.separators != 0) {
+            const int nameStart = 32 - __builtin_clz(tail.separators);  // the bit after the last separator
+            const unsigned nameBits = 0xFFFFu & ~((1u << nameStart) - 1);
+            const char* name = fieldEnd - 16 + nameStart;
+            if (IsDocumentName(name, fieldEnd) || nameBits == 0 || (tail.notPlain & nameBits) != 0 ||
+                (tail.dots & 0x8000u) != 0) {
+                return false;
+            }
+            const unsigned stemDots = tail.dots & nameBits;
+            const char* stemEnd = stemDots != 0 ? fieldEnd - 16 + __builtin_ctz(stemDots) : fieldEnd;
+            return !IsDeviceStem(name, stemEnd) && IsAscii(field, fieldEnd);
+        }
+    }
+    const char* name = LastComponent(field, fieldEnd);
+    return !IsDocumentName(name, fieldEnd) && IsPlainName(name, fieldEnd) && IsAscii(field, fieldEnd);
+}
+
+bool FileFieldMemo::IsDocumentName(const char* name, const char* nameEnd) const noexcept
+{
+    const auto length = static_cast<std::size_t>(nameEnd - name);
+    return length == static_cast<std::size_t>(documentName_.Length()) && SameBytes(name, documentName_.Text(), length);
 }
 
 bool FileFieldMemo::IsInDocument(const char* field, const char* fieldEnd)
 {
-    if (CannotBeDocument(field, fieldEnd)) return false;
     const auto length = static_cast<std::size_t>(fieldEnd - field);
-    if (lastField_ && length == lastLength_ && SameBytes(field, lastField_, length)) return lastInDocument_;
+    if (IsLastField(field, length)) return lastInDocument_;
+    lastField_ = field;
+    lastLength_ = length;
+    lastInDocument_ = !CannotBeDocument(field, fieldEnd) && LookUp(field, length);
+    return lastInDocument_;
+}
 
+bool FileFieldMemo::LookUp(const char* field, std::size_t length)
+{
     const std::uint32_t hash = HashBytes(field, length);
     const Slot* known = Find(field, length, hash);
     bool inDocument;
@@ -175,9 +259,6 @@ bool FileFieldMemo::IsInDocument(const char* field, const char* fieldEnd)
         ++resolved_;
         Remember(field, length, hash, inDocument);
     }
-    lastField_ = field;
-    lastLength_ = length;
-    lastInDocument_ = inDocument;
     return inDocument;
 }
 

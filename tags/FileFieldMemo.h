@@ -48,7 +48,11 @@ private:
         std::uint32_t answer;  // 0: free slot, 1: not in the document, 2: in it
     };
 
+    bool IsLastField(const char* field, std::size_t length) const noexcept;
+    // The remembered answer for the field, resolving and remembering it when new.
+    bool LookUp(const char* field, std::size_t length);
     bool CannotBeDocument(const char* field, const char* fieldEnd) const noexcept;
+    bool IsDocumentName(const char* name, const char* nameEnd) const noexcept;
     bool Resolve(const char* field, std::size_t length) const;
     const Slot* Find(const char* field, std::size_t length, std::uint32_t hash) const noexcept;
     void Remember(const char* field, std::size_t length, std::uint32_t hash, bool inDocument) noexcept;

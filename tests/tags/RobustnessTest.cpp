@@ -179,7 +179,10 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
     size_t accepted = 0, resolved = 0, decided = 0;
     for (int round = 0; round < 300; ++round) {
         const std::string folder = folders[random() % folders.size()];
-        const std::string base = random() % 2 ? randomField() : "src/" + randomField() + ".c";
+        // Short fields, and long ones whose last separator may or may not lie
+        // among their last 16 bytes.
+        const std::string prefixes[] = {"", "src/", "source/library/module/"};
+        const std::string base = prefixes[random() % 3] + randomField() + (random() % 2 ? ".c" : "");
         const velkin::CowString document = velkin::GetFullPath((folder + "\\" + base).c_str());
         if (document.IsEmpty()) continue;
         std::vector<std::string> fields = {base, base + ".", base + " ", "./" + base, "x/../" + base};
