@@ -11,8 +11,8 @@
 // end, and the zero byte when that tab is the last byte of the data.
 //
 // Every function reads only within [begin, end): the data need not be
-// zero-terminated, and zero bytes are ordinary data. Searches compare 16
-// bytes at a time (SSE2) and never load a block that reaches past `end`.
+// zero-terminated, and zero bytes are ordinary data. Searches compare 16 or
+// 32 bytes at a time (SSE2) and never load a block that reaches past `end`.
 #pragma once
 
 #include "tags/TagEntry.h"
