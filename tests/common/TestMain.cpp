@@ -8,8 +8,24 @@
 
 #include "text/CowString.h"
 
+namespace {
+
+// A crash (a read past the data faulting on a guard page, say) is reported and
+// ends the program at once, rather than leaving it waiting in Wine's debugger.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* crash)
+{
+    std::fprintf(stderr, "fatal: exception 0x%08lX at %p\n", crash->ExceptionRecord->ExceptionCode,
+                 crash->ExceptionRecord->ExceptionAddress);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    SetUnhandledExceptionFilter(ReportCrash);
     if (GetACP() != 932) {
         std::fprintf(stderr, "The ANSI code page is %u, not 932: run under LC_ALL=ja_JP.UTF-8 "
                              "with that locale generated.\n", GetACP());

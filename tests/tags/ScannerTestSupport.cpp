@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -13,18 +12,6 @@
 namespace scannertest {
 
 namespace {
-
-// A read past the data faults on the guard page: report it and end the program
-// at once, rather than leave it waiting in Wine's debugger.
-LONG WINAPI ReportFault(EXCEPTION_POINTERS* fault)
-{
-    std::fprintf(stderr, "fatal: exception 0x%08lX at %p\n", fault->ExceptionRecord->ExceptionCode,
-                 fault->ExceptionRecord->ExceptionAddress);
-    std::fflush(stderr);
-    TerminateProcess(GetCurrentProcess(), 3);
-    return EXCEPTION_EXECUTE_HANDLER;
-}
-const LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = SetUnhandledExceptionFilter(ReportFault);
 
 std::string Escaped(const std::string& text)
 {
