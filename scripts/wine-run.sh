@@ -28,6 +28,8 @@ mkdir -p "$build"
     # Without a window manager, Wine's managed windows take 2 s to close;
     # unmanaged ones close at once (every dialog and message box of a test).
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # Let that short-lived server end, so the caller's persistent one can start.
+    timeout 30 wineserver -w || true
     touch "$WINEPREFIX/.velkin-settings"
   fi
   mkdir -p "$build/drive-t"
