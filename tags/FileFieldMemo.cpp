@@ -121,8 +121,9 @@ __m128i LoadBlockBefore(const char* blockEnd) noexcept
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(blockEnd - 16));
 }
 
-// No byte of 128 or above: no double-byte character can pair the field's
-// bytes differently from how they read one by one. Loads stay inside the field.
+// No byte of 128 or above in [field, fieldEnd): no double-byte character can
+// pair these bytes differently from how they read one by one. Loads stay
+// inside the range.
 bool IsAscii(const char* field, const char* fieldEnd) noexcept
 {
     if (fieldEnd - field < 16) {
@@ -138,30 +139,37 @@ bool IsAscii(const char* field, const char* fieldEnd) noexcept
     return _mm_movemask_epi8(high) == 0;
 }
 
-// The last 16 bytes of a field (at least 16 bytes long), one bit per byte,
-// bit 15 for the last byte.
-struct FieldTail {
+// The bytes of one 16-byte block, one bit per byte.
+struct BlockMarks {
     unsigned separators;  // '\\' or '/'
     unsigned notPlain;    // outside the plain-name bytes
     unsigned dots;        // '.'
 };
 
-FieldTail ClassifyTail(const char* fieldEnd) noexcept
+BlockMarks ClassifyBlock(__m128i block) noexcept
 {
-    const __m128i tail = LoadBlockBefore(fieldEnd);
-    const auto between = [&tail](char low, char high) {
-        return _mm_and_si128(_mm_cmpgt_epi8(tail, _mm_set1_epi8(static_cast<char>(low - 1))),
-                             _mm_cmplt_epi8(tail, _mm_set1_epi8(static_cast<char>(high + 1))));
+    const auto between = [&block](char low, char high) {
+        return _mm_and_si128(_mm_cmpgt_epi8(block, _mm_set1_epi8(static_cast<char>(low - 1))),
+                             _mm_cmplt_epi8(block, _mm_set1_epi8(static_cast<char>(high + 1))));
     };
-    const __m128i dots = _mm_cmpeq_epi8(tail, _mm_set1_epi8('.'));
+    const __m128i dots = _mm_cmpeq_epi8(block, _mm_set1_epi8('.'));
     const __m128i plain = _mm_or_si128(_mm_or_si128(between('a', 'z'), between('A', 'Z')),
                                        _mm_or_si128(_mm_or_si128(between('0', '9'), dots),
-                                                    _mm_cmpeq_epi8(tail, _mm_set1_epi8('_'))));
+                                                    _mm_cmpeq_epi8(block, _mm_set1_epi8('_'))));
     const __m128i separators =
-        _mm_or_si128(_mm_cmpeq_epi8(tail, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(tail, _mm_set1_epi8('/')));
+        _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(block, _mm_set1_epi8('/')));
     return {static_cast<unsigned>(_mm_movemask_epi8(separators)),
             static_cast<unsigned>(_mm_movemask_epi8(plain)) ^ 0xFFFFu,
             static_cast<unsigned>(_mm_movemask_epi8(dots))};
+}
+
+// The last 32 bytes of a field at least that long, one bit per byte, bit 31
+// for the last byte.
+BlockMarks ClassifyTail(const char* fieldEnd) noexcept
+{
+    const BlockMarks low = ClassifyBlock(LoadBlockBefore(fieldEnd - 16));
+    const BlockMarks high = ClassifyBlock(LoadBlockBefore(fieldEnd));
+    return {low.separators | high.separators << 16, low.notPlain | high.notPlain << 16, low.dots | high.dots << 16};
 }
 
 // The start of the field's last path component: after its last '\\' or '/'.
@@ -210,21 +218,23 @@ bool FileFieldMemo::IsLastField(const char* field, std::size_t length) const noe
 bool FileFieldMemo::CannotBeDocument(const char* field, const char* fieldEnd) const noexcept
 {
     if (documentName_.IsEmpty()) return false;
-    if (fieldEnd - field >= 16) {
+    if (fieldEnd - field >= 32) {
         // Names are short: the last separator is nearly always among the last
-        // 16 bytes, which are then classified all at once.
-        const FieldTail tail = ClassifyTail(fieldEnd);
+        // 32 bytes, which are then classified all at once.
+        const BlockMarks tail = ClassifyTail(fieldEnd);
         if (tail.separators != 0) {
             const int nameStart = 32 - __builtin_clz(tail.separators);  // the bit after the last separator
-            const unsigned nameBits = 0xFFFFu & ~((1u << nameStart) - 1);
-            const char* name = fieldEnd - 16 + nameStart;
+            const unsigned nameBits = nameStart == 32 ? 0u : ~((1u << nameStart) - 1);
+            const char* name = fieldEnd - 32 + nameStart;
             if (IsDocumentName(name, fieldEnd) || nameBits == 0 || (tail.notPlain & nameBits) != 0 ||
-                (tail.dots & 0x8000u) != 0) {
+                (tail.dots & 0x80000000u) != 0) {
                 return false;
             }
+            // The name's own bytes are plain, so only the bytes before it can be
+            // double-byte characters.
             const unsigned stemDots = tail.dots & nameBits;
-            const char* stemEnd = stemDots != 0 ? fieldEnd - 16 + __builtin_ctz(stemDots) : fieldEnd;
-            return !IsDeviceStem(name, stemEnd) && IsAscii(field, fieldEnd);
+            const char* stemEnd = stemDots != 0 ? fieldEnd - 32 + __builtin_ctz(stemDots) : fieldEnd;
+            return !IsDeviceStem(name, stemEnd) && IsAscii(field, name);
         }
     }
     const char* name = LastComponent(field, fieldEnd);
