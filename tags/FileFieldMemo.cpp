@@ -230,10 +230,10 @@ bool FileFieldMemo::CannotBeDocument(const char* field, const char* fieldEnd) co
                 (tail.dots & 0x80000000u) != 0) {
                 return false;
             }
-            // The name's own bytes are plain, so only the bytes before it can be
-            // double-byte characters.
             const unsigned stemDots = tail.dots & nameBits;
             const char* stemEnd = stemDots != 0 ? fieldEnd - 32 + __builtin_ctz(stemDots) : fieldEnd;
+            // The name's own bytes are plain: only the folder part can hold
+            // double-byte characters.
             return !IsDeviceStem(name, stemEnd) && IsAscii(field, name);
         }
     }
