@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/TestText.h"
 #include "host/SimHost.h"
 #include "host/TextCodec.h"
 
@@ -175,11 +176,7 @@ TEST_F(SimHostTest, LoadFileReadsARealFileIntoTheActiveDocument)
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     const std::string path = std::string(folder) + "simhost-load.txt";
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    DWORD written = 0;
-    WriteFile(file, "one\r\ntwo\n", 9, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteTestFile(path, "one\r\ntwo\n"));
 
     view.AddDocument("C:\\old.c");
     SimDocument& untitled = view.AddDocument();

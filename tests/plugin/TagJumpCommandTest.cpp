@@ -11,6 +11,7 @@
 
 #include "common/RegistryValueGuard.h"
 #include "common/Sjis.h"
+#include "common/TestText.h"
 #include "host/PluginLibrary.h"
 #include "host/SimHost.h"
 #include "plugin/HostMessages.h"
@@ -33,11 +34,7 @@ const char* const kTagsLine = "foo_bar2\tsrc/main.c\t1;\"\tv\n";
 void WriteTextFile(const std::string& path, const std::string& bytes)
 {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteTestFile(path, bytes)) << path;
 }
 
 void RemoveScratch()

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/TestText.h"
 #include "tags/TagScanner.h"
 #include "tags/TagsFileLocator.h"
 
@@ -28,14 +29,12 @@ std::string Escaped(const std::string& text)
     return out;
 }
 
-std::string ToString(const velkin::CowString& text) { return std::string(text.Text(), static_cast<size_t>(text.Length())); }
-
 Records ToRecords(const velkin::TagList& list)
 {
     Records records;
     for (const velkin::TagEntry& entry : list) {
-        records.push_back({ToString(entry.name), ToString(entry.file), ToString(entry.address), entry.kind,
-                           ToString(entry.extensionFields)});
+        records.push_back({Str(entry.name), Str(entry.file), Str(entry.address), entry.kind,
+                           Str(entry.extensionFields)});
     }
     return records;
 }

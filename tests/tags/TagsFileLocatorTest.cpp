@@ -8,6 +8,7 @@
 
 #include "common/RegistryValueGuard.h"
 #include "common/Sjis.h"
+#include "common/TestText.h"
 #include "tags/TagsFileLocator.h"
 
 using velkin::CowString;
@@ -22,8 +23,6 @@ extern GetFileAttributesFunction g_getFileAttributesSlot asm("__imp__GetFileAttr
 #endif
 
 namespace {
-
-std::string Str(const CowString& s) { return std::string(s.Text(), static_cast<size_t>(s.Length())); }
 
 // ---- Registry ----------------------------------------------------------------
 
@@ -117,9 +116,7 @@ void MakeEntry(const std::string& path)
         CreateDirectoryA(path.substr(0, static_cast<size_t>(p - text)).c_str(), nullptr);
     }
     if (path.back() == '\\') return;
-    HANDLE file = CreateFileA(text, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << Utf8(path);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteTestFile(path, "")) << Utf8(path);
 }
 
 class TagsFolderTest : public testing::Test {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Sjis.h"
+#include "common/TestText.h"
 #include "res/ResourceIds.h"
 #include "text/CowString.h"
 
@@ -20,8 +21,6 @@ constexpr UINT IDS_MISSING = 8999;
 
 // Every empty value points at the one static empty text: no allocation.
 const char* StaticEmptyText() { return CowString().Text(); }
-
-std::string Str(const CowString& s) { return std::string(s.Text(), static_cast<size_t>(s.Length())); }
 
 const char* Id(UINT id) { return reinterpret_cast<const char*>(static_cast<ULONG_PTR>(id)); }
 
