@@ -26,7 +26,7 @@
 #include "tags/FileFieldMemo.h"
 #include "tags/MappedFile.h"
 #include "tags/TagScanner.h"
-#include "tags/TagsFileLocator.h"
+#include "win/FullPath.h"
 
 namespace velkin::bench {
 namespace {
@@ -113,7 +113,7 @@ CaseResult RunCase(const BenchCase& benchCase, const CowString& documentPath, co
         TimeRound(round, result.memchr, [&] { result.memchrLines = CountNewlinesMemchr(bytes.begin, bytes.end); });
         TagMatchLists lists;
         TimeRound(round, result.scan, [&] {
-            TagScanner scanner(benchCase.word, documentPath, tagsFolder, lists);
+            TagScanner scanner({benchCase.word, documentPath, tagsFolder}, lists);
             scanner.Scan(bytes.begin, bytes.end);
         });
         for (int list = 0; list < TagMatchLists::kCount; ++list) result.listSizes[list] = lists[list].size();
@@ -203,12 +203,12 @@ CowString FolderOf(const CowString& fullPath) { return fullPath.Prefix(fullPath.
 // The document that a file field names, resolved as the scanner resolves it.
 CowString DocumentPath(const CowString& tagsFolder, const std::string& fileField)
 {
-    return GetFullPath((tagsFolder + "\\" + fileField.c_str()).Text());
+    return GetFullPath<CowString>((tagsFolder + "\\" + fileField.c_str()).Text());
 }
 
 int Benchmark(const char* path, int runs)
 {
-    const CowString tagsPath = GetFullPath(path);
+    const CowString tagsPath = GetFullPath<CowString>(path);
     const CowString tagsFolder = FolderOf(tagsPath);
     PROCESS_MEMORY_COUNTERS memory{};
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);

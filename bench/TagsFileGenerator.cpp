@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tags/MappedFile.h"
-#include "tags/Win32Handles.h"
+#include "win/Win32Handles.h"
 
 namespace velkin::bench {
 namespace {

@@ -16,7 +16,8 @@ function(velkin_add_test name)
   cmake_parse_arguments(ARG "" "" "LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS}
     ${PROJECT_SOURCE_DIR}/tests/common/TestMain.cpp ${PROJECT_SOURCE_DIR}/tests/common/TestResources.rc)
-  target_link_libraries(${name} PRIVATE velkin_core simhost gtest ${ARG_LIBRARIES})
+  # Tests may use every layer.
+  target_link_libraries(${name} PRIVATE velkin_plugin simhost gtest ${ARG_LIBRARIES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   # A 32-bit test maps 2 GB views only when large-address-aware.
   target_link_options(${name} PRIVATE $<$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},i686>:-Wl,--large-address-aware>)

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "tags/Win32Handles.h"
+#include "win/Win32Handles.h"
 
 namespace velkin::sim {
 

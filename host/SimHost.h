@@ -1,6 +1,6 @@
 // SimHost: a stand-in for the editor, for tests and the demo. It registers the
 // editor's window classes ("EmEditorMainFrame3" frames, "EmEditorView" views),
-// answers every message of plugin/HostMessages.h on the calling thread, and
+// answers every message of editor/HostMessages.h on the calling thread, and
 // records each one it receives so a test can assert exact sequences.
 //
 // Model: a host owns frames (top-level windows); a frame owns views, placed
@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/HostMessages.h"
+#include "editor/HostMessages.h"
 
 namespace velkin::sim {
 

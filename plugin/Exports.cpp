@@ -2,7 +2,7 @@
 // inside: nothing is ever raised into the host.
 #include <windows.h>
 
-#include "plugin/HostMessages.h"
+#include "editor/HostMessages.h"
 #include "plugin/TagJumpCommand.h"
 #include "res/ResourceIds.h"
 #include "text/CowString.h"

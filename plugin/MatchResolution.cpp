@@ -6,11 +6,10 @@
 
 namespace velkin {
 
-void ResolveMatches(HWND hostWindow, const CowString& word, const CowString& documentPath,
-                    const CowString& tagsFolder, const CowString& tagsFilePath)
+void ResolveMatches(HWND hostWindow, const TagQuery& query, const CowString& tagsFilePath)
 {
     TagMatchLists lists;
-    if (!ScanTagsFile(tagsFilePath, word, documentPath, tagsFolder, lists)) {
+    if (!ScanTagsFile(tagsFilePath, query, lists)) {
         ShowStatus(hostWindow, IDS_CANNOT_OPEN_TAGS, tagsFilePath);
         return;
     }

@@ -3,15 +3,15 @@
 
 #include <windows.h>
 
+#include "tags/TagScanner.h"
 #include "text/CowString.h"
 
 namespace velkin {
 
-// Scans `tagsFilePath` for `word` and for the tags of `documentPath` (file
-// fields are relative to `tagsFolder`). An unreadable tags file is reported on
-// the host's status bar. Throws std::bad_alloc only when memory runs out
-// while tags are collected.
-void ResolveMatches(HWND hostWindow, const CowString& word, const CowString& documentPath,
-                    const CowString& tagsFolder, const CowString& tagsFilePath);
+// Scans `tagsFilePath` for the query's word and for the tags of its document
+// (file fields are relative to its tags folder). An unreadable tags file is
+// reported on the host's status bar. Throws std::bad_alloc only when memory
+// runs out while tags are collected.
+void ResolveMatches(HWND hostWindow, const TagQuery& query, const CowString& tagsFilePath);
 
 }  // namespace velkin

@@ -1,6 +1,6 @@
 #include "plugin/StatusText.h"
 
-#include "plugin/HostMessages.h"
+#include "editor/HostWindow.h"
 
 namespace velkin {
 
@@ -14,7 +14,7 @@ CowString g_statusText;
 void ShowStatus(HWND hostWindow, UINT messageId, const CowString& first, const CowString& second)
 {
     g_statusText.FormatFromTable(messageId, first.Text(), second.Text());
-    SendMessageA(hostWindow, HOSTMSG_SET_STATUS_TEXT, 0, reinterpret_cast<LPARAM>(g_statusText.Text()));
+    SetStatusText(hostWindow, g_statusText.Text());
 }
 
 }  // namespace velkin

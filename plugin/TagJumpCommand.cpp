@@ -1,10 +1,12 @@
 #include "plugin/TagJumpCommand.h"
 
+#include "editor/HostWindow.h"
 #include "plugin/MatchResolution.h"
 #include "plugin/StatusText.h"
 #include "plugin/WordCapture.h"
 #include "res/ResourceIds.h"
 #include "tags/TagsFileLocator.h"
+#include "tags/TagsSettings.h"
 
 namespace velkin {
 
@@ -25,7 +27,7 @@ void TagJumpCommand(HWND hostWindow)
         // No identifier at the caret: the document's own tags will be offered.
         ShowStatus(hostWindow, IDS_SEARCHING_DOCUMENT, documentPath, tagsFilePath);
     }
-    ResolveMatches(hostWindow, word, documentPath, tagsFolder, tagsFilePath);
+    ResolveMatches(hostWindow, {word, documentPath, tagsFolder}, tagsFilePath);
 }
 
 }  // namespace velkin

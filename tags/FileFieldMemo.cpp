@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "tags/TagsFileLocator.h"
+#include "win/FullPath.h"
 
 namespace velkin {
 
@@ -283,7 +283,7 @@ void FileFieldMemo::Forget() noexcept
 bool FileFieldMemo::Resolve(const char* field, std::size_t length) const
 {
     const CowString joined = folderPrefix_ + CowString(field, static_cast<int>(length));
-    return lstrcmpA(GetFullPath(joined.Text()).Text(), documentPath_.Text()) == 0;
+    return lstrcmpA(GetFullPath<CowString>(joined.Text()).Text(), documentPath_.Text()) == 0;
 }
 
 const FileFieldMemo::Slot* FileFieldMemo::Find(const char* field, std::size_t length,

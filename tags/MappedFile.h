@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "tags/Win32Handles.h"
+#include "win/Win32Handles.h"
 
 namespace velkin {
 

@@ -174,8 +174,8 @@ NameMatch MatchName(const CowString& word, const char* nameStart, const char* na
 // ---- The scan -------------------------------------------------------------------
 
 struct TagScanner::Impl {
-    Impl(const CowString& word, const CowString& documentPath, const CowString& tagsFolder, TagMatchLists& lists)
-        : word(word), lists(lists), memo(documentPath, tagsFolder)
+    Impl(const TagQuery& query, TagMatchLists& lists)
+        : word(query.word), lists(lists), memo(query.documentPath, query.tagsFolder)
     {
     }
 
@@ -242,13 +242,9 @@ struct TagScanner::Impl {
     FileFieldMemo memo;
 };
 
-TagScanner::TagScanner(const CowString& word, const CowString& documentPath, const CowString& tagsFolder,
-                       TagMatchLists& lists)
-    : impl_(new Impl(word, documentPath, tagsFolder, lists))
-{
-}
+TagScanner::TagScanner(const TagQuery& query, TagMatchLists& lists) : impl_(std::make_unique<Impl>(query, lists)) {}
 
-TagScanner::~TagScanner() { delete impl_; }
+TagScanner::~TagScanner() = default;
 
 void TagScanner::Scan(const char* begin, const char* end)
 {
@@ -262,14 +258,13 @@ void TagScanner::Scan(const char* begin, const char* end)
     for (const char* line = begin; line < end;) line = impl_->ScanLine(line, end, stops);
 }
 
-bool ScanTagsFile(const CowString& tagsFilePath, const CowString& word, const CowString& documentPath,
-                  const CowString& tagsFolder, TagMatchLists& lists)
+bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatchLists& lists)
 {
     MappedFile file;
     file.Open(tagsFilePath.Text());
     MappedBytes bytes;
     if (!file.MapView(bytes)) return false;
-    TagScanner scanner(word, documentPath, tagsFolder, lists);
+    TagScanner scanner(query, lists);
     scanner.Scan(bytes.begin, bytes.end);
     return true;
 }

@@ -15,31 +15,36 @@
 // 32 bytes at a time (SSE2) and never load a block that reaches past `end`.
 #pragma once
 
+#include <memory>
+
 #include "tags/TagEntry.h"
 #include "text/CowString.h"
 
 namespace velkin {
 
+// What a scan looks for. Copies share the text.
+struct TagQuery {
+    // ASCII letters, digits and '_'; empty: no line matches by name.
+    CowString word;
+    // The current document's full path; a line belongs to the document when
+    // GetFullPath(tagsFolder + "\" + file field) equals it under lstrcmpA.
+    CowString documentPath;
+    // The folder holding the tags file, no trailing backslash.
+    CowString tagsFolder;
+};
+
 // Maps `tagsFilePath` and scans it into `lists`. True when the file was opened,
 // mapped and scanned (whether or not anything matched); false when it cannot be
 // opened or mapped, the lists then unchanged. Throws std::bad_alloc when an
 // entry cannot be appended; the file is closed on that path too.
-bool ScanTagsFile(const CowString& tagsFilePath, const CowString& word, const CowString& documentPath,
-                  const CowString& tagsFolder, TagMatchLists& lists);
+bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatchLists& lists);
 
-// Scans one block of tags-file data.
-//   word          ASCII letters, digits and '_'; empty: no line matches by name.
-//   documentPath  the current document's full path; a line belongs to the
-//                 document when GetFullPath(tagsFolder + "\" + file field)
-//                 equals it under lstrcmpA. Each distinct file field is
-//                 resolved once per Scan (see FileFieldMemo).
-//   tagsFolder    the folder holding the tags file, no trailing backslash.
-// The scanner keeps its own (shared) copies of the three strings and borrows
-// the lists for its lifetime.
+// Scans blocks of tags-file data for `query`. Each distinct file field is
+// resolved once per Scan (see FileFieldMemo). The scanner keeps its own
+// (shared) copy of the query and borrows the lists for its lifetime.
 class TagScanner {
 public:
-    TagScanner(const CowString& word, const CowString& documentPath, const CowString& tagsFolder,
-               TagMatchLists& lists);
+    TagScanner(const TagQuery& query, TagMatchLists& lists);
     ~TagScanner();
     TagScanner(const TagScanner&) = delete;
     TagScanner& operator=(const TagScanner&) = delete;
@@ -52,7 +57,7 @@ public:
 
 private:
     struct Impl;
-    Impl* impl_;
+    std::unique_ptr<Impl> impl_;
 };
 
 // ---- Line operations (each bounded by `end`; none reads at or past it) -------

@@ -17,7 +17,7 @@
 #include "host/PluginLibrary.h"
 #include "host/SimHost.h"
 #include "host/TextCodec.h"
-#include "plugin/HostMessages.h"
+#include "editor/HostMessages.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "tags/TagsFileLocator.h"
+#include "tags/TagsSettings.h"
 
 namespace velkin::test {
 

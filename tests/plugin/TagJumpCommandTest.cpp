@@ -14,7 +14,7 @@
 #include "common/TestText.h"
 #include "host/PluginLibrary.h"
 #include "host/SimHost.h"
-#include "plugin/HostMessages.h"
+#include "editor/HostMessages.h"
 
 using velkin::HostPoint;
 using velkin::sim::PluginLibrary;

@@ -57,9 +57,10 @@ TEST(RealTagsTest, ListsAgreeWithReadtags)
             for (const std::string& document : documents) {
                 SCOPED_TRACE(style + " word " + word + " document " + document);
                 velkin::TagMatchLists lists;
-                ASSERT_TRUE(velkin::ScanTagsFile(WindowsPath(answers + style + ".tags").c_str(), word.c_str(),
-                                                 WindowsPath(sample + "/" + document).c_str(),
-                                                 WindowsPath(sample).c_str(), lists));
+                ASSERT_TRUE(velkin::ScanTagsFile(WindowsPath(answers + style + ".tags").c_str(),
+                                                 {word.c_str(), WindowsPath(sample + "/" + document).c_str(),
+                                                  WindowsPath(sample).c_str()},
+                                                 lists));
                 std::string documentFile = document;
                 std::replace(documentFile.begin(), documentFile.end(), '/', '_');
                 const std::vector<std::string> none;

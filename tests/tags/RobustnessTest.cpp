@@ -10,7 +10,7 @@
 
 #include "tags/FileFieldMemo.h"
 #include "tags/ScannerTestSupport.h"
-#include "tags/TagsFileLocator.h"
+#include "win/FullPath.h"
 
 using namespace scannertest;
 using namespace std::string_literals;
@@ -139,7 +139,7 @@ TEST(FileFieldMemoTest, RememberingNeverChangesADecision)
         for (const auto& [offset, length] : fields) {
             const std::string field = copy.substr(offset, length);
             const bool expected =
-                lstrcmpA(velkin::GetFullPath((folder + "\\" + field).c_str()).Text(), document.c_str()) == 0;
+                lstrcmpA(velkin::GetFullPath<velkin::CowString>((folder + "\\" + field).c_str()).Text(), document.c_str()) == 0;
             ASSERT_EQ(expected, memo.IsInDocument(copy.data() + offset, copy.data() + offset + length)) << field;
             inDocument += expected;
             distinct.insert(field);
@@ -173,7 +173,7 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
         return field;
     };
     const auto resolves = [](const std::string& folder, const std::string& field, const std::string& document) {
-        return lstrcmpA(velkin::GetFullPath((folder + "\\" + field).c_str()).Text(), document.c_str()) == 0;
+        return lstrcmpA(velkin::GetFullPath<velkin::CowString>((folder + "\\" + field).c_str()).Text(), document.c_str()) == 0;
     };
 
     size_t accepted = 0, resolved = 0, decided = 0;
@@ -183,7 +183,7 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
         // among their last 16 bytes.
         const std::string prefixes[] = {"", "src/", "source/library/module/"};
         const std::string base = prefixes[random() % 3] + randomField() + (random() % 2 ? ".c" : "");
-        const velkin::CowString document = velkin::GetFullPath((folder + "\\" + base).c_str());
+        const velkin::CowString document = velkin::GetFullPath<velkin::CowString>((folder + "\\" + base).c_str());
         if (document.IsEmpty()) continue;
         std::vector<std::string> fields = {base, base + ".", base + " ", "./" + base, "x/../" + base};
         std::string upper = base;

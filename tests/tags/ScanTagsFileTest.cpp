@@ -52,7 +52,7 @@ protected:
     bool ScanInto(const std::string& path, velkin::TagMatchLists& lists)
     {
         for (int i = 0; i < velkin::TagMatchLists::kCount; ++i) lists[i].push_back(velkin::TagEntry());
-        return velkin::ScanTagsFile(path.c_str(), "Foo", "C:\\proj\\src\\foo.c", "C:\\proj", lists);
+        return velkin::ScanTagsFile(path.c_str(), {"Foo", "C:\\proj\\src\\foo.c", "C:\\proj"}, lists);
     }
 
     std::string folder_;
@@ -109,7 +109,7 @@ TEST_F(ScanTagsFileTest, PseudoTagLinesOnlyGiveTrueAndNoRecords)
 {
     velkin::TagMatchLists lists;
     EXPECT_TRUE(velkin::ScanTagsFile(MakeFile("pseudo", "!_TAG_FILE_FORMAT\t2\t/extended/\n!Foo\tsrc\\foo.c\t1;\"\tf\n").c_str(),
-                                     "Foo", "C:\\proj\\src\\foo.c", "C:\\proj", lists));
+                                     {"Foo", "C:\\proj\\src\\foo.c", "C:\\proj"}, lists));
     ExpectListSizes(lists, 0, 0, 0);
 }
 
@@ -131,7 +131,7 @@ TEST_F(ScanTagsFileTest, TheWholeFileIsMappedOnceAndScanned)
     EXPECT_FALSE(file.HasMapping());
 
     velkin::TagMatchLists lists;
-    ASSERT_TRUE(velkin::ScanTagsFile(path.c_str(), "Foo", "C:\\proj\\src\\foo.c", "C:\\proj", lists));
+    ASSERT_TRUE(velkin::ScanTagsFile(path.c_str(), {"Foo", "C:\\proj\\src\\foo.c", "C:\\proj"}, lists));
     ScanSettings settings;
     settings.word = "Foo";
     const Lists expected = ReadReference(data, settings);

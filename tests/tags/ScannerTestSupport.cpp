@@ -8,7 +8,7 @@
 
 #include "common/TestText.h"
 #include "tags/TagScanner.h"
-#include "tags/TagsFileLocator.h"
+#include "win/FullPath.h"
 
 namespace scannertest {
 
@@ -82,7 +82,8 @@ Lists Scan(const std::string& data, const ScanSettings& settings)
 {
     const GuardedBytes bytes(data);
     velkin::TagMatchLists lists;
-    velkin::TagScanner scanner(settings.word.c_str(), settings.documentPath.c_str(), settings.tagsFolder.c_str(), lists);
+    velkin::TagScanner scanner({settings.word.c_str(), settings.documentPath.c_str(), settings.tagsFolder.c_str()},
+                               lists);
     scanner.Scan(bytes.begin(), bytes.end());
     return ToLists(lists);
 }
@@ -109,7 +110,7 @@ Lists ReadReference(const std::string& data, const ScanSettings& settings)
         const bool prefix = !word.empty() && name.compare(0, word.size(), word) == 0;
         const std::string joined = settings.tagsFolder + "\\" + file;
         const bool inDocument =
-            lstrcmpA(velkin::GetFullPath(joined.c_str()).Text(), settings.documentPath.c_str()) == 0;
+            lstrcmpA(velkin::GetFullPath<velkin::CowString>(joined.c_str()).Text(), settings.documentPath.c_str()) == 0;
         if (!prefix && !inDocument) continue;
 
         const size_t terminator = line.find(";\"", fileTab + 1);

@@ -10,6 +10,8 @@
 #include "common/Sjis.h"
 #include "common/TestText.h"
 #include "tags/TagsFileLocator.h"
+#include "tags/TagsSettings.h"
+#include "win/FullPath.h"
 
 using velkin::CowString;
 
@@ -225,7 +227,7 @@ TEST_F(FullPathTest, RelativePartsAndSlashesAreResolved)
         {longName, ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(c.expected, Str(velkin::GetFullPath(c.fileName.c_str()))) << Utf8(c.fileName);
+        EXPECT_EQ(c.expected, Str(velkin::GetFullPath<velkin::CowString>(c.fileName.c_str()))) << Utf8(c.fileName);
     }
 }
 

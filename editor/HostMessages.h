@@ -27,9 +27,9 @@ constexpr UINT HOSTMSG_LOAD_FILE = 2060;
 constexpr UINT HOSTMSG_SET_CARET_POS = 2066;
 // wParam: a CMD_ id; lParam: 0. Answer: not used.
 constexpr UINT HOSTMSG_EXEC_COMMAND = 2070;
-// wParam: 0; lParam: HostPoint* the host fills with the selection start.
+// wParam: 0; lParam: HostPoint* the host fills with the selection start. Answer: not used.
 constexpr UINT HOSTMSG_GET_SEL_START = 2074;
-// wParam: 0; lParam: HostPoint* the host fills with the selection end.
+// wParam: 0; lParam: HostPoint* the host fills with the selection end. Answer: not used.
 constexpr UINT HOSTMSG_GET_SEL_END = 2075;
 // wParam: HostPoint* start; lParam: HostPoint* end. Answer: not used.
 constexpr UINT HOSTMSG_SET_SELECTION = 2081;
@@ -39,7 +39,7 @@ constexpr UINT HOSTMSG_FIND = 2082;
 constexpr UINT HOSTMSG_SET_STATUS_TEXT = 2085;
 // wParam: 0; lParam: 0. Answer: the selection mode.
 constexpr UINT HOSTMSG_GET_SEL_TYPE = 2093;
-// wParam: an INFO_ code, alone or as MakeDocumentInfoCode(index, code); lParam: per code.
+// wParam: an INFO_ code, alone or as MakeDocumentInfoCode(index, code); lParam and answer: per code.
 constexpr UINT HOSTMSG_INFO = 2106;
 // wParam: 0; lParam: the selection mode. Answer: not used.
 constexpr UINT HOSTMSG_SET_SEL_TYPE = 2108;
@@ -49,7 +49,7 @@ constexpr WPARAM FIND_FLAGS = 675;
 
 // ---- Info codes for HOSTMSG_INFO -------------------------------------------
 
-// lParam: 260-byte buffer. The host writes the document's full path, "" when untitled.
+// lParam: 260-byte buffer the host fills with the document's full path, "" when untitled. Answer: not used.
 constexpr UINT INFO_DOC_FILE_NAME = 278;
 // lParam: 0. Answer: not used.
 constexpr UINT INFO_PREPARE = 298;

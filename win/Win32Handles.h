@@ -1,6 +1,6 @@
 // One small owner per kind of Win32 resource, each with that kind's own
 // "invalid" value, so a resource is released on every path by construction.
-// Owners move but never copy.
+// Owners move but never copy. Header only; needs kernel32 and advapi32.
 #pragma once
 
 #include <windows.h>
@@ -38,6 +38,16 @@ public:
         value_ = value;
     }
     Value Detach() noexcept { return std::exchange(value_, Traits::Invalid()); }
+
+    // For a call that hands its resource back through an out-parameter:
+    // releases what is held and returns where the call writes the new value.
+    //   RegOpenKeyExA(root, name, 0, KEY_READ, key.Receive());
+    // A call that fails and leaves the parameter as it was leaves the owner invalid.
+    Value* Receive() noexcept
+    {
+        Reset();
+        return &value_;
+    }
 
 private:
     Value value_ = Traits::Invalid();
