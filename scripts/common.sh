@@ -13,7 +13,7 @@ export LC_ALL=ja_JP.UTF-8
 VELKIN_PACKAGES=(
   cmake make python3 googletest universal-ctags
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  wine wine32:i386 wine64 xvfb xauth locales
+  wine wine32:i386 wine64 xvfb xauth locales zip unzip
 )
 
 velkin_log() { printf '== %s\n' "$*" >&2; }
@@ -45,15 +45,25 @@ velkin_setup() {
   fi
 }
 
-# Configures and builds one architecture (i686 or x86_64).
+# Configures a build of the sources in SOURCE for one architecture in BUILD,
+# unless it is configured already; further arguments go to cmake.
+#   velkin_configure SOURCE BUILD i686|x86_64 [-DNAME=VALUE...]
+velkin_configure() {
+  local source=$1 dir=$2 arch=$3
+  shift 3
+  [ -f "$dir/CMakeCache.txt" ] && return 0
+  cmake -S "$source" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$source/cmake/toolchain-mingw-$arch.cmake" "$@" >/dev/null
+}
+
+# Configures and builds one architecture (i686 or x86_64): everything, or the
+# targets named after it.
 velkin_build_arch() {
-  local arch=$1 dir=$VELKIN_BUILD/$1
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S "$VELKIN_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCMAKE_TOOLCHAIN_FILE="$VELKIN_ROOT/cmake/toolchain-mingw-$arch.cmake" \
-      -DVELKIN_WINE_ROOT="$VELKIN_BUILD" >/dev/null
-  fi
-  cmake --build "$dir" -j "$(nproc)"
+  local arch=$1 dir=$VELKIN_BUILD/$1 target targets=()
+  shift
+  for target in "$@"; do targets+=(--target "$target"); done
+  velkin_configure "$VELKIN_ROOT" "$dir" "$arch" -DVELKIN_WINE_ROOT="$VELKIN_BUILD"
+  cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
 }
 
 velkin_build() {
