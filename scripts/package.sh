@@ -33,7 +33,7 @@ mkdir -p "$stage" "$again/source" "$unpacked" "$VELKIN_ROOT/dist"
 
 # The second build: the same sources copied to another folder and built in
 # a folder of another name, the DLL alone.
-tar -C "$VELKIN_ROOT" --exclude=./build --exclude=./dist --exclude=./.git -cf - . | tar -C "$again/source" -xf -
+tar -C "$VELKIN_ROOT" --exclude='./build*' --exclude=./dist --exclude=./.git -cf - . | tar -C "$again/source" -xf -
 for arch in "${VELKIN_ARCHS[@]}"; do
   velkin_log "building $arch"
   velkin_build_arch "$arch" Velkin velkin_demo
