@@ -9,6 +9,10 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# Seconds any one test may run: a loop that never ends fails its test instead
+# of holding the whole run.
+set(VELKIN_TEST_TIMEOUT 60)
+
 # velkin_add_test(NAME source... [LIBRARIES lib...])
 # One test program, one CTest test. The shared main checks the code page and
 # points the string table at the program's own resources.
@@ -22,5 +26,6 @@ function(velkin_add_test name)
   # A 32-bit test maps 2 GB views only when large-address-aware.
   target_link_options(${name} PRIVATE $<$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},i686>:-Wl,--large-address-aware>)
   add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${VELKIN_TEST_TIMEOUT})
   add_dependencies(${name} Velkin)
 endfunction()
