@@ -1,0 +1,167 @@
+// Counts the Win32 resources one loaded module acquires against those it
+// releases, through that module's own import slots (see ImportPatch.h): files
+// (CreateFileA), mappings (CreateFileMappingA), both closed by CloseHandle;
+// views (MapViewOfFile / UnmapViewOfFile); registry keys (RegOpenKeyExA /
+// RegCloseKey). Only successful acquisitions count. One counter at a time.
+//
+//   const ResourceCounter counter(plugin.Module());
+//   plugin.OnCommand(window);
+//   EXPECT_EQ("file 1/1, mapping 1/1, view 1/1, key 1/1", counter.Report());
+//   EXPECT_TRUE(counter.Balanced());
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <initializer_list>
+#include <map>
+#include <string>
+
+#include "common/ImportPatch.h"
+
+namespace velkin::test {
+
+enum class Resource { file, mapping, view, registryKey };
+
+class ResourceCounter {
+public:
+    struct Counts {
+        int acquired = 0;
+        int released = 0;
+    };
+
+    explicit ResourceCounter(HMODULE module)
+    {
+        active_ = this;
+        Patch(module, "CreateFileA", &CreateFileHook, createFile_);
+        Patch(module, "CreateFileMappingA", &CreateFileMappingHook, createFileMapping_);
+        Patch(module, "CloseHandle", &CloseHandleHook, closeHandle_);
+        Patch(module, "MapViewOfFile", &MapViewOfFileHook, mapViewOfFile_);
+        Patch(module, "UnmapViewOfFile", &UnmapViewOfFileHook, unmapViewOfFile_);
+        Patch(module, "RegOpenKeyExA", &RegOpenKeyExHook, regOpenKeyEx_);
+        Patch(module, "RegCloseKey", &RegCloseKeyHook, regCloseKey_);
+    }
+    ~ResourceCounter()
+    {
+        patches_.clear();
+        active_ = nullptr;
+    }
+    ResourceCounter(const ResourceCounter&) = delete;
+    ResourceCounter& operator=(const ResourceCounter&) = delete;
+
+    Counts Of(Resource kind) const { return counts_[static_cast<int>(kind)]; }
+    // Acquired while counting and not released yet, all kinds together.
+    std::size_t Live() const { return live_.size(); }
+    // Releases of a value that is not a live resource of that kind: a second
+    // release, a release of the wrong kind, or of something acquired before counting.
+    int StrayReleases() const { return stray_; }
+    bool Balanced() const { return live_.empty() && stray_ == 0; }
+
+    // "acquired/released" of each kind met, in the order of Resource, then the
+    // stray releases if any: "file 1/1, view 1/0, stray 1"; "none" when nothing was met.
+    std::string Report() const
+    {
+        static const char* const names[] = {"file", "mapping", "view", "key"};
+        std::string report;
+        for (int kind = 0; kind < kKinds; ++kind) {
+            const Counts& counts = counts_[kind];
+            if (counts.acquired == 0 && counts.released == 0) continue;
+            if (!report.empty()) report += ", ";
+            report += std::string(names[kind]) + ' ' + std::to_string(counts.acquired) + '/' +
+                      std::to_string(counts.released);
+        }
+        if (stray_ != 0) report += (report.empty() ? "stray " : ", stray ") + std::to_string(stray_);
+        return report.empty() ? "none" : report;
+    }
+
+private:
+    static constexpr int kKinds = 4;
+
+    template <typename Function>
+    void Patch(HMODULE module, const char* name, Function hook, Function& original)
+    {
+        const ImportPatch& patch = patches_.emplace_back(module, name, reinterpret_cast<const void*>(hook));
+        if (patch.Patched()) original = patch.Original<Function>();
+    }
+
+    // The bookkeeping must not disturb the last error the caller reads next.
+    static void Acquire(Resource kind, const void* value)
+    {
+        const DWORD error = GetLastError();
+        ++active_->counts_[static_cast<int>(kind)].acquired;
+        active_->live_[value] = kind;
+        SetLastError(error);
+    }
+    static void Release(const void* value, std::initializer_list<Resource> kinds)
+    {
+        const DWORD error = GetLastError();
+        const auto found = active_->live_.find(value);
+        bool matched = false;
+        for (const Resource kind : kinds) matched = matched || (found != active_->live_.end() && found->second == kind);
+        if (matched) {
+            ++active_->counts_[static_cast<int>(found->second)].released;
+            active_->live_.erase(found);
+        } else {
+            ++active_->stray_;
+        }
+        SetLastError(error);
+    }
+
+    static HANDLE WINAPI CreateFileHook(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                        DWORD disposition, DWORD flags, HANDLE templateFile)
+    {
+        const HANDLE file = createFile_(name, access, share, security, disposition, flags, templateFile);
+        if (file != INVALID_HANDLE_VALUE) Acquire(Resource::file, file);
+        return file;
+    }
+    static HANDLE WINAPI CreateFileMappingHook(HANDLE file, LPSECURITY_ATTRIBUTES security, DWORD protection,
+                                               DWORD sizeHigh, DWORD sizeLow, LPCSTR name)
+    {
+        const HANDLE mapping = createFileMapping_(file, security, protection, sizeHigh, sizeLow, name);
+        if (mapping) Acquire(Resource::mapping, mapping);
+        return mapping;
+    }
+    static BOOL WINAPI CloseHandleHook(HANDLE handle)
+    {
+        Release(handle, {Resource::file, Resource::mapping});
+        return closeHandle_(handle);
+    }
+    static LPVOID WINAPI MapViewOfFileHook(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T size)
+    {
+        const LPVOID view = mapViewOfFile_(mapping, access, offsetHigh, offsetLow, size);
+        if (view) Acquire(Resource::view, view);
+        return view;
+    }
+    static BOOL WINAPI UnmapViewOfFileHook(LPCVOID view)
+    {
+        Release(view, {Resource::view});
+        return unmapViewOfFile_(view);
+    }
+    static LONG WINAPI RegOpenKeyExHook(HKEY parent, LPCSTR name, DWORD options, REGSAM access, PHKEY key)
+    {
+        const LONG status = regOpenKeyEx_(parent, name, options, access, key);
+        if (status == ERROR_SUCCESS) Acquire(Resource::registryKey, *key);
+        return status;
+    }
+    static LONG WINAPI RegCloseKeyHook(HKEY key)
+    {
+        Release(key, {Resource::registryKey});
+        return regCloseKey_(key);
+    }
+
+    static inline ResourceCounter* active_ = nullptr;
+    static inline decltype(&::CreateFileA) createFile_ = nullptr;
+    static inline decltype(&::CreateFileMappingA) createFileMapping_ = nullptr;
+    static inline decltype(&::CloseHandle) closeHandle_ = nullptr;
+    static inline decltype(&::MapViewOfFile) mapViewOfFile_ = nullptr;
+    static inline decltype(&::UnmapViewOfFile) unmapViewOfFile_ = nullptr;
+    static inline decltype(&::RegOpenKeyExA) regOpenKeyEx_ = nullptr;
+    static inline decltype(&::RegCloseKey) regCloseKey_ = nullptr;
+
+    std::deque<ImportPatch> patches_;
+    Counts counts_[kKinds];
+    std::map<const void*, Resource> live_;
+    int stray_ = 0;
+};
+
+}  // namespace velkin::test
