@@ -1,4 +1,6 @@
 #include <cstring>
+#include <initializer_list>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,10 +19,16 @@ constexpr UINT IDS_TEST_253 = 9001;
 constexpr UINT IDS_TEST_254 = 9002;
 constexpr UINT IDS_TEST_255 = 9003;
 constexpr UINT IDS_TEST_700 = 9004;
+constexpr UINT IDS_TEST_CUT_256 = 9005;
+constexpr UINT IDS_TEST_CUT_512 = 9006;
 constexpr UINT IDS_MISSING = 8999;
 
 // Every empty value points at the one static empty text: no allocation.
 const char* StaticEmptyText() { return CowString().Text(); }
+
+// How many values share the block of `s`, as the header before its text
+// counts them (-1 for the static empty text).
+LONG Refs(const CowString& s) { return reinterpret_cast<const velkin::StringHeader*>(s.Text())[-1].refs; }
 
 const char* Id(UINT id) { return reinterpret_cast<const char*>(static_cast<ULONG_PTR>(id)); }
 
@@ -99,6 +107,59 @@ TEST(CowStringTest, AssignmentToItselfChangesNothing)
     CowString other(s);
     s = other;  // already sharing: nothing happens
     EXPECT_EQ(before, s.Text());
+}
+
+// Each way of making one value from another, then a change to one side and
+// its release: the other side keeps its text, and every block counts exactly
+// the values pointing at it. The target's previous text is shared with `old`,
+// which must be left its only owner.
+TEST(CowStringTest, CopiesAndMovesCountTheirSharersAndLeaveTheOtherSideItsText)
+{
+    using Holder = std::optional<CowString>;
+    const struct {
+        const char* label;
+        void (*make)(Holder& source, Holder& target);
+        const char* source;  // the texts afterwards
+        const char* target;
+    } ways[] = {
+        {"copy construction", [](Holder& s, Holder& t) { t.emplace(*s); }, "source", "source"},
+        {"copy assignment", [](Holder& s, Holder& t) { *t = *s; }, "source", "source"},
+        {"assignment between sharers", [](Holder& s, Holder& t) { *t = *s; *s = *t; }, "source", "source"},
+        {"self-assignment", [](Holder& s, Holder&) { const CowString& alias = *s; *s = alias; }, "source", "target"},
+        {"move construction", [](Holder& s, Holder& t) { t.emplace(std::move(*s)); }, "", "source"},
+        {"move assignment", [](Holder& s, Holder& t) { *t = std::move(*s); }, "", "source"},
+    };
+    const auto expectCounts = [](std::initializer_list<const Holder*> values, const std::string& context) {
+        for (const Holder* value : values) {
+            if (!*value) continue;
+            LONG sharers = 0;
+            for (const Holder* other : values) sharers += *other && (*other)->Text() == (*value)->Text();
+            EXPECT_EQ((*value)->IsEmpty() ? -1 : sharers, Refs(**value)) << context << ": " << (*value)->Text();
+        }
+    };
+    for (const auto& way : ways) {
+        for (const bool changeTarget : {false, true}) {
+            const std::string context = std::string(way.label) + (changeTarget ? ", target changed" : ", source changed");
+            Holder source(std::in_place, "source");
+            Holder target(std::in_place, "target");
+            const Holder old(target);
+            way.make(source, target);
+            EXPECT_EQ(way.source, Str(*source)) << context;
+            EXPECT_EQ(way.target, Str(*target)) << context;
+            expectCounts({&source, &target, &old}, context);
+
+            Holder& changed = changeTarget ? target : source;
+            const Holder& other = changeTarget ? source : target;
+            const std::string otherText = Str(*other);
+            changed->Assign("x", 1);  // fits the block: written in place unless it is shared
+            EXPECT_EQ(otherText, Str(*other)) << context;
+            expectCounts({&source, &target, &old}, context + " (changed)");
+            changed.reset();
+            EXPECT_EQ(otherText, Str(*other)) << context;
+            EXPECT_EQ("target", Str(*old)) << context;
+            expectCounts({&source, &target, &old}, context + " (released)");
+        }
+    }
 }
 
 TEST(CowStringTest, AssigningFromItsOwnBytesIsSafe)
@@ -230,6 +291,18 @@ TEST(CowStringTest, LoadFromTableLoadsTextsOfEveryLength)
         EXPECT_TRUE(s.LoadFromTable(c.id));
         EXPECT_EQ(c.expectedLength, s.Length()) << c.id;
         EXPECT_EQ('a', s.Text()[0]);
+    }
+
+    // A load cut before a double-byte character that does not fit ends one
+    // byte short of a full buffer, and must be taken for a cut one.
+    const struct {
+        UINT id;
+        int asciiBytes;
+    } cuts[] = {{IDS_TEST_CUT_256, 254}, {IDS_TEST_CUT_512, 510}};
+    for (const auto& cut : cuts) {
+        CowString s;
+        EXPECT_TRUE(s.LoadFromTable(cut.id));
+        EXPECT_EQ(std::string(cut.asciiBytes, 'a') + kHyou + "xyz", Str(s)) << cut.id;
     }
 
     CowString longText;
