@@ -10,11 +10,13 @@
 #include <gtest/gtest.h>
 
 #include "common/RegistryValueGuard.h"
+#include "common/ResourceCounter.h"
 #include "common/Sjis.h"
 #include "common/TestText.h"
 #include "host/PluginLibrary.h"
 #include "host/SimHost.h"
 #include "editor/HostMessages.h"
+#include "plugin/WordCapture.h"
 
 using velkin::HostPoint;
 using velkin::sim::PluginLibrary;
@@ -182,6 +184,41 @@ TEST_F(TagJumpCommandTest, UnreadableTagsFileIsReportedAfterTheSearchMessage)
     ASSERT_EQ(2u, statuses.size());
     EXPECT_EQ(Sjis("'foo_bar2'の位置を'T:\\command\\proj\\tags'から探します..."), *statuses[0].text);
     EXPECT_EQ(Sjis("'T:\\command\\proj\\tags' を開くことが出来ませんでした"), *statuses[1].text);
+}
+
+// Every file, mapping, view and registry key the DLL acquires during a
+// command is released before the command returns, exactly once.
+TEST_F(TagJumpCommandTest, EveryResourceACommandAcquiresIsReleasedOnce)
+{
+    registry_.Set(REG_SZ, std::string("tags", 5));  // the settings key exists: it is opened
+    const struct {
+        const char* label;
+        const char* tagsBytes;  // null: no tags file
+        const char* expected;
+    } cases[] = {
+        {"tags file scanned", kTagsLine, "file 1/1, mapping 1/1, view 1/1, key 1/1"},
+        {"empty tags file: opened, not mapped", "", "file 1/1, key 1/1"},
+        {"no tags file", nullptr, "key 1/1"},
+    };
+    for (const auto& c : cases) {
+        DeleteFileA(kTagsFile);
+        if (c.tagsBytes) WriteTextFile(kTagsFile, c.tagsBytes);
+        const velkin::test::ResourceCounter counter(plugin_.Module());
+        RunCommand();
+        EXPECT_EQ(c.expected, counter.Report()) << c.label;
+    }
+}
+
+// The identifier bytes against the bytes just beside each of their ranges,
+// DEL and the bytes above ASCII: the lead bytes of code page 932, its
+// single-byte katakana, and the trail bytes outside ASCII.
+TEST(WordCharTest, IdentifierBytesEndExactlyAtTheirRangesEdges)
+{
+    for (const unsigned char byte : std::string("09AZaz_")) EXPECT_TRUE(velkin::IsWordChar(byte)) << byte;
+    for (const unsigned char byte : std::string("/:@[`{~ -\x7F\x80\x81\x9F\xA1\xDF\xE0\xFC\xFD\xFF")) {
+        EXPECT_FALSE(velkin::IsWordChar(byte)) << static_cast<int>(byte);
+    }
+    EXPECT_FALSE(velkin::IsWordChar(0));
 }
 
 }  // namespace
