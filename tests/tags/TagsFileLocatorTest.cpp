@@ -6,23 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include "common/ImportPatch.h"
 #include "common/RegistryValueGuard.h"
+#include "common/ResourceCounter.h"
 #include "common/Sjis.h"
 #include "common/TestText.h"
 #include "tags/TagsFileLocator.h"
 #include "tags/TagsSettings.h"
 #include "win/FullPath.h"
+#include "win/Win32Handles.h"
 
 using velkin::CowString;
-
-// The plug-in code is linked into this program, so its GetFileAttributesA
-// calls go through this program's import slot; swapping the slot records them.
-using GetFileAttributesFunction = DWORD(WINAPI*)(LPCSTR);
-#ifdef _WIN64
-extern GetFileAttributesFunction g_getFileAttributesSlot asm("__imp_GetFileAttributesA");
-#else
-extern GetFileAttributesFunction g_getFileAttributesSlot asm("__imp__GetFileAttributesA@4");
-#endif
 
 namespace {
 
@@ -64,36 +58,75 @@ TEST(TagsFileNameTest, ValueIsReadUpToItsFirstZeroWhateverItsType)
     }
 }
 
+// The value changes between the size query and the read, and the read fails:
+// whatever it left in the buffer, at whatever size, is not a name.
+class FailingSecondRead {
+public:
+    FailingSecondRead(LONG status, DWORD reportedSize) : patch_(GetModuleHandleA(nullptr), "RegQueryValueExA",
+                                                                reinterpret_cast<const void*>(&Query))
+    {
+        original_ = patch_.Original<QueryFunction>();
+        status_ = status;
+        reportedSize_ = reportedSize;
+        calls_ = 0;
+    }
+
+private:
+    using QueryFunction = LONG(WINAPI*)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+
+    static LONG WINAPI Query(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size)
+    {
+        const LONG status = original_(key, name, reserved, type, data, size);
+        if (++calls_ == 1) return status;
+        if (reportedSize_ != 0) *size = reportedSize_;
+        return status_;
+    }
+
+    const velkin::test::ImportPatch patch_;
+    static inline QueryFunction original_ = nullptr;
+    static inline LONG status_ = 0;
+    static inline DWORD reportedSize_ = 0;
+    static inline int calls_ = 0;
+};
+
+TEST(TagsFileNameTest, AReadThatFailsAfterTheSizeQueryGivesTheDefaultName)
+{
+    velkin::test::RegistryValueGuard guard;
+    guard.Set(REG_SZ, std::string("mytags\0", 7));
+    const struct {
+        LONG status;
+        DWORD reportedSize;  // 0: as the real read reported it
+    } failures[] = {{ERROR_MORE_DATA, 100}, {ERROR_FILE_NOT_FOUND, 0}, {ERROR_ACCESS_DENIED, 3}};
+    for (const auto& failure : failures) {
+        const FailingSecondRead patch(failure.status, failure.reportedSize);
+        EXPECT_EQ("tags", Str(velkin::ReadTagsFileName())) << failure.status;
+    }
+}
+
 // ---- Folder search -------------------------------------------------------------
 
+// The plug-in code is linked into this program, so its GetFileAttributesA
+// calls go through this program's import slot, which records them.
 class ProbeRecorder {
 public:
-    ProbeRecorder()
+    ProbeRecorder() : patch_(GetModuleHandleA(nullptr), "GetFileAttributesA", reinterpret_cast<const void*>(&Record))
     {
         probes_.clear();
-        original_ = g_getFileAttributesSlot;
-        SetSlot(&Record);
+        original_ = patch_.Original<GetFileAttributesFunction>();
     }
-    ~ProbeRecorder() { SetSlot(original_); }
-    ProbeRecorder(const ProbeRecorder&) = delete;
-    ProbeRecorder& operator=(const ProbeRecorder&) = delete;
 
     static const std::vector<std::string>& Probes() { return probes_; }
 
 private:
+    using GetFileAttributesFunction = DWORD(WINAPI*)(LPCSTR);
+
     static DWORD WINAPI Record(LPCSTR path)
     {
         probes_.emplace_back(path);
         return original_(path);
     }
-    static void SetSlot(GetFileAttributesFunction function)
-    {
-        DWORD protection = 0;
-        VirtualProtect(&g_getFileAttributesSlot, sizeof function, PAGE_READWRITE, &protection);
-        g_getFileAttributesSlot = function;
-        VirtualProtect(&g_getFileAttributesSlot, sizeof function, protection, &protection);
-    }
 
+    const velkin::test::ImportPatch patch_;
     static inline GetFileAttributesFunction original_ = nullptr;
     static inline std::vector<std::string> probes_;
 };
@@ -229,6 +262,44 @@ TEST_F(FullPathTest, RelativePartsAndSlashesAreResolved)
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, Str(velkin::GetFullPath<velkin::CowString>(c.fileName.c_str()))) << Utf8(c.fileName);
     }
+}
+
+// ---- Resource owners -------------------------------------------------------------
+
+// However an owner takes another file, it then holds that one and has closed
+// the one it held, exactly once. Counted through this program's own imports.
+TEST(Win32OwnerTest, TakingAnotherResourceReleasesTheOldOneOnce)
+{
+    RemoveScratchEntries();
+    MakeEntry("T:\\locator\\owned");
+    const auto open = [] {
+        return CreateFileA("T:\\locator\\owned", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    using velkin::FileHandle;
+    const struct {
+        const char* label;
+        void (*take)(FileHandle& holder, HANDLE other);
+    } ways[] = {
+        {"Reset", [](FileHandle& holder, HANDLE other) { holder.Reset(other); }},
+        {"Receive", [](FileHandle& holder, HANDLE other) { *holder.Receive() = other; }},
+        {"moved in", [](FileHandle& holder, HANDLE other) {
+             FileHandle incoming(other);
+             FileHandle moved(std::move(incoming));
+             holder = std::move(moved);
+         }},
+    };
+    for (const auto& way : ways) {
+        const velkin::test::ResourceCounter counter(GetModuleHandleA(nullptr));
+        {
+            FileHandle holder(open());
+            const HANDLE other = open();
+            way.take(holder, other);
+            EXPECT_EQ(other, holder.Get()) << way.label;
+            EXPECT_EQ("file 2/1", counter.Report()) << way.label;
+        }
+        EXPECT_EQ("file 2/2", counter.Report()) << way.label;
+    }
+    RemoveScratchEntries();
 }
 
 }  // namespace
