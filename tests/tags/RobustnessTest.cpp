@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "common/TestText.h"
 #include "tags/FileFieldMemo.h"
 #include "tags/ScannerTestSupport.h"
+#include "tags/TagScanner.h"
 #include "win/FullPath.h"
 
 using namespace scannertest;
@@ -222,6 +224,68 @@ TEST(FileFieldMemoTest, PlainFieldsOfOtherNamesAreNotResolved)
     const std::string same = "src/foo.c";
     EXPECT_TRUE(memo.IsInDocument(same.data(), same.data() + same.size()));
     EXPECT_EQ(1u, memo.ResolvedCount());
+}
+
+// The name bytes beside the edges of the plain classes, in short fields
+// (classified byte by byte) and long ones (32 bytes at a time): a name of
+// plain bytes is settled without resolving, any other byte makes it resolved.
+TEST(FileFieldMemoTest, PlainNameBytesEndExactlyAtTheirRangesEdges)
+{
+    velkin::FileFieldMemo memo("C:\\proj\\src\\foo.c", "C:\\proj");
+    std::vector<std::string> fields;  // the memo reads the last field in place
+    fields.reserve(64);
+    for (const std::string folder : {"src/", "source/library/module/long/"}) {
+        for (const char byte : ":@[`{\x7F\x80\xA1-09AZaz_"s) {
+            const bool plain = std::string("09AZaz_").find(byte) != std::string::npos;
+            const std::string& field = fields.emplace_back(folder + "na" + byte + "me.c");
+            const size_t before = memo.ResolvedCount();
+            EXPECT_FALSE(memo.IsInDocument(field.data(), field.data() + field.size())) << field;
+            EXPECT_EQ(plain ? 0u : 1u, memo.ResolvedCount() - before) << field;
+        }
+    }
+}
+
+// Past either cap (distinct fields, key bytes) the memo remembers no new
+// field, so those are resolved again when they recur; every answer stays
+// right. The document's name is not plain: no field is settled by its name.
+TEST(FileFieldMemoTest, PastItsCapsTheMemoResolvesNewFieldsAgainAndStaysRight)
+{
+    const struct {
+        int fields;
+        size_t padding;  // long fields reach the key-byte cap first
+    } caps[] = {{300000, 0}, {100000, 180}};
+    for (const auto& cap : caps) {
+        std::string fields;  // even ones name the document, odd ones another file
+        std::vector<size_t> ends;
+        for (int i = 0; i < cap.fields; ++i) {
+            fields += "src/" + std::string(cap.padding, 'p') + std::to_string(i) + (i % 2 ? "/foo-bar.c" : "/../foo-bar.c");
+            ends.push_back(fields.size());
+        }
+        velkin::FileFieldMemo memo("C:\\proj\\src\\foo-bar.c", "C:\\proj");
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int i = 0; i < cap.fields; ++i) {
+                const char* field = fields.data() + (i == 0 ? 0 : ends[i - 1]);
+                ASSERT_EQ(i % 2 == 0, memo.IsInDocument(field, fields.data() + ends[i])) << i;
+            }
+        }
+        const size_t resolvedAgain = memo.ResolvedCount() - cap.fields;
+        EXPECT_GT(resolvedAgain, 0u) << cap.fields;
+        EXPECT_LT(resolvedAgain, static_cast<size_t>(cap.fields) / 2) << cap.fields;
+    }
+}
+
+// A scanner forgets the bytes of one block before the next: these may lie at
+// the same address once the first view is released and another mapped.
+TEST(FileFieldMemoTest, ASecondScanTrustsNothingOfTheFirstScansBytes)
+{
+    std::string block = "a\tsrc/foo.c\t1;\"\tv\n";
+    velkin::TagMatchLists lists;
+    velkin::TagScanner scanner({"", "C:\\proj\\src\\foo.c", "C:\\proj"}, lists);
+    scanner.Scan(block.data(), block.data() + block.size());
+    block.replace(block.find("foo"), 3, "bar");
+    scanner.Scan(block.data(), block.data() + block.size());
+    ASSERT_EQ(1u, lists.inDocument.size());
+    EXPECT_EQ("src/foo.c", Str(lists.inDocument[0].file));
 }
 
 }  // namespace
