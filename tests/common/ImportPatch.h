@@ -3,6 +3,10 @@
 // linked-in code, or a DLL such as the real Velkin.dll) reach the
 // replacement; calls of other modules do not. The slots are put back when the
 // patch ends.
+//
+// The compiler takes an import slot for a constant: a function may load it
+// once, before a patch made inside that function. Patch calls that are made
+// in another function, or in another module, after the patch is in place.
 #pragma once
 
 #include <windows.h>
