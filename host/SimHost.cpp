@@ -286,11 +286,21 @@ SimFrame::SimFrame(SimHost& host, std::string name) : host_(host), name_(std::mo
 
 SimView& SimFrame::AddView(const std::string& name, HWND parent)
 {
+    return NewView(name, parent ? parent : window_, false);
+}
+
+SimView& SimFrame::AddTopLevelView(const std::string& name)
+{
+    return NewView(name, window_, true);
+}
+
+SimView& SimFrame::NewView(const std::string& name, HWND parent, bool topLevel)
+{
     const std::string viewName = name.empty() ? "view" + std::to_string(++host_.viewCounter_) : name;
     views_.push_back(std::unique_ptr<SimView>(new SimView(*this, viewName)));
     SimView& view = *views_.back();
     host_.slots_.push_back(std::make_unique<SimHost::WindowSlot>(SimHost::WindowSlot{&host_, this, &view, viewName}));
-    view.window_ = host_.CreateHostWindow(kViewWindowClass, parent ? parent : window_, host_.slots_.back().get());
+    view.window_ = host_.CreateHostWindow(kViewWindowClass, parent, host_.slots_.back().get(), topLevel);
     if (!activeView_) activeView_ = &view;
     return view;
 }
@@ -351,16 +361,15 @@ SimFrame& SimHost::AddFrame(const std::string& name)
     frames_.push_back(std::unique_ptr<SimFrame>(new SimFrame(*this, frameName)));
     SimFrame& frame = *frames_.back();
     slots_.push_back(std::make_unique<WindowSlot>(WindowSlot{this, &frame, nullptr, frameName}));
-    frame.window_ = CreateHostWindow(kFrameWindowClass, nullptr, slots_.back().get());
+    frame.window_ = CreateHostWindow(kFrameWindowClass, nullptr, slots_.back().get(), true);
     return frame;
 }
 
-HWND SimHost::CreateHostWindow(const char* className, HWND parent, WindowSlot* slot)
+HWND SimHost::CreateHostWindow(const char* className, HWND parent, WindowSlot* slot, bool topLevel)
 {
-    const bool topLevel = parent == nullptr;
     const int offset = 40 * static_cast<int>(frames_.size() % 8);
-    // Frames stay hidden: under Wine without a window manager, destroying a
-    // visible top-level window waits 2 s for the X server. Hidden frames are
+    // Top-level windows stay hidden: under Wine without a window manager,
+    // destroying a visible one waits 2 s for the X server. Hidden ones are
     // still enumerated, own modal windows and take the foreground.
     const DWORD style = topLevel ? WS_OVERLAPPEDWINDOW : WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
     HWND window = CreateWindowExA(0, className, slot ? slot->name.c_str() : "", style,
@@ -393,6 +402,7 @@ LRESULT CALLBACK SimHost::WindowProc(HWND window, UINT message, WPARAM wParam, L
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
     }
     auto* slot = reinterpret_cast<WindowSlot*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (slot && message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) slot->host->activations_.push_back(slot->name);
     if (!slot || message < WM_USER) return DefWindowProcA(window, message, wParam, lParam);
 
     HostCall call;
@@ -497,7 +507,8 @@ LRESULT SimHost::AnswerCommand(WindowSlot& slot, WPARAM command)
     SimView* view = slot.view ? slot.view : slot.frame->ActiveView();
     if (!view) return 0;
     if (command == CMD_NEW_DOCUMENT) {
-        view->AddDocument();
+        SimDocument& document = view->AddDocument();
+        if (onNewDocument) onNewDocument(document);
         view->Activate(static_cast<int>(view->DocumentCount()) - 1);
         return 0;
     }

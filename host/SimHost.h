@@ -5,9 +5,19 @@
 //
 // Model: a host owns frames (top-level windows); a frame owns views, placed
 // directly below it or below plain container windows (so EnumChildWindows on
-// the frame has to descend to find them); a view owns documents. A message to
-// a frame acts on its active view's active document, a message to a view on
-// that view's active document. Texts are bytes in the ANSI code page, kept in
+// the frame has to descend to find them), or in top-level windows of their
+// own that the frame owns (floating views); a view owns an ordered list of
+// documents. A message to a frame acts on its active view's active document,
+// a message to a view on that view's active document.
+//
+// As the editor does: CMD_NEW_DOCUMENT adds an untitled document at the end
+// of the addressed view (for a frame: its active view) and makes it active;
+// sent to a frame without views it does nothing. HOSTMSG_LOAD_FILE reads the
+// file into the active document. HOSTMSG_SET_CARET_POS, CMD_GO_TO_TOP and
+// HOSTMSG_FIND move the caret (the find searches the text from the caret);
+// CMD_AFTER_CARET_1/2 leave it where it is (the editor only brings the caret
+// into view). A top-level window of the host that becomes the active window
+// (SetForegroundWindow) is recorded. Texts are bytes in the ANSI code page, kept in
 // std::string so the simulator shares no code with the plug-in under test.
 //
 // Threads: create, use and destroy a host on one thread, the one that calls
@@ -19,6 +29,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -122,6 +133,10 @@ public:
     SimView& AddView(const std::string& name = std::string(), HWND parent = nullptr);
     // A plain child window below the frame or below `parent`, to nest views in.
     HWND AddContainer(HWND parent = nullptr);
+    // A new view in a top-level window of its own, owned by the frame (a
+    // floating view): EnumWindows reports it, EnumChildWindows on the frame
+    // does not, and its own window is its root. Hidden, as frames are.
+    SimView& AddTopLevelView(const std::string& name = std::string());
 
     std::size_t ViewCount() const { return views_.size(); }
     SimView& View(std::size_t index) { return *views_.at(index); }
@@ -139,6 +154,7 @@ public:
 private:
     friend class SimHost;
     SimFrame(SimHost& host, std::string name);
+    SimView& NewView(const std::string& name, HWND parent, bool topLevel);
     SimHost& host_;
     std::string name_;
     HWND window_ = nullptr;
@@ -206,14 +222,28 @@ public:
     std::vector<HostCall> Calls(UINT message) const;
     // HostCall::Describe of every call, in order.
     std::vector<std::string> DescribeCalls() const;
-    void ClearCalls() { calls_.clear(); }
+    // The names of the host's top-level windows (frames, floating views) that
+    // became the active window, the foreground one under Wine, in order.
+    const std::vector<std::string>& Activations() const { return activations_; }
+    // Forgets the calls and the activations recorded so far.
+    void ClearCalls()
+    {
+        calls_.clear();
+        activations_.clear();
+    }
+
+    // Called with each document CMD_NEW_DOCUMENT creates, before it is made
+    // active: lets a test set its switches, as the editor's own state would.
+    std::function<void(SimDocument&)> onNewDocument;
 
 private:
     friend class SimFrame;
     friend class SimView;
     struct WindowSlot;   // what a window's user data points to
 
-    HWND CreateHostWindow(const char* className, HWND parent, WindowSlot* slot);
+    // A child of `parent`; with `topLevel`, a top-level window owned by
+    // `parent` (which may be null).
+    HWND CreateHostWindow(const char* className, HWND parent, WindowSlot* slot, bool topLevel = false);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Answer(WindowSlot& slot, HostCall& call);
     LRESULT AnswerInfo(WindowSlot& slot, HostCall& call);
@@ -222,6 +252,7 @@ private:
     std::vector<std::unique_ptr<SimFrame>> frames_;
     std::vector<std::unique_ptr<WindowSlot>> slots_;
     std::vector<HostCall> calls_;
+    std::vector<std::string> activations_;
     int viewCounter_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "plugin/MatchResolution.h"
 
+#include "nav/TagJump.h"
 #include "plugin/StatusText.h"
 #include "res/ResourceIds.h"
 #include "tags/TagScanner.h"
@@ -13,8 +14,10 @@ void ResolveMatches(HWND hostWindow, const TagQuery& query, const CowString& tag
         ShowStatus(hostWindow, IDS_CANNOT_OPEN_TAGS, tagsFilePath);
         return;
     }
-    // Choosing a tag from the lists and jumping to it build on the picker and
-    // the navigation; until they exist the command ends after the scan.
+    // A single exact match needs no choice: the jump follows at once.
+    // Choosing among several tags builds on the picker; until it exists the
+    // command ends here for every other outcome.
+    if (lists.exact.size() == 1) JumpToTag(hostWindow, lists.exact.front(), query.tagsFolder);
 }
 
 }  // namespace velkin

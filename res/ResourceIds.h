@@ -9,7 +9,7 @@
 #define IDS_UNINSTALL_CONFIRM 3    // uninstall question
 #define IDS_PLUGIN_NAME 4
 #define IDS_PLUGIN_VERSION 5
-#define IDS_COLUMN_SYMBOL 6        // picker column 0; also the failure box's body text
+#define IDS_COLUMN_SYMBOL 6        // picker column 0
 
 // Kind words, one per kind code byte (id = code byte + 256).
 #define IDS_KIND_FIRST 500         // 0xF4
@@ -21,9 +21,9 @@
 #define IDS_KIND_INHERITS 513
 #define IDS_KIND_ACCESS 514
 
-// Jump texts (515, 517 and 518 are kept in the table but not used).
-#define IDS_CANNOT_OPEN_NAMED 515
-#define IDS_CANNOT_OPEN_FILE 516
+// Jump texts (517 and 518 are kept in the table but not used).
+#define IDS_CANNOT_OPEN_NAMED 515      // full path: the body of the failure box
+#define IDS_CANNOT_OPEN_FILE 516       // the caption of the failure box
 #define IDS_CANNOT_OPEN_NAMED_2 517
 #define IDS_CANNOT_OPEN_FILE_2 518
 #define IDS_JUMPING_TO 519         // full path, address

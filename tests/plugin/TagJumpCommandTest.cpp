@@ -31,7 +31,9 @@ namespace {
 const char* const kProject = "T:\\command\\proj";
 const char* const kDocument = "T:\\command\\proj\\src\\main.c";
 const char* const kTagsFile = "T:\\command\\proj\\tags";
-const char* const kTagsLine = "foo_bar2\tsrc/main.c\t1;\"\tv\n";
+// No tag of the word and none of the document: the command ends after the
+// search, which is what these tests look at.
+const char* const kTagsLine = "other_tag\tsrc/other.c\t1;\"\tv\n";
 
 void WriteTextFile(const std::string& path, const std::string& bytes)
 {

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Tags the sample tree with ctags in three address styles and records
 # readtags' answers to the queries, for the scanner tests to compare with.
+# Patterns carry the line: field, where the jump tests expect to land.
 #   make_sample_tags.sh SAMPLE_FOLDER QUERIES_FILE OUTPUT_FOLDER
 # Queries are lines "word NAME" (exact and prefix look-ups) and "document
 # FILE" (every tag whose file field is FILE, by a full scan).
@@ -11,8 +12,8 @@ cd "$sample"
 for style in number pattern mixed; do
   case $style in
     number) fields= ;;
-    pattern) fields=--fields=+iaS ;;
-    mixed) fields="--fields=+iaSKz --extras=+q" ;;
+    pattern) fields=--fields=+iaSn ;;
+    mixed) fields="--fields=+iaSKzn --extras=+q" ;;
   esac
   tags=$out/$style.tags
   # shellcheck disable=SC2086 # $fields holds several options

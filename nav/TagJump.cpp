@@ -1,0 +1,100 @@
+#include "nav/TagJump.h"
+
+#include <climits>
+
+#include "editor/HostWindow.h"
+#include "nav/DocumentLocator.h"
+#include "res/ResourceIds.h"
+#include "win/FullPath.h"
+
+namespace velkin {
+
+namespace {
+
+bool IsDigit(char byte) { return byte >= '0' && byte <= '9'; }
+
+// Digits only, over the whole stored length (an embedded zero byte is not a
+// digit); the empty address counts as a line number.
+bool IsLineNumber(const CowString& address)
+{
+    const char* const begin = address.Text();
+    const char* const end = begin + address.Length();
+    for (const char* p = begin; p != end; ++p)
+        if (!IsDigit(*p)) return false;
+    return true;
+}
+
+// The decimal value of an all-digit address; beyond int range it saturates at
+// INT_MAX as strtol would, so the "minus one" that follows stays defined.
+int ParseLineNumber(const CowString& address)
+{
+    const char* const begin = address.Text();
+    const char* const end = begin + address.Length();
+    int line = 0;
+    for (const char* p = begin; p != end; ++p) {
+        const int digit = *p - '0';
+        if (line > (INT_MAX - digit) / 10) return INT_MAX;
+        line = line * 10 + digit;
+    }
+    return line;
+}
+
+void MoveToLine(HWND view, const CowString& address)
+{
+    // The editor counts lines from 0; a line beyond the text is the editor's to clamp.
+    SetCaretPosition(view, HostPoint{0, ParseLineNumber(address) - 1});
+    ExecuteCommand(view, CMD_AFTER_CARET_1);
+    ExecuteCommand(view, CMD_AFTER_CARET_2);
+}
+
+// A pattern "/^text$/" (or "?^text$?") is searched as its text: two bytes are
+// cut at each end, nothing is unescaped. The tag's name is the second try.
+void SearchPattern(HWND view, const TagEntry& entry)
+{
+    ExecuteCommand(view, CMD_GO_TO_TOP);
+    const CowString searchText = entry.address.Substring(2, entry.address.Length() - 4);
+    if (!FindText(view, searchText.Text())) FindText(view, entry.name.Text());
+}
+
+// The box that says the file cannot be opened, naming it; modal on this thread.
+void ShowOpenFailure(HWND hostWindow, const CowString& fullPath, const CowString& joinedPath)
+{
+    CowString caption;
+    caption.FormatFromTable(IDS_CANNOT_OPEN_FILE, fullPath.Text());
+    CowString body;
+    body.FormatFromTable(IDS_CANNOT_OPEN_NAMED, fullPath.IsEmpty() ? joinedPath.Text() : fullPath.Text());
+    MessageBoxA(hostWindow, body.Text(), caption.Text(), MB_OK);
+}
+
+}  // namespace
+
+void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder)
+{
+    const CowString joinedPath = tagsFolder + "\\" + entry.file;
+    const CowString fullPath = GetFullPath<CowString>(joinedPath.Text());
+
+    // Shown before anything can fail, so it also stands when the jump does.
+    CowString status;
+    status.FormatFromTable(IDS_JUMPING_TO, fullPath.Text(), entry.address.Text());
+    SetStatusText(hostWindow, status.Text());
+
+    // An empty full path fails this test as well.
+    if (GetFileAttributesA(fullPath.Text()) == INVALID_FILE_ATTRIBUTES) {
+        ShowOpenFailure(hostWindow, fullPath, joinedPath);
+        return;
+    }
+    HWND view = FindOrOpenDocument(hostWindow, fullPath.Text());
+    if (!view) {
+        ShowOpenFailure(hostWindow, fullPath, joinedPath);
+        return;
+    }
+
+    if (IsLineNumber(entry.address)) {
+        MoveToLine(view, entry.address);
+    } else {
+        SearchPattern(view, entry);
+    }
+    if (view != hostWindow) SetForegroundWindow(GetAncestor(view, GA_ROOT));
+}
+
+}  // namespace velkin

@@ -1,0 +1,244 @@
+// The command through the real DLL when the tags file holds exactly one tag of
+// the word: it jumps at once, to the line or the pattern, in whichever editor
+// window holds the file, and reports a file it cannot open in a message box.
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/RegistryValueGuard.h"
+#include "common/Sjis.h"
+#include "common/TestText.h"
+#include "editor/HostMessages.h"
+#include "host/ModalDriver.h"
+#include "host/PluginLibrary.h"
+#include "host/SimHost.h"
+
+namespace {
+
+using namespace velkin;
+using namespace velkin::sim;
+
+// T: is a scratch drive whose root the tests may write (see scripts/wine-run.sh).
+const char* const kScratch = "T:\\jump";
+const char* const kProject = "T:\\jump\\proj";
+const char* const kDocument = "T:\\jump\\proj\\src\\main.c";
+const char* const kOther = "T:\\jump\\proj\\src\\other.c";
+
+// The word's first occurrence is on line 3, the caret on line 45: a search
+// for the name lands visibly elsewhere than where the caret started.
+std::string SourceText()
+{
+    std::string text = "/* jump target */\n\nstatic int target(void)\nint foo_bar2(void)\n";
+    for (int line = 4; line < 45; ++line) text += "int v" + std::to_string(line) + ";\n";
+    return text + "    return foo_bar2();\n}\n";
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    ASSERT_TRUE(WriteTestFile(path, bytes)) << path;
+}
+
+std::string JumpStatus(const std::string& fullPath, const std::string& address)
+{
+    return Sjis("'") + fullPath + Sjis("' を開き '") + address + Sjis("'に移動します。");
+}
+
+class SingleMatchJumpTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RemoveScratch();
+        WriteFile(kDocument, SourceText());
+        WriteFile(kOther, SourceText());
+        document_.SetText(SourceText());
+        document_.MoveCaret({12, 45});
+    }
+    void TearDown() override { RemoveScratch(); }
+    static void RemoveScratch()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(kScratch, ignored);
+    }
+
+    // A tags file whose only tag named like the word has `file` and `address`;
+    // a longer name beside it is only a prefix match.
+    void WriteTag(const std::string& file, const std::string& address)
+    {
+        WriteFile(std::string(kProject) + "\\tags", "foo_bar2\t" + file + "\t" + address + ";\"\tf\n" +
+                                                        "foo_bar2_more\tsrc/main.c\t1;\"\tf\n");
+    }
+
+    // Runs the command in frame1 and returns what the host received from the
+    // jump on: the calls after the search announcement.
+    std::vector<std::string> RunCommand()
+    {
+        host_.ClearCalls();
+        plugin_.OnCommand(frame_.Window());
+        std::vector<std::string> calls = host_.DescribeCalls();
+        std::size_t searchStatus = 0;
+        while (searchStatus < calls.size() && calls[searchStatus].rfind("frame1 2085 ", 0) != 0) ++searchStatus;
+        return std::vector<std::string>(calls.begin() + std::min(searchStatus + 1, calls.size()), calls.end());
+    }
+
+    // Runs the command expecting the failure box; presses its button.
+    ModalReport RunCommandWithBox()
+    {
+        ModalDriver driver(Sjis("ファイルが開けません"), [](const ModalSnapshot& box) { PressDialogButton(box.window, IDOK); });
+        calls_ = RunCommand();
+        return driver.Finish();
+    }
+
+    static std::string BoxBody(const ModalReport& box)
+    {
+        for (const ModalControl& control : box.ControlsOf("Static"))
+            if (!control.text.empty()) return control.text;
+        return std::string();
+    }
+
+    test::RegistryValueGuard registry_;  // TagsFileName absent: "tags"
+    SimHost host_;
+    PluginLibrary plugin_;
+    SimFrame& frame_ = host_.AddFrame();
+    SimView& view_ = frame_.AddView();
+    SimDocument& document_ = view_.AddDocument(kDocument);
+    std::vector<std::string> calls_;
+};
+
+TEST_F(SingleMatchJumpTest, AnnouncesThenActivatesTheOpenDocumentThenMoves)
+{
+    WriteTag("src/main.c", "42");
+    EXPECT_EQ((std::vector<std::string>{
+                  "frame1 2085 0 \"" + JumpStatus(kDocument, "42") + "\" -> 0",
+                  "frame1 2106 298 0 -> 0",
+                  "view1 2106 301 0 -> 1",
+                  std::string("view1 2106 278@0 \"") + kDocument + "\" -> 1",
+                  "view1 2106 307@0 0 -> 1",
+                  "view1 2066 1 (0,41) -> 0",
+                  "view1 2070 4153 0 -> 0",
+                  "view1 2070 4183 0 -> 0",
+              }),
+              RunCommand());
+    EXPECT_EQ(41, document_.caret.y);
+    EXPECT_EQ(JumpStatus(kDocument, "42"), frame_.StatusText());
+}
+
+TEST_F(SingleMatchJumpTest, DigitsAreALineAnythingElseAPatternCutByTwoBytesEachSide)
+{
+    const std::vector<std::string> line42 = {"view1 2066 1 (0,41) -> 0", "view1 2070 4153 0 -> 0", "view1 2070 4183 0 -> 0"};
+    const std::vector<std::string> lineBeforeFirst = {"view1 2066 1 (0,-1) -> 0", "view1 2070 4153 0 -> 0",
+                                                      "view1 2070 4183 0 -> 0"};
+    const std::vector<std::string> nameOnly = {"view1 2070 4164 0 -> 0", "view1 2082 675 \"\" -> 0",
+                                               "view1 2082 675 \"foo_bar2\" -> 1"};
+    const struct {
+        std::string address;
+        std::vector<std::string> moves;   // the calls after the activation
+        LONG caretLine;
+    } cases[] = {
+        {"42", line42, 41},
+        {"0", lineBeforeFirst, 0},
+        {"", lineBeforeFirst, 0},
+        // Beyond int: saturates before the minus one; the editor clamps.
+        {"99999999999", {"view1 2066 1 (0,2147483646) -> 0", line42[1], line42[2]}, 47},
+        {"12a", nameOnly, 3},
+        {" 42", nameOnly, 3},
+        {"-1", nameOnly, 3},
+        {"/^static int target(void)$/", {"view1 2070 4164 0 -> 0", "view1 2082 675 \"static int target(void)\" -> 1"}, 2},
+        {"?^static int target(void)$?", {"view1 2070 4164 0 -> 0", "view1 2082 675 \"static int target(void)\" -> 1"}, 2},
+        {"/^static int target(void)/", {"view1 2070 4164 0 -> 0", "view1 2082 675 \"static int target(void\" -> 1"}, 2},
+        {"/^not in the file$/",
+         {"view1 2070 4164 0 -> 0", "view1 2082 675 \"not in the file\" -> 0", "view1 2082 675 \"foo_bar2\" -> 1"}, 3},
+    };
+    for (const auto& c : cases) {
+        WriteTag("src/main.c", c.address);
+        document_.MoveCaret({12, 45});
+        const std::vector<std::string> calls = RunCommand();
+        ASSERT_GE(calls.size(), 5u) << c.address;
+        EXPECT_EQ(c.moves, std::vector<std::string>(calls.begin() + 5, calls.end())) << c.address;
+        EXPECT_EQ(c.caretLine, document_.caret.y) << c.address;
+    }
+}
+
+TEST_F(SingleMatchJumpTest, TheFileOpenElsewhereIsActivatedThereAndItsWindowRaised)
+{
+    WriteTag("src/other.c", "/^static int target(void)$/");
+    SimFrame& frame2 = host_.AddFrame();
+    SimView& nested = frame2.AddView("nested", frame2.AddContainer(frame2.AddContainer()));
+    nested.AddDocument("T:\\jump\\proj\\src\\x.c");
+    SimView& floating = frame2.AddTopLevelView("floating");
+    floating.AddDocument("T:\\jump\\proj\\src\\y.c");
+    const struct {
+        SimView* view;
+        HWND root;
+    } cases[] = {{&nested, frame2.Window()}, {&floating, floating.Window()}};
+    for (const auto& c : cases) {
+        SimDocument& other = c.view->AddDocument(kOther, SourceText());
+        SetForegroundWindow(frame_.Window());
+        RunCommand();
+        EXPECT_EQ(&other, c.view->ActiveDocument()) << c.view->Name();
+        EXPECT_EQ(2, other.caret.y) << c.view->Name();
+        EXPECT_EQ(c.root, GetForegroundWindow()) << c.view->Name();
+        EXPECT_EQ(1u, host_.Activations().size()) << c.view->Name();
+        other.path = "closed";
+    }
+    EXPECT_EQ(1u, view_.DocumentCount());
+}
+
+TEST_F(SingleMatchJumpTest, TheHostWindowAsTheViewIsMovedButNotRaised)
+{
+    // The new document refuses activation: the load goes to the host window.
+    host_.onNewDocument = [](SimDocument& document) { document.refusesActivation = true; };
+    WriteTag("src/other.c", "3");
+    SimFrame& bystander = host_.AddFrame("bystander");
+    SetForegroundWindow(bystander.Window());
+    const std::vector<std::string> calls = RunCommand();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ((std::vector<std::string>{std::string("frame1 2060 0 \"") + kOther + "\" -> 1", "frame1 2066 1 (0,2) -> 0",
+                                        "frame1 2070 4153 0 -> 0", "frame1 2070 4183 0 -> 0"}),
+              std::vector<std::string>(calls.end() - 4, calls.end()));
+    ASSERT_EQ(2u, view_.DocumentCount());
+    EXPECT_EQ(kOther, view_.Document(1).path);
+    EXPECT_EQ(2, view_.Document(1).caret.y);
+    EXPECT_EQ(bystander.Window(), GetForegroundWindow());
+    EXPECT_TRUE(host_.Activations().empty());
+}
+
+TEST_F(SingleMatchJumpTest, AFileThatCannotBeOpenedIsNamedInABoxAfterTheStatus)
+{
+    const std::string longField(300, 'n');
+    const struct {
+        std::string field;
+        std::string fullPath;     // as the status names it
+        std::string named;        // as the box names it
+        bool locatorAsked;
+    } cases[] = {
+        {"src/missing.c", "T:\\jump\\proj\\src\\missing.c", "T:\\jump\\proj\\src\\missing.c", false},
+        // A folder passes the existence test; the editor refuses to load it.
+        {"src", "T:\\jump\\proj\\src", "T:\\jump\\proj\\src", true},
+        // No full path can be formed (Wine's ANSI call stops at 260 characters).
+        {longField, "", std::string(kProject) + "\\" + longField, false},
+    };
+    for (const auto& c : cases) {
+        WriteTag(c.field, "1");
+        view_.Activate(0);   // back in main.c, past a document the folder's load left
+        const ModalReport box = RunCommandWithBox();
+        ASSERT_TRUE(box.found) << c.named;
+        EXPECT_TRUE(box.closedByAction);
+        EXPECT_EQ(frame_.Window(), box.owner);
+        EXPECT_EQ(Sjis("ファイルが開けません"), box.caption);
+        EXPECT_EQ(c.named + Sjis(" が開けません"), BoxBody(box));
+        ASSERT_FALSE(calls_.empty());
+        EXPECT_EQ("frame1 2085 0 \"" + JumpStatus(c.fullPath, "1") + "\" -> 0", calls_.front()) << c.named;
+        EXPECT_EQ(c.locatorAsked, calls_.size() > 1) << c.named;
+    }
+    // The document the editor created for the folder stays open.
+    ASSERT_EQ(2u, view_.DocumentCount());
+    EXPECT_EQ("", view_.Document(1).path);
+}
+
+}  // namespace
