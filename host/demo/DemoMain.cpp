@@ -119,13 +119,16 @@ std::string WriteSampleProject()
     return source;
 }
 
-// Runs the command with the caret at `caret` and prints the status bar.
+// Runs the command with the caret at `caret` and prints the status bar and
+// where the caret ended (a single exact match jumps).
 void RunCommandAt(Demo& demo, velkin::sim::SimDocument& document, velkin::HostPoint caret, const char* label)
 {
     document.MoveCaret(caret);
     demo.host.ClearCalls();
     demo.plugin.OnCommand(demo.frame.Window());
-    PrintLine(label, demo.frame.StatusText() + "  (" + std::to_string(demo.host.Calls().size()) + " host messages)");
+    PrintLine(label, demo.frame.StatusText() + "  (" + std::to_string(demo.host.Calls().size()) +
+                         " host messages, caret at line " + std::to_string(document.caret.y + 1) + " column " +
+                         std::to_string(document.caret.x + 1) + ")");
 }
 
 void ShowCommand(Demo& demo)
