@@ -2,15 +2,19 @@
 // that code under test opens on the test's own thread. The test thread sits
 // inside the call that shows the window; a background thread finds the
 // window, reports what it shows and acts on it (presses a button, sends
-// messages or keys), so the call can return.
+// messages, keys or clicks), so the call can return.
 //
 //   ModalDriver driver("EmEditor", [](const ModalSnapshot& box) { PressDialogButton(box.window, IDYES); });
 //   const LRESULT answer = plugin.PlugInProc(frame, 2311, 0, 0);   // shows the box
 //   const ModalReport& report = driver.Finish();                   // what the box showed
+//
+// Input is posted to the modal window's thread as the system would queue it
+// for a user's keys and mouse; the modal loop handles it as such.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -46,6 +50,45 @@ struct ModalReport : ModalSnapshot {
 // Posts the WM_COMMAND a click on button `id` of `dialog` sends; the modal
 // loop handles it as the click.
 void PressDialogButton(HWND dialog, int id);
+
+// The window of `modal`'s thread that has the keyboard focus, or `modal`.
+HWND FocusOf(HWND modal);
+// Posts a key stroke of virtual key `key` to `window`: down, then up.
+void PressKey(HWND window, UINT key);
+// Posts `key` pressed while Alt is held (Alt+F4): the system-key forms.
+void PressAltKey(HWND window, UINT key);
+// Posts a left click at `point` (client coordinates of `window`): down, up.
+void Click(HWND window, POINT point);
+// Posts what two quick clicks at `point` become: down, up, double-click, up.
+void DoubleClick(HWND window, POINT point);
+// Posts a drag with the left button held from `from` to `to` (client
+// coordinates of `window`): down, moves in steps, up.
+void Drag(HWND window, POINT from, POINT to);
+
+// A hidden top-level window of the calling thread, at `rect`, to own modal
+// windows under test. A modal loop sends its owner WM_ENTERIDLE whenever its
+// queue runs empty; the owner counts them, so a driver can wait until the
+// input it posted has been handled.
+class ModalOwner {
+public:
+    // Throws std::runtime_error when the window cannot be created.
+    explicit ModalOwner(RECT rect);
+    ~ModalOwner();
+    ModalOwner(const ModalOwner&) = delete;
+    ModalOwner& operator=(const ModalOwner&) = delete;
+
+    HWND Window() const { return window_; }
+    // From another thread: waits until the modal loop of `modal` has handled
+    // every message posted to its thread before the call, and the messages
+    // those posted in turn (a double-click's command). False when `modal`
+    // closed meanwhile or `waitMs` passed.
+    bool Settle(HWND modal, DWORD waitMs = 5000) const;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND window_ = nullptr;
+    std::atomic<long> idleCount_{0};
+};
 
 class ModalDriver {
 public:

@@ -1,0 +1,24 @@
+// The tag picker: a modal dialog (template 103, "TAGSの検索結果") listing tags
+// in four columns (symbol, kind, file, position) fitted to their texts, from
+// which the user picks one with a double-click or Enter.
+#pragma once
+
+#include <windows.h>
+
+#include "tags/TagEntry.h"
+
+namespace velkin {
+
+// Shows every entry of `list` as one row, in list order, and waits for the
+// user. Returns the entry of the row picked (an element of `list`), or null
+// when the user closed the dialog without a pick (Escape, the close box,
+// Enter with no row selected) or the dialog could not be created.
+//
+// `hostWindow` owns the dialog and is disabled while it is open; the dialog
+// is centred on it, kept inside the work area of its monitor, and as wide as
+// the columns need within that. Writes the `kindText` of every entry of
+// `list` (DescribeTagKind) and changes nothing else. Needs the list-view
+// window class registered in the process; one picker at a time.
+TagEntry* PickTag(HWND hostWindow, TagList& list);
+
+}  // namespace velkin
