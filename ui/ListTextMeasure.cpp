@@ -2,12 +2,15 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace velkin {
 
 ListTextMeasure::ListTextMeasure(HWND list) : list_(list)
 {
+    std::fill(std::begin(singleByteWidths_), std::end(singleByteWidths_), kUnknown);
     // GetDC(null) would be the screen's DC: a missing list is measured by message (as 0).
     if (!list_) return;
     const auto font = reinterpret_cast<HFONT>(SendMessageA(list_, WM_GETFONT, 0, 0));
@@ -15,10 +18,14 @@ ListTextMeasure::ListTextMeasure(HWND list) : list_(list)
     dc_ = GetDC(list_);
     if (!dc_) return;
     previousFont_ = SelectObject(dc_, font);
-    if (previousFont_ && previousFont_ != HGDI_ERROR) return;
-    ReleaseDC(list_, dc_);
-    dc_ = nullptr;
-    previousFont_ = nullptr;
+    if (!previousFont_ || previousFont_ == HGDI_ERROR) {
+        ReleaseDC(list_, dc_);
+        dc_ = nullptr;
+        previousFont_ = nullptr;
+        return;
+    }
+    for (int byte = 0; byte < 256; ++byte) leadByte_[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
+    summing_ = SumsAgree();
 }
 
 ListTextMeasure::~ListTextMeasure()
@@ -28,13 +35,57 @@ ListTextMeasure::~ListTextMeasure()
     ReleaseDC(list_, dc_);
 }
 
-int ListTextMeasure::Width(const char* text) const
+int ListTextMeasure::Width(const char* text)
 {
-    const int length = static_cast<int>(std::strlen(text));
+    if (summing_) return SummedWidth(text);
+    return WholeWidth(text, static_cast<int>(std::strlen(text)));
+}
+
+int ListTextMeasure::WholeWidth(const char* text, int length) const
+{
     if (length == 0) return 0;
     SIZE size;
     if (dc_ && GetTextExtentPoint32A(dc_, text, length, &size)) return size.cx;
     return static_cast<int>(SendMessageA(list_, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
+}
+
+int ListTextMeasure::SummedWidth(const char* text)
+{
+    int width = 0;
+    for (const char* p = text; *p;) {
+        // A lead byte before the end starts a two-byte character, as the
+        // code page's conversion reads it.
+        const int length = leadByte_[static_cast<unsigned char>(*p)] && p[1] ? 2 : 1;
+        width += CharWidth(p, length);
+        p += length;
+    }
+    return width;
+}
+
+int ListTextMeasure::CharWidth(const char* text, int length)
+{
+    const auto lead = static_cast<unsigned char>(text[0]);
+    int* width = &singleByteWidths_[lead];
+    if (length == 2) {
+        if (!doubleByteWidths_) {
+            doubleByteWidths_.reset(new int[65536]);
+            std::fill(doubleByteWidths_.get(), doubleByteWidths_.get() + 65536, kUnknown);
+        }
+        width = &doubleByteWidths_[lead << 8 | static_cast<unsigned char>(text[1])];
+    }
+    if (*width == kUnknown) *width = WholeWidth(text, length);
+    return *width;
+}
+
+// Whether the font's extents add up, on texts of narrow, wide and double-byte
+// characters ("TAGSジャンプ" in the Japanese code page).
+bool ListTextMeasure::SumsAgree()
+{
+    static const char* const kSamples[] = {"Wi", "m_iW", "/^\tvoid x();$/", "TAGS\x83W\x83\x83\x83\x93\x83v"};
+    for (const char* sample : kSamples) {
+        if (SummedWidth(sample) != WholeWidth(sample, static_cast<int>(std::strlen(sample)))) return false;
+    }
+    return true;
 }
 
 }  // namespace velkin

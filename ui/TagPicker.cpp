@@ -54,7 +54,7 @@ void InsertTagColumn(HWND listControl, const CowString& caption, int index)
     SendMessageA(listControl, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
-void Widen(ColumnMaxima& maxima, int column, const TagListFill& fill, const char* text)
+void Widen(ColumnMaxima& maxima, int column, TagListFill& fill, const char* text)
 {
     maxima[column] = std::max(maxima[column], fill.measure.Width(text));
 }
@@ -73,7 +73,7 @@ void SetTagCell(const TagListFill& fill, int index, int column, const char* text
 
 // Inserts the row of `entry` at `row`, sets its kindText and widens the maxima
 // by its texts. A row the control refuses stays absent; its texts still count.
-void AddTagRow(TagEntry& entry, ColumnMaxima& maxima, const TagListFill& fill, int row)
+void AddTagRow(TagEntry& entry, ColumnMaxima& maxima, TagListFill& fill, int row)
 {
     Widen(maxima, 0, fill, entry.name.Text());
     LVITEMA item{};
@@ -102,7 +102,7 @@ ColumnMaxima FillTagList(HWND listControl, TagList& list)
     SendMessageA(listControl, WM_SETREDRAW, FALSE, 0);
     SendMessageA(listControl, LVM_SETITEMCOUNT, static_cast<WPARAM>(list.size()), 0);
     {
-        const TagListFill fill(listControl);
+        TagListFill fill(listControl);
         int row = 0;
         for (TagEntry& entry : list) AddTagRow(entry, maxima, fill, row++);
     }
