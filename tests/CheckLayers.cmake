@@ -11,10 +11,11 @@ set(allowed_editor text win)
 set(allowed_ui     text win tags)
 set(allowed_nav    text win tags editor)
 set(allowed_plugin text win tags editor ui nav)
-# The simulated editor and the benchmark share no code with the plug-in but
-# the Win32 owners and the editor's message constants (the benchmark: the scanner).
+# The simulated editor and the benchmarks share no code with the plug-in but
+# the Win32 owners and the editor's message constants (the benchmarks: the
+# scanner and the picker).
 set(allowed_host   win editor/HostMessages.h)
-set(allowed_bench  win tags editor/HostMessages.h)
+set(allowed_bench  win tags ui editor/HostMessages.h)
 set(everyone res/ResourceIds.h res/Version.h)
 
 set(layers text win tags editor ui nav plugin host bench)

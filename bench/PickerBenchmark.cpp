@@ -1,0 +1,327 @@
+// picker_benchmark: times the tag picker from PickTag to the dialog shown and
+// painted, for 1,000, 10,000 and 100,000 rows of realistic tags, side by side
+// with a baseline in the same run: the same texts put into the same dialog's
+// list with bare LVM_INSERTITEMA/LVM_SETITEMA calls and nothing else.
+//
+//   picker_benchmark.exe [--runs N] TAGS_FILE    best of N runs after a warm-up (default 3)
+//
+// The rows are the prefix matches of the one-letter word that begins the most
+// tag names of TAGS_FILE, in file order, as a short word over a large tags file
+// gives them. The dialog and the strings come from Velkin.dll beside the program.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bench/TagLines.h"
+#include "res/ResourceIds.h"
+#include "tags/MappedFile.h"
+#include "tags/TagKind.h"
+#include "tags/TagScanner.h"
+#include "ui/KindWords.h"
+#include "ui/TagPicker.h"
+#include "win/FullPath.h"
+
+namespace velkin::bench {
+namespace {
+
+constexpr std::size_t kSizes[] = {1000, 10000, 100000};
+constexpr int kColumns = 4;
+constexpr const char* kOwnerClass = "VelkinPickerBenchmarkOwner";
+
+// ---- Timing ----------------------------------------------------------------
+
+double NowMilliseconds()
+{
+    static const double ticksPerMillisecond = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / ticksPerMillisecond;
+}
+
+// When the dialog under test was first shown and painted; set by the owner.
+double g_shownAt = 0;
+bool g_waitingForShow = false;
+// Run on the shown dialog after the time was taken, when set.
+std::function<void(HWND dialog)> g_inspect;
+
+// The dialogs' owner. A modal loop sends its owner WM_ENTERIDLE once its queue
+// first runs empty, right after it has shown the dialog: the owner paints the
+// dialog at once, takes the time and closes it.
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_ENTERIDLE && g_waitingForShow) {
+        const auto dialog = reinterpret_cast<HWND>(lParam);
+        UpdateWindow(dialog);
+        g_shownAt = NowMilliseconds();
+        g_waitingForShow = false;
+        if (g_inspect) g_inspect(dialog);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Milliseconds from `show` being called to its dialog shown and painted.
+template <typename Show>
+double TimeToShown(Show&& show)
+{
+    g_waitingForShow = true;
+    const double start = NowMilliseconds();
+    show();
+    return g_waitingForShow ? -1 : g_shownAt - start;
+}
+
+// ---- The baseline ----------------------------------------------------------
+
+using RowTexts = std::array<CowString, kColumns>;
+
+// The texts the picker shows for `entries`, made before any timing.
+std::vector<RowTexts> ShownTexts(const TagList& entries)
+{
+    const KindWords words;
+    std::vector<RowTexts> rows;
+    rows.reserve(entries.size());
+    for (const TagEntry& entry : entries)
+        rows.push_back({entry.name, words.ShownText(DescribeTagKind(entry.kind, entry.extensionFields)), entry.file,
+                        entry.address});
+    return rows;
+}
+
+struct BaselineFill {
+    const std::vector<RowTexts>* rows;
+    bool redrawOff;   // the list neither repaints nor updates its scroll bars while filled
+};
+
+// The picker's template with a list filled by bare item calls: the columns
+// (needed for sub-items) and the list's extended style, then one
+// LVM_INSERTITEMA and three LVM_SETITEMA per row.
+INT_PTR CALLBACK BaselineProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, -1);
+        return TRUE;
+    }
+    if (message != WM_INITDIALOG) return FALSE;
+    const auto& fill = *reinterpret_cast<const BaselineFill*>(lParam);
+    const HWND list = GetDlgItem(dialog, IDC_TAG_LIST);
+    if (fill.redrawOff) SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT);
+    for (int column = 0; column < kColumns; ++column) {
+        LVCOLUMNA header{};
+        header.mask = LVCF_TEXT | LVCF_WIDTH;
+        header.cx = 50;
+        header.pszText = const_cast<char*>("");
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
+    }
+    int row = 0;
+    for (const RowTexts& texts : *fill.rows) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = row++;
+        item.pszText = const_cast<char*>(texts[0].Text());
+        item.iItem = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        for (int column = 1; column < kColumns; ++column) {
+            item.iSubItem = column;
+            item.pszText = const_cast<char*>(texts[column].Text());
+            SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    if (fill.redrawOff) SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    return TRUE;
+}
+
+// ---- Checking the picker's results ------------------------------------------
+
+std::string CellText(HWND list, int row, int column)
+{
+    char text[4096] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    const auto length = SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return std::string(text, static_cast<std::size_t>(length));
+}
+
+// Whether the shown picker holds exactly `rows`, in order, and sized its
+// columns to the widest text of each as the list itself measures it
+// (LVM_GETSTRINGWIDTHA, at least 50) plus 16.
+bool ShowsExactly(HWND dialog, const std::vector<RowTexts>& rows)
+{
+    const HWND list = GetDlgItem(dialog, IDC_TAG_LIST);
+    if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != static_cast<LRESULT>(rows.size())) return false;
+    std::array<LRESULT, kColumns> widest{50, 50, 50, 50};
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        for (int column = 0; column < kColumns; ++column) {
+            const char* text = rows[row][column].Text();
+            if (CellText(list, static_cast<int>(row), column) != text) return false;
+            widest[column] = std::max(widest[column], SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
+        }
+    }
+    for (int column = 0; column < kColumns; ++column) {
+        if (SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0) != widest[column] + 16) return false;
+    }
+    return true;
+}
+
+// ---- Rows ------------------------------------------------------------------
+
+// The byte that begins the most tag names, among letters, digits and '_'.
+char CommonestInitial(const char* path)
+{
+    MappedFile file;
+    file.Open(path);
+    MappedBytes bytes;
+    if (!file.MapView(bytes)) return 0;
+    std::array<std::size_t, 256> counts{};
+    ForEachTagLine(bytes.begin, bytes.end,
+                   [&](const char* line, const char*, const char*) { ++counts[static_cast<unsigned char>(*line)]; });
+    char best = 0;
+    for (int byte = 0; byte < 256; ++byte) {
+        const bool wordByte = std::isalnum(byte) || byte == '_';
+        if (wordByte && counts[byte] > counts[static_cast<unsigned char>(best)]) best = static_cast<char>(byte);
+    }
+    return best;
+}
+
+TagList FirstEntries(const TagList& entries, std::size_t count)
+{
+    TagList first;
+    for (std::size_t i = 0; i < count && i < entries.size(); ++i) first.push_back(entries[i]);
+    return first;
+}
+
+double TimeBaseline(HWND owner, const BaselineFill& fill)
+{
+    return TimeToShown([&] {
+        DialogBoxParamA(ResourceModule(), MAKEINTRESOURCEA(IDD_TAG_PICKER), owner, BaselineProc,
+                        reinterpret_cast<LPARAM>(&fill));
+    });
+}
+
+// ---- The run ---------------------------------------------------------------
+
+HWND CreateOwner()
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = OwnerProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kOwnerClass;
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, kOwnerClass, "owner", WS_POPUP, 100, 100, 1000, 700, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+// Velkin.dll from the program's folder, as the resource module.
+bool UseVelkinResources()
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    char* name = std::strrchr(path, '\\');
+    if (!name || std::strlen("\\Velkin.dll") >= MAX_PATH - static_cast<std::size_t>(name - path)) return false;
+    std::strcpy(name, "\\Velkin.dll");
+    const HMODULE velkin = LoadLibraryA(path);
+    if (!velkin) return false;
+    SetResourceModule(velkin);
+    return true;
+}
+
+int Benchmark(const char* path, int runs)
+{
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};   // as the editor's process has it
+    if (!InitCommonControlsEx(&controls) || !UseVelkinResources()) {
+        std::fprintf(stderr, "cannot register the list-view class or load Velkin.dll\n");
+        return 1;
+    }
+    const HWND owner = CreateOwner();
+    if (!owner) {
+        std::fprintf(stderr, "cannot create a window (no display?)\n");
+        return 1;
+    }
+    const CowString tagsPath = GetFullPath<CowString>(path);
+    const char initial = CommonestInitial(tagsPath.Text());
+    TagMatchLists lists;
+    const char word[2] = {initial, 0};
+    if (!initial || !ScanTagsFile(tagsPath, TagQuery{CowString(word), CowString(), CowString()}, lists)) {
+        std::fprintf(stderr, "cannot read tags from %s\n", tagsPath.Text());
+        return 1;
+    }
+    std::printf("tags file  %s: %lu prefix matches of \"%s\"\n", tagsPath.Text(),
+                static_cast<unsigned long>(lists.prefix.size()), word);
+    std::printf("build      %d-bit, best of %d runs after a warm-up; from the call to the dialog shown and painted\n\n",
+                static_cast<int>(sizeof(void*) * 8), runs);
+    std::printf("baseline   bare LVM_INSERTITEMA/LVM_SETITEMA calls; \"redraw off\": the same between\n"
+                "           WM_SETREDRAW FALSE and TRUE, as the picker fills its list\n\n");
+    std::printf("  %8s %12s %12s %7s %12s %7s %14s\n", "rows", "PickTag", "baseline", "ratio", "redraw off", "ratio",
+                "PickTag/1000");
+
+    bool allShown = true;
+    bool allExact = true;
+    for (const std::size_t size : kSizes) {
+        TagList rows = FirstEntries(lists.prefix, size);
+        const std::vector<RowTexts> texts = ShownTexts(rows);
+        double picker = 1e300;
+        double baseline = 1e300;
+        double quiet = 1e300;
+        for (int round = 0; round <= runs; ++round) {
+            const double pickerTime = TimeToShown([&] { PickTag(owner, rows); });
+            const double baselineTime = TimeBaseline(owner, {&texts, false});
+            const double quietTime = TimeBaseline(owner, {&texts, true});
+            allShown = allShown && pickerTime >= 0 && baselineTime >= 0 && quietTime >= 0;
+            if (round == 0) continue;
+            picker = std::min(picker, pickerTime);
+            baseline = std::min(baseline, baselineTime);
+            quiet = std::min(quiet, quietTime);
+        }
+        bool exact = false;
+        g_inspect = [&](HWND dialog) { exact = ShowsExactly(dialog, texts); };
+        TimeToShown([&] { PickTag(owner, rows); });
+        g_inspect = nullptr;
+        allExact = allExact && exact;
+        const double thousands = static_cast<double>(rows.size()) / 1000.0;
+        std::printf("  %8lu %9.1f ms %9.1f ms %6.2fx %9.1f ms %6.2fx %11.2f ms\n", static_cast<unsigned long>(rows.size()),
+                    picker, baseline, picker / baseline, quiet, picker / quiet, picker / thousands);
+        if (!exact) std::printf("           the picker's rows or column widths are not those of the texts above\n");
+        std::fflush(stdout);
+    }
+    DestroyWindow(owner);
+    if (!allShown) {
+        std::fprintf(stderr, "a dialog was not shown\n");
+        return 1;
+    }
+    std::printf("\n%s\n", allExact ? "checked: every picker held the rows' texts and fitted its columns to their widths as the list measures them"
+                                   : "FAILED: a picker's rows or widths differ");
+    return allExact ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace velkin::bench
+
+int main(int argc, char** argv)
+{
+    std::vector<const char*> arguments(argv + 1, argv + argc);
+    int runs = 3;
+    if (arguments.size() == 3 && std::strcmp(arguments[0], "--runs") == 0) {
+        runs = std::atoi(arguments[1]);
+        arguments.erase(arguments.begin(), arguments.begin() + 2);
+    }
+    if (arguments.size() != 1 || runs < 1) {
+        std::fprintf(stderr, "usage: picker_benchmark [--runs N] TAGS_FILE\n");
+        return 2;
+    }
+    return velkin::bench::Benchmark(arguments[0], runs);
+}

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Picker benchmark: builds both architectures and times, under Wine on Xvfb,
+# the tag picker from PickTag to the dialog shown with 1,000, 10,000 and
+# 100,000 rows, beside bare list-view insertions of the same texts.
+#
+#   scripts/bench-picker.sh [TAGS_FILE]
+#
+# Without TAGS_FILE it uses the scanner benchmark's generated tags file
+# ($VELKIN_BUILD/bench/generated.tags, written once). BENCH_RUNS sets the
+# timed runs per size (best of them is shown; default 3). The reports are kept
+# in $VELKIN_BUILD/bench/picker-<arch>.txt.
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+runs=${BENCH_RUNS:-3}
+report_dir=$VELKIN_BUILD/bench
+mkdir -p "$report_dir"
+if [ $# -gt 0 ]; then
+  tags=$(realpath "$1")
+else
+  tags=$report_dir/generated.tags
+fi
+
+velkin_setup
+velkin_build
+velkin_wine_start
+
+# Wine sees the Unix root as drive Z:.
+if [ $# -eq 0 ]; then
+  wine "$VELKIN_BUILD/i686/bin/scan_benchmark.exe" --generate "Z:$tags" | tr -d '\r'
+fi
+for arch in "${VELKIN_ARCHS[@]}"; do
+  velkin_log "picker benchmark, $arch build"
+  wine "$VELKIN_BUILD/$arch/bin/picker_benchmark.exe" --runs "$runs" "Z:$tags" | tr -d '\r' \
+    | tee "$report_dir/picker-$arch.txt"
+done
