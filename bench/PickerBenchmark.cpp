@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench/TagLines.h"
+#include "bench/VelkinResources.h"
 #include "res/ResourceIds.h"
 #include "tags/MappedFile.h"
 #include "tags/TagKind.h"
@@ -223,21 +224,6 @@ HWND CreateOwner()
     RegisterClassA(&windowClass);
     return CreateWindowExA(0, kOwnerClass, "owner", WS_POPUP, 100, 100, 1000, 700, nullptr, nullptr,
                            GetModuleHandleA(nullptr), nullptr);
-}
-
-// Velkin.dll from the program's folder, as the resource module.
-bool UseVelkinResources()
-{
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
-    char* name = std::strrchr(path, '\\');
-    if (!name || std::strlen("\\Velkin.dll") >= MAX_PATH - static_cast<std::size_t>(name - path)) return false;
-    std::strcpy(name, "\\Velkin.dll");
-    const HMODULE velkin = LoadLibraryA(path);
-    if (!velkin) return false;
-    SetResourceModule(velkin);
-    return true;
 }
 
 int Benchmark(const char* path, int runs)
