@@ -20,7 +20,7 @@ for package in fonts-vlgothic imagemagick; do
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$package" </dev/null >/dev/null
   fi
 done
-velkin_build_arch i686
+velkin_build_arch i686 Velkin picker_picture
 
 mkdir -p "$picture" "$(dirname "$output")"
 # Without universal-ctags' type fields, as Exuberant Ctags writes members:

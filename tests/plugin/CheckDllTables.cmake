@@ -6,7 +6,8 @@
 cmake_minimum_required(VERSION 3.20)
 
 set(expected_exports GetBitmapID GetMenuTextID GetStatusMessageID OnCommand OnEvents PlugInProc QueryStatus)
-set(allowed_imports ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL)
+# GDI32: the picker measures its column texts with the list's font.
+set(allowed_imports ADVAPI32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL)
 
 # objdump localises its headings; read them in English.
 set(ENV{LC_ALL} C)
