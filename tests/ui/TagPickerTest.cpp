@@ -25,79 +25,33 @@ namespace {
 using namespace velkin;
 using namespace velkin::sim;
 
-constexpr int kColumns = 4;
+using Cells = std::vector<std::string>;
 
-// Realistic tags and the Kind column each shows (UTF-8).
-struct Sample {
-    const char* name;
-    const char* file;
-    const char* address;
-    char kind;
-    const char* fields;
-    const char* shownKind;
+// Realistic tags: name, file, address, kind, extension fields, and the Kind
+// column each shows (UTF-8).
+const Cells kSamples[] = {
+    {"Widget", "src\\widget.h", "12", "c", "", "クラス"},
+    {"draw", "src\\widget.cpp", "/^void Widget::draw(Canvas& canvas) const$/", "f", "class:Widget", "クラス Widget メンバ 関数"},
+    {"trim", "src\\util\\strings.c", "40", "f", "file:", "ファイル内限定 関数"},
+    {"Point", "include\\geometry\\point.h", "/^struct Point {$/", "s", "", "構造体"},
+    {"x", "include\\geometry\\point.h", "7", "m", "struct:Point", "構造体 Point メンバメンバ"},
+    {"Button", "src\\ui\\controls\\push_button_with_a_long_name.h", "3", "c", "inherits:Widget", "Widget を継承したクラス"},
+    {"count", "src\\main.c", "22", "v", "access:private", "スコープ private の変数"},
+    {"RED", "src\\colour.h", "5", "e", "", "e"},
 };
-const Sample kSamples[] = {
-    {"Widget", "src\\widget.h", "12", 'c', "", "クラス"},
-    {"draw", "src\\widget.cpp", "/^void Widget::draw(Canvas& canvas) const$/", 'f', "class:Widget", "クラス Widget メンバ 関数"},
-    {"trim", "src\\util\\strings.c", "40", 'f', "file:", "ファイル内限定 関数"},
-    {"Point", "include\\geometry\\point.h", "/^struct Point {$/", 's', "", "構造体"},
-    {"x", "include\\geometry\\point.h", "7", 'm', "struct:Point", "構造体 Point メンバメンバ"},
-    {"Button", "src\\ui\\controls\\push_button_with_a_long_name.h", "3", 'c', "inherits:Widget", "Widget を継承したクラス"},
-    {"count", "src\\main.c", "22", 'v', "access:private", "スコープ private の変数"},
-    {"RED", "src\\colour.h", "5", 'e', "", "e"},
-};
-
-TagEntry Tag(const Sample& sample)
-{
-    TagEntry entry;
-    entry.name = sample.name;
-    entry.file = sample.file;
-    entry.address = sample.address;
-    entry.kind = sample.kind;
-    entry.extensionFields = sample.fields;
-    return entry;
-}
 
 TagList Samples()
 {
     TagList list;
-    for (const Sample& sample : kSamples) list.push_back(Tag(sample));
+    for (const Cells& sample : kSamples) {
+        list.emplace_back();
+        list.back().name = sample[0].c_str();
+        list.back().file = sample[1].c_str();
+        list.back().address = sample[2].c_str();
+        list.back().kind = sample[3][0];
+        list.back().extensionFields = sample[4].c_str();
+    }
     return list;
-}
-
-// The cells a sample's row shows, in the ANSI code page.
-std::vector<std::string> ShownCells(const Sample& sample)
-{
-    return {sample.name, Sjis(sample.shownKind), sample.file, sample.address};
-}
-
-std::string ItemText(HWND list, int row, int column)
-{
-    char text[1024] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    const auto length = SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return std::string(text, static_cast<size_t>(length));
-}
-
-std::string Caption(HWND list, int column)
-{
-    char text[256] = "";
-    LVCOLUMNA header{};
-    header.mask = LVCF_TEXT;
-    header.pszText = text;
-    header.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
-    return text;
-}
-
-RECT WindowRect(HWND window)
-{
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return rect;
 }
 
 // The open picker, as the driver thread sees and works it. Each action waits
@@ -123,21 +77,14 @@ struct OpenPicker {
         DoubleClick(list, point);
         Settle();
     }
-    // The close box sends the system command Alt+F4 also ends in.
-    void CloseBox() const
-    {
-        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        Settle();
-    }
     // Drags column header `from` onto the right part of header `onto`.
     void DragHeader(int from, int onto) const
     {
-        const HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-        RECT source{};
-        RECT target{};
+        const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+        RECT source{}, target{};
         SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&source));
         SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(onto), reinterpret_cast<LPARAM>(&target));
-        const int y = (source.top + source.bottom) / 2;
+        const LONG y = (source.top + source.bottom) / 2;
         Drag(header, POINT{(source.left + source.right) / 2, y}, POINT{target.right - 4, y});
         Settle();
     }
@@ -156,32 +103,29 @@ struct OpenPicker {
         GetClientRect(list, &client);
         return POINT{8, client.bottom - 6};
     }
-    std::vector<int> ColumnOrder() const
+    int Width(int column) const { return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0)); }
+    // Column captions (row -1) or the cells of a row, as the list holds them.
+    Cells Texts(int row) const
     {
-        std::vector<int> order(kColumns);
-        SendMessageA(list, LVM_GETCOLUMNORDERARRAY, kColumns, reinterpret_cast<LPARAM>(order.data()));
-        return order;
-    }
-    std::vector<int> ColumnWidths() const
-    {
-        std::vector<int> widths;
-        for (int column = 0; column < kColumns; ++column)
-            widths.push_back(static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
-        return widths;
-    }
-    // What each column should be for rows `cells`: its widest text as the
-    // list measures it, at least 50, plus 16.
-    std::vector<int> FittedWidths(const std::vector<std::vector<std::string>>& cells) const
-    {
-        std::vector<int> widths(kColumns, 50);
-        for (const auto& row : cells) {
-            for (int column = 0; column < kColumns; ++column) {
-                const auto width = SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(row[column].c_str()));
-                widths[column] = std::max(widths[column], static_cast<int>(width));
+        Cells texts;
+        for (int column = 0; column < 4; ++column) {
+            char text[1024] = "";
+            LVCOLUMNA caption{};
+            caption.mask = LVCF_TEXT;
+            caption.pszText = text;
+            caption.cchTextMax = sizeof text;
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            if (row < 0) {
+                SendMessageA(list, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&caption));
+            } else {
+                SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
             }
+            texts.push_back(text);
         }
-        for (int& width : widths) width += 16;
-        return widths;
+        return texts;
     }
 };
 
@@ -206,23 +150,34 @@ protected:
     }
     int Pick(TagList& list, const Act& act) { return Pick(list, act, owner); }
 
+    // The dialog's window rectangle when `list` is shown owned by a window at `ownerRect`.
+    RECT Placed(TagList list, RECT ownerRect)
+    {
+        RECT window{};
+        Pick(list, [&](const OpenPicker& p) {
+            GetWindowRect(p.dialog, &window);
+            p.Key(VK_ESCAPE);
+        }, ModalOwner(ownerRect));
+        return window;
+    }
+
     SimHost host;   // registers the list-view class, as the editor's process has it
     ModalOwner owner{RECT{200, 150, 1000, 750}};
 };
 
 TEST_F(TagPickerTest, EachUserActionPicksTheRowOrNothing)
 {
-    std::vector<int> draggedOrder;
+    std::vector<int> draggedOrder(4);
     const struct {
         const char* action;
-        Act act;
+        TagPickerTest::Act act;
         int picked;
     } cases[] = {
         {"Enter at once", [](const OpenPicker& p) { p.Key(VK_RETURN); }, -1},
         {"a click on row 2, Enter", [](const OpenPicker& p) { p.ClickAt(p.Row(2)); p.Key(VK_RETURN); }, 2},
         {"a double-click on row 5", [](const OpenPicker& p) { p.DoubleClickAt(p.Row(5)); }, 5},
         // The double-click on blank space leaves the dialog open: the later pick counts.
-        {"a click on row 3, a double-click on blank space, a click on row 1, Enter",
+        {"row 3 clicked, blank space double-clicked, row 1 clicked, Enter",
          [](const OpenPicker& p) {
              p.ClickAt(p.Row(3));
              p.DoubleClickAt(p.Blank());
@@ -231,7 +186,13 @@ TEST_F(TagPickerTest, EachUserActionPicksTheRowOrNothing)
          },
          1},
         {"a click on row 2, Escape", [](const OpenPicker& p) { p.ClickAt(p.Row(2)); p.Key(VK_ESCAPE); }, -1},
-        {"a click on row 2, the close box", [](const OpenPicker& p) { p.ClickAt(p.Row(2)); p.CloseBox(); }, -1},
+        {"a click on row 2, the close box (its system command)",
+         [](const OpenPicker& p) {
+             p.ClickAt(p.Row(2));
+             PostMessageA(p.dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+             p.Settle();
+         },
+         -1},
         {"a click on row 2, Alt+F4",
          [](const OpenPicker& p) {
              p.ClickAt(p.Row(2));
@@ -242,7 +203,7 @@ TEST_F(TagPickerTest, EachUserActionPicksTheRowOrNothing)
         {"header 0 dragged behind header 2, a double-click on row 4",
          [&](const OpenPicker& p) {
              p.DragHeader(0, 2);
-             draggedOrder = p.ColumnOrder();
+             SendMessageA(p.list, LVM_GETCOLUMNORDERARRAY, 4, reinterpret_cast<LPARAM>(draggedOrder.data()));
              p.DoubleClickAt(p.Row(4));
          },
          4},
@@ -261,7 +222,7 @@ TEST_F(TagPickerTest, EmptyListShowsFourCaptionedColumnsOf66AndPicksNothing)
     bool openAfterDoubleClick = false;
     TagList empty;
     EXPECT_EQ(-1, Pick(empty, [&](const OpenPicker& p) {
-        widths = p.ColumnWidths();
+        for (int column = 0; column < 4; ++column) widths.push_back(p.Width(column));
         rows = SendMessageA(p.list, LVM_GETITEMCOUNT, 0, 0);
         p.DoubleClickAt(p.Blank());
         openAfterDoubleClick = IsWindow(p.dialog) != FALSE;
@@ -272,71 +233,59 @@ TEST_F(TagPickerTest, EmptyListShowsFourCaptionedColumnsOf66AndPicksNothing)
     EXPECT_TRUE(openAfterDoubleClick);
 }
 
-// Everything the dialog start decides, read back from the real windows.
-struct ShownPicker {
-    std::vector<std::string> captions;
-    std::vector<std::vector<std::string>> cells;
-    std::vector<int> widths;
-    std::vector<int> fittedWidths;   // from the list's own measure of the expected texts
-    LRESULT extendedStyle = 0;
+TEST_F(TagPickerTest, ShowsTheListInFittedColumnsCentredOnTheOwner)
+{
+    TagMatchLists lists;
+    lists.exact = Samples();
+    lists.prefix = Samples();
+    lists.inDocument = Samples();
+    std::vector<Cells> expected, shown;
+    for (const Cells& sample : kSamples) expected.push_back({sample[0], sample[1], sample[2], Sjis(sample[5])});
+    for (Cells& row : expected) std::rotate(row.begin() + 1, row.begin() + 3, row.end());   // name, kind, file, address
+    std::vector<int> widths, fitted(4, 50);
+    LRESULT style = 0;
     SCROLLINFO range{};
-    RECT window{};
-    RECT client{};
-    RECT templateClient{0, 0, 422, 153};   // in pixels once mapped
-    RECT resizedClient{};
-    RECT resizedList{};
-
-    void Read(const OpenPicker& p, const std::vector<std::vector<std::string>>& expectedCells)
-    {
-        for (int column = 0; column < kColumns; ++column) captions.push_back(Caption(p.list, column));
-        const auto rows = static_cast<int>(SendMessageA(p.list, LVM_GETITEMCOUNT, 0, 0));
-        for (int row = 0; row < rows; ++row) {
-            cells.emplace_back();
-            for (int column = 0; column < kColumns; ++column) cells.back().push_back(ItemText(p.list, row, column));
+    range.cbSize = sizeof range;
+    range.fMask = SIF_RANGE;
+    RECT window{}, client{}, templateClient{0, 0, 422, 153}, resized{}, list{};
+    Pick(lists.prefix, [&](const OpenPicker& p) {
+        for (int row = -1; row < static_cast<int>(expected.size()); ++row) shown.push_back(p.Texts(row));
+        for (int column = 0; column < 4; ++column) {
+            widths.push_back(p.Width(column));
+            for (const Cells& row : expected) {
+                const LPARAM text = reinterpret_cast<LPARAM>(row[column].c_str());
+                fitted[column] = std::max(fitted[column], static_cast<int>(SendMessageA(p.list, LVM_GETSTRINGWIDTHA, 0, text)));
+            }
+            fitted[column] += 16;
         }
-        widths = p.ColumnWidths();
-        fittedWidths = p.FittedWidths(expectedCells);
-        extendedStyle = SendMessageA(p.list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-        range.cbSize = sizeof range;
-        range.fMask = SIF_RANGE;
+        style = SendMessageA(p.list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
         GetScrollInfo(p.list, SB_HORZ, &range);
-        window = WindowRect(p.dialog);
+        GetWindowRect(p.dialog, &window);
         GetClientRect(p.dialog, &client);
         MapDialogRect(p.dialog, &templateClient);
-    }
-};
-
-TEST_F(TagPickerTest, FitsItsColumnsAndWidthToTheRowsAndCentresOnTheOwner)
-{
-    std::vector<std::vector<std::string>> expected;
-    for (const Sample& sample : kSamples) expected.push_back(ShownCells(sample));
-    ShownPicker shown;
-    TagList list = Samples();
-    Pick(list, [&](const OpenPicker& p) {
-        shown.Read(p, expected);
         // The user drags the frame larger.
-        SetWindowPos(p.dialog, nullptr, 0, 0, shown.window.right - shown.window.left + 120,
-                     shown.window.bottom - shown.window.top + 80, SWP_NOMOVE | SWP_NOZORDER);
-        GetClientRect(p.dialog, &shown.resizedClient);
-        shown.resizedList = WindowRect(p.list);
-        MapWindowPoints(nullptr, p.dialog, reinterpret_cast<POINT*>(&shown.resizedList), 2);
+        SetWindowPos(p.dialog, nullptr, 0, 0, window.right - window.left + 120, window.bottom - window.top + 80,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        GetClientRect(p.dialog, &resized);
+        GetWindowRect(p.list, &list);
+        MapWindowPoints(nullptr, p.dialog, reinterpret_cast<POINT*>(&list), 2);
         p.Key(VK_ESCAPE);
     });
 
-    EXPECT_EQ((std::vector<std::string>{Sjis("シンボル"), Sjis("種類"), Sjis("ファイル"), Sjis("位置")}), shown.captions);
-    EXPECT_EQ(expected, shown.cells);
-    EXPECT_EQ(shown.fittedWidths, shown.widths);
-    EXPECT_EQ(0x31, shown.extendedStyle);
-    EXPECT_EQ(shown.range.nMax - shown.range.nMin + 8, shown.client.right) << "client width = content width";
-    EXPECT_EQ(shown.templateClient.bottom, shown.client.bottom) << "the template's height";
-    const int width = shown.window.right - shown.window.left;
-    const int height = shown.window.bottom - shown.window.top;
-    EXPECT_EQ(600 - width / 2, shown.window.left) << "centred on the owner (200..1000, 150..750)";
-    EXPECT_EQ(450 - height / 2, shown.window.top);
-    EXPECT_EQ(shown.resizedClient.right, shown.resizedList.right - shown.resizedList.left);
-    EXPECT_EQ(shown.resizedClient.bottom, shown.resizedList.bottom - shown.resizedList.top);
-    EXPECT_EQ(0, shown.resizedList.left);
-    EXPECT_EQ(0, shown.resizedList.top);
+    expected.insert(expected.begin(), {Sjis("シンボル"), Sjis("種類"), Sjis("ファイル"), Sjis("位置")});
+    EXPECT_EQ(expected, shown);
+    EXPECT_EQ(fitted, widths) << "the widest text of each column as the list measures it, at least 50, + 16";
+    EXPECT_EQ(0x31, style);
+    EXPECT_EQ(range.nMax - range.nMin + 8, client.right) << "the client area is as wide as the content";
+    EXPECT_EQ(templateClient.bottom, client.bottom) << "the template's height";
+    EXPECT_EQ(600 - (window.right - window.left) / 2, window.left) << "centred on the owner (200..1000, 150..750)";
+    EXPECT_EQ(450 - (window.bottom - window.top) / 2, window.top);
+    EXPECT_TRUE(EqualRect(&resized, &list)) << "the list fills the resized client area";
+    for (size_t i = 0; i < lists.prefix.size(); ++i) {
+        const TagEntry& entry = lists.prefix[i];
+        EXPECT_EQ(Str(DescribeTagKind(entry.kind, entry.extensionFields)), Str(entry.kindText));
+        EXPECT_TRUE(lists.exact[i].kindText.IsEmpty() && lists.inDocument[i].kindText.IsEmpty()) << "lists not shown";
+    }
 }
 
 TEST_F(TagPickerTest, StaysInsideTheWorkAreaOfTheOwnersMonitor)
@@ -345,66 +294,21 @@ TEST_F(TagPickerTest, StaysInsideTheWorkAreaOfTheOwnersMonitor)
     monitor.cbSize = sizeof monitor;
     ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(owner.Window(), MONITOR_DEFAULTTONEAREST), &monitor));
     const RECT work = monitor.rcWork;
-    const struct {
-        const char* where;
-        RECT owner;
-        bool longName;   // a row wider than the work area
-        LONG left;       // expected edges of the dialog; LONG_MIN: any
-        LONG top;
-        LONG right;
-        LONG bottom;
-    } cases[] = {
-        {"owner across the bottom right corner", {work.right - 100, work.bottom - 80, work.right + 300, work.bottom + 200},
-         false, LONG_MIN, LONG_MIN, work.right, work.bottom},
-        {"owner across the top left corner", {work.left - 500, work.top - 400, work.left + 100, work.top + 100}, false,
-         work.left, work.top, LONG_MIN, LONG_MIN},
-        {"a row wider than the work area", {200, 150, 1000, 750}, true, work.left, LONG_MIN, work.right, LONG_MIN},
-    };
-    for (const auto& c : cases) {
-        TagList list = Samples();
-        if (c.longName) list[1].name = CowString(std::string(400, 'W').c_str());
-        const ModalOwner by(c.owner);
-        RECT window{};
-        RECT client{};
-        SCROLLINFO bar{};
-        bar.cbSize = sizeof bar;
-        bar.fMask = SIF_RANGE | SIF_PAGE;
-        Pick(list, [&](const OpenPicker& p) {
-            window = WindowRect(p.dialog);
-            GetClientRect(p.dialog, &client);
-            GetScrollInfo(p.list, SB_HORZ, &bar);
-            p.Key(VK_ESCAPE);
-        }, by);
-        SCOPED_TRACE(c.where);
-        for (const auto& edge : {std::make_pair(c.left, window.left), std::make_pair(c.top, window.top),
-                                 std::make_pair(c.right, window.right), std::make_pair(c.bottom, window.bottom)})
-            if (edge.first != LONG_MIN) {
-                EXPECT_EQ(edge.first, edge.second);
-            }
-        EXPECT_TRUE(window.left >= work.left && window.top >= work.top && window.right <= work.right &&
-                    window.bottom <= work.bottom);
-        if (c.longName) {
-            EXPECT_LT(static_cast<int>(bar.nPage), bar.nMax - bar.nMin) << "the list scrolls";
-        }
-    }
-}
-
-TEST_F(TagPickerTest, SetsKindTextOfTheShownListOnly)
-{
-    TagMatchLists lists;
-    lists.exact.push_back(Tag(kSamples[1]));
-    lists.prefix = Samples();
-    lists.inDocument.push_back(Tag(kSamples[2]));
-    Pick(lists.prefix, [](const OpenPicker& p) { p.Key(VK_ESCAPE); });
-    for (const TagEntry& entry : lists.prefix)
-        EXPECT_EQ(Str(DescribeTagKind(entry.kind, entry.extensionFields)), Str(entry.kindText)) << Str(entry.name);
-    EXPECT_TRUE(lists.exact[0].kindText.IsEmpty());
-    EXPECT_TRUE(lists.inDocument[0].kindText.IsEmpty());
+    const RECT nearCorner = Placed(Samples(), {work.right - 100, work.bottom - 80, work.right + 300, work.bottom + 200});
+    EXPECT_EQ(work.right, nearCorner.right);
+    EXPECT_EQ(work.bottom, nearCorner.bottom);
+    const RECT pastCorner = Placed(Samples(), {work.left - 500, work.top - 400, work.left + 100, work.top + 100});
+    EXPECT_EQ(work.left, pastCorner.left);
+    EXPECT_EQ(work.top, pastCorner.top);
+    TagList wide = Samples();
+    wide[1].name = std::string(400, 'W').c_str();
+    const RECT capped = Placed(wide, {200, 150, 1000, 750});
+    EXPECT_EQ(work.left, capped.left) << "as wide as the work area";
+    EXPECT_EQ(work.right, capped.right);
 }
 
 TEST_F(TagPickerTest, DialogThatCannotBeCreatedPicksNothing)
 {
-    // A module without template 103.
     const HMODULE withoutTemplate = GetModuleHandleA("kernel32.dll");
     ASSERT_EQ(nullptr, FindResourceA(withoutTemplate, MAKEINTRESOURCEA(IDD_TAG_PICKER), MAKEINTRESOURCEA(5)));
     TagList list = Samples();
