@@ -1,4 +1,4 @@
-// The command's second phase: scan the tags file and act on what it holds.
+// The command's second phase: scan the tags file, offer what it holds, jump.
 #pragma once
 
 #include <windows.h>
@@ -9,9 +9,14 @@
 namespace velkin {
 
 // Scans `tagsFilePath` for the query's word and for the tags of its document
-// (file fields are relative to its tags folder). An unreadable tags file is
-// reported on the host's status bar. Throws std::bad_alloc only when memory
-// runs out while tags are collected.
+// (file fields are relative to its tags folder), then takes the first list
+// that holds an entry, in the order exact, prefix, in-document: a single
+// exact match is jumped to at once; any other list is announced (531, 532,
+// 533) and offered in the picker, after which the host window is repainted
+// and the chosen entry, if any, jumped to. No entry anywhere: message 529.
+// An unreadable tags file: message 530. Every outcome is reported to the host
+// itself; the lists are released on every path. Throws std::bad_alloc only
+// when memory runs out while tags are collected.
 void ResolveMatches(HWND hostWindow, const TagQuery& query, const CowString& tagsFilePath);
 
 }  // namespace velkin
