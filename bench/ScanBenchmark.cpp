@@ -1,7 +1,11 @@
-// scan_benchmark: times the tags scanner over one mapped tags file, each case
-// side by side with two line-feed counts over the same mapping in the same run.
+// scan_benchmark: times the whole ScanTagsFile (open, map, scan, unmap) on one
+// tags file, each case side by side with two line-feed counts in the same run:
+// over a freshly mapped view of the file (map, count, unmap: the price of
+// touching every page once) and over a view already touched.
 //
-//   scan_benchmark.exe [--runs N] TAGS_FILE   benchmark TAGS_FILE (best of N runs, default 5)
+//   scan_benchmark.exe [--runs N] [--sse2 | --every-line] TAGS_FILE
+//                     benchmark TAGS_FILE (best of N runs, default 5); the scanner
+//                     searches with SSE2 alone, not AVX2, or reads every line
 //   scan_benchmark.exe --generate TAGS_FILE   write the synthetic tags file there, unless the
 //                                             file there was written with the same shape
 //
@@ -20,10 +24,9 @@
 
 #include "bench/NewlineCount.h"
 #include "bench/ReadtagsFilter.h"
-#include "bench/TagLines.h"
 #include "bench/TagsFileGenerator.h"
 #include "bench/TagsFileProfile.h"
-#include "tags/FileFieldMemo.h"
+#include "tags/CandidateSearch.h"
 #include "tags/MappedFile.h"
 #include "tags/TagScanner.h"
 #include "win/FullPath.h"
@@ -97,89 +100,70 @@ struct BenchCase {
 };
 
 struct CaseResult {
-    BestTime scan, sse2, memchr;
-    std::size_t sse2Lines = 0, memchrLines = 0;
+    BestTime scanFile, scanTouched, freshCount, touchedCount, memchrCount;
+    std::size_t freshLines = 0, touchedLines = 0, memchrLines = 0;
     std::size_t listSizes[TagMatchLists::kCount] = {};
+    bool scanned = true;
+    bool listsAgree = true;  // the whole-file scan and the scan of the touched view
 };
 
-// Round 0 is the warm-up (it also faults the view's pages in); the baselines
-// run in every round right before the scan, so all three see the same conditions.
-CaseResult RunCase(const BenchCase& benchCase, const CowString& documentPath, const CowString& tagsFolder,
-                   const MappedBytes& bytes, int runs)
+std::size_t CountFreshView(const MappedFile& file)
+{
+    const MappedWindow view = file.Map(0, file.Size());
+    return view ? CountNewlinesSse2(view.Begin(), view.End()) : 0;
+}
+
+// Round 0 is the warm-up (it also faults the touched view's pages in); the
+// baselines run in every round right before the scans, so all see the same
+// conditions.
+CaseResult RunCase(const CowString& tagsPath, const TagQuery& query,
+                   const MappedFile& file, const MappedWindow& touched, const ScanOptions& options, int runs)
 {
     CaseResult result;
     for (int round = 0; round <= runs; ++round) {
-        TimeRound(round, result.sse2, [&] { result.sse2Lines = CountNewlinesSse2(bytes.begin, bytes.end); });
-        TimeRound(round, result.memchr, [&] { result.memchrLines = CountNewlinesMemchr(bytes.begin, bytes.end); });
+        TimeRound(round, result.touchedCount,
+                  [&] { result.touchedLines = CountNewlinesSse2(touched.Begin(), touched.End()); });
+        TimeRound(round, result.freshCount, [&] { result.freshLines = CountFreshView(file); });
+        if (round == 0) result.memchrLines = CountNewlinesMemchr(touched.Begin(), touched.End());
+        TimeRound(round, result.memchrCount, [&] { CountNewlinesMemchr(touched.Begin(), touched.End()); });
         TagMatchLists lists;
-        TimeRound(round, result.scan, [&] {
-            TagScanner scanner({benchCase.word, documentPath, tagsFolder}, lists);
-            scanner.Scan(bytes.begin, bytes.end);
+        TimeRound(round, result.scanFile, [&] { result.scanned = ScanTagsFile(tagsPath, query, lists, options); });
+        TagMatchLists touchedLists;
+        TimeRound(round, result.scanTouched, [&] {
+            TagScanner scanner(query, touchedLists, options.path);
+            scanner.Scan(touched.Begin(), touched.End());
         });
-        for (int list = 0; list < TagMatchLists::kCount; ++list) result.listSizes[list] = lists[list].size();
+        for (int list = 0; list < TagMatchLists::kCount; ++list) {
+            result.listSizes[list] = lists[list].size();
+            result.listsAgree = result.listsAgree && lists[list].size() == touchedLists[list].size();
+        }
     }
     return result;
 }
 
-// One row: time, throughput, the ratio to the SSE2 count (blank for that
-// count itself) and what the run found.
-void PrintRow(const char* label, const BestTime& time, const BestTime& sse2, std::uint64_t bytes,
+// One row: time, throughput and the ratios to the two counts.
+void PrintRow(const char* label, const BestTime& time, const CaseResult& result, std::uint64_t bytes,
               const std::string& found)
 {
-    std::printf("  %-22s %9.1f ms %8.0f MB/s", label, time.milliseconds,
-                static_cast<double>(bytes) / kBytesPerMegabyte / (time.milliseconds / 1000.0));
-    if (&time == &sse2) {
-        std::printf("%14s", "");
-    } else {
-        std::printf(" %7.2fx SSE2", time.milliseconds / sse2.milliseconds);
-    }
-    std::printf("   %s\n", found.c_str());
+    std::printf("  %-26s %8.1f ms %7.0f MB/s %7.2fx %7.2fx   %s\n", label, time.milliseconds,
+                static_cast<double>(bytes) / kBytesPerMegabyte / (time.milliseconds / 1000.0),
+                time.milliseconds / result.freshCount.milliseconds,
+                time.milliseconds / result.touchedCount.milliseconds, found.c_str());
 }
 
 void PrintCase(const BenchCase& benchCase, const CaseResult& result, std::uint64_t bytes)
 {
     std::printf("\n%s\n", benchCase.title.c_str());
-    PrintRow("TagScanner", result.scan, result.sse2, bytes,
-             "records: exact " + std::to_string(result.listSizes[0]) + ", prefix " +
-                 std::to_string(result.listSizes[1]) + ", inDocument " + std::to_string(result.listSizes[2]));
-    PrintRow("SSE2 newline count", result.sse2, result.sse2, bytes, "lines: " + std::to_string(result.sse2Lines));
-    PrintRow("memchr newline count", result.memchr, result.sse2, bytes, "lines: " + std::to_string(result.memchrLines));
+    std::printf("  %-26s %11s %12s %8s %8s\n", "", "time", "", "/fresh", "/touched");
+    const std::string records = "records: exact " + std::to_string(result.listSizes[0]) + ", prefix " +
+                                std::to_string(result.listSizes[1]) + ", inDocument " +
+                                std::to_string(result.listSizes[2]);
+    PrintRow("ScanTagsFile (whole)", result.scanFile, result, bytes, records);
+    PrintRow("TagScanner, touched view", result.scanTouched, result, bytes, "the same lists, no mapping");
+    PrintRow("count, fresh view", result.freshCount, result, bytes, "lines: " + std::to_string(result.freshLines));
+    PrintRow("count, touched view", result.touchedCount, result, bytes, "lines: " + std::to_string(result.touchedLines));
+    PrintRow("memchr count, touched", result.memchrCount, result, bytes, "lines: " + std::to_string(result.memchrLines));
     std::printf("  readtags filter  %s\n", ReadtagsFilter(benchCase.word.Text(), benchCase.documentField).c_str());
-}
-
-// Where the scan's time goes: its first steps, made of the scanner's own
-// pieces, each row including the ones above it. The rest of the scan's time
-// is the name comparison and the records.
-void RunSteps(const MappedBytes& bytes, const CowString& documentPath, const CowString& tagsFolder, int runs)
-{
-    BestTime sse2, walk, fields, documents;
-    std::size_t newlines = 0, lines = 0, tagLines = 0, inDocument = 0, resolved = 0;
-    for (int round = 0; round <= runs; ++round) {
-        TimeRound(round, sse2, [&] { newlines = CountNewlinesSse2(bytes.begin, bytes.end); });
-        TimeRound(round, walk, [&] {
-            lines = 0;
-            for (const char* line = bytes.begin; line < bytes.end; line = SkipLine(line, bytes.end)) ++lines;
-        });
-        TimeRound(round, fields, [&] {
-            tagLines = 0;
-            ForEachTagLine(bytes.begin, bytes.end, [&](const char*, const char*, const char*) { ++tagLines; });
-        });
-        FileFieldMemo memo(documentPath, tagsFolder);
-        TimeRound(round, documents, [&] {
-            inDocument = 0;
-            ForEachTagLine(bytes.begin, bytes.end, [&](const char*, const char* nameEnd, const char* fileEnd) {
-                inDocument += memo.IsInDocument(nameEnd + 1, fileEnd);
-            });
-        });
-        resolved = memo.ResolvedCount();
-    }
-    const auto size = static_cast<std::uint64_t>(bytes.end - bytes.begin);
-    std::printf("\nwhere the time goes, document of the first case (each row includes the rows above)\n");
-    PrintRow("SSE2 newline count", sse2, sse2, size, "lines: " + std::to_string(newlines));
-    PrintRow("SkipLine line walk", walk, sse2, size, "lines: " + std::to_string(lines));
-    PrintRow("+ NextTab name, file", fields, sse2, size, "tag lines: " + std::to_string(tagLines));
-    PrintRow("+ FileFieldMemo test", documents, sse2, size,
-             "in document: " + std::to_string(inDocument) + ", fields resolved: " + std::to_string(resolved));
 }
 
 void PrintProfile(const TagsFileProfile& profile)
@@ -206,7 +190,7 @@ CowString DocumentPath(const CowString& tagsFolder, const std::string& fileField
     return GetFullPath<CowString>((tagsFolder + "\\" + fileField.c_str()).Text());
 }
 
-int Benchmark(const char* path, int runs)
+int Benchmark(const char* path, const ScanOptions& options, int runs)
 {
     const CowString tagsPath = GetFullPath<CowString>(path);
     const CowString tagsFolder = FolderOf(tagsPath);
@@ -214,18 +198,19 @@ int Benchmark(const char* path, int runs)
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
     const SIZE_T workingSetBeforeMapping = memory.WorkingSetSize;
 
-    MappedFile file;
-    file.Open(tagsPath.Text());
-    MappedBytes bytes;
-    if (!file.MapView(bytes)) {
+    const MappedFileOrFailure opened = MappedFile::Open(tagsPath.Text());
+    const MappedWindow touched = opened.file ? opened.file->Map(0, opened.file->Size()) : MappedWindow();
+    if (!touched) {
         std::fprintf(stderr, "cannot map %s (error %lu)\n", tagsPath.Text(), GetLastError());
         return 1;
     }
-    const auto size = static_cast<std::uint64_t>(bytes.end - bytes.begin);
+    const auto size = static_cast<std::uint64_t>(touched.End() - touched.Begin());
     std::printf("tags file  %s\n", tagsPath.Text());
-    std::printf("build      %d-bit, best of %d runs after a warm-up; MB = 10^6 bytes\n",
-                static_cast<int>(sizeof(void*) * 8), runs);
-    const TagsFileProfile profile = ProfileTagsFile(bytes.begin, bytes.end);
+    std::printf("build      %d-bit, %s search, %lu MB windows, best of %d runs after a warm-up; MB = 10^6 bytes\n",
+                static_cast<int>(sizeof(void*) * 8),
+                options.path == ScanPath::everyLine ? "no" : options.path == ScanPath::best && HasAvx2() ? "AVX2" : "SSE2",
+                static_cast<unsigned long>(options.windowBytes >> 20), runs);
+    const TagsFileProfile profile = ProfileTagsFile(touched.Begin(), touched.End());
     PrintProfile(profile);
     if (profile.tagLines == 0) {
         std::fprintf(stderr, "%s holds no tag lines\n", tagsPath.Text());
@@ -239,23 +224,35 @@ int Benchmark(const char* path, int runs)
          CowString(), profile.busiestFile},
         {std::string("absent word \"") + kAbsentWord + "\"" + typical, CowString(kAbsentWord), profile.typicalFile},
     };
-    bool countsAgree = true;
-    for (const BenchCase& benchCase : cases) {
-        const CaseResult result =
-            RunCase(benchCase, DocumentPath(tagsFolder, benchCase.documentField), tagsFolder, bytes, runs);
-        PrintCase(benchCase, result, size);
-        countsAgree = countsAgree && result.sse2Lines == result.memchrLines;
+    const char* shortTitles[] = {"word", "empty word", "absent word"};
+    CaseResult results[3];
+    bool agree = true;
+    for (int i = 0; i < 3; ++i) {
+        const BenchCase& benchCase = cases[i];
+        const TagQuery query{benchCase.word, DocumentPath(tagsFolder, benchCase.documentField), tagsFolder};
+        results[i] = RunCase(tagsPath, query, *opened.file, touched, options, runs);
+        PrintCase(benchCase, results[i], size);
+        agree = agree && results[i].scanned && results[i].listsAgree &&
+                results[i].freshLines == results[i].touchedLines && results[i].touchedLines == results[i].memchrLines;
         std::fflush(stdout);
     }
 
-    RunSteps(bytes, DocumentPath(tagsFolder, profile.typicalFile), tagsFolder, runs);
+    std::printf("\nsummary (ms; the goal: scan / fresh at most 1.5)\n");
+    std::printf("  %-12s %8s %8s %8s %8s %9s\n", "case", "scan", "fresh", "touched", "/fresh", "/touched");
+    for (int i = 0; i < 3; ++i) {
+        const CaseResult& r = results[i];
+        std::printf("  %-12s %8.1f %8.1f %8.1f %7.2fx %8.2fx\n", shortTitles[i], r.scanFile.milliseconds,
+                    r.freshCount.milliseconds, r.touchedCount.milliseconds,
+                    r.scanFile.milliseconds / r.freshCount.milliseconds,
+                    r.scanFile.milliseconds / r.touchedCount.milliseconds);
+    }
 
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
-    std::printf("\npeak working set %.1f MB (the view %.1f MB; %.1f MB before mapping)\n",
+    std::printf("\npeak working set %.1f MB (the views %.1f MB each; %.1f MB before mapping)\n",
                 Megabytes(memory.PeakWorkingSetSize), Megabytes(static_cast<SIZE_T>(size)),
                 Megabytes(workingSetBeforeMapping));
-    if (!countsAgree) {
-        std::fprintf(stderr, "the SSE2 and memchr counts disagree\n");
+    if (!agree) {
+        std::fprintf(stderr, "the scans or the counts disagree\n");
         return 1;
     }
     return 0;
@@ -263,7 +260,7 @@ int Benchmark(const char* path, int runs)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: scan_benchmark [--runs N] TAGS_FILE\n"
+    std::fprintf(stderr, "usage: scan_benchmark [--runs N] [--sse2 | --every-line] TAGS_FILE\n"
                          "       scan_benchmark --generate TAGS_FILE\n");
     return 2;
 }
@@ -278,10 +275,18 @@ int main(int argc, char** argv)
     if (arguments.size() == 2 && std::strcmp(arguments[0], "--generate") == 0) return Generate(arguments[1]);
 
     int runs = 5;
-    if (arguments.size() == 3 && std::strcmp(arguments[0], "--runs") == 0) {
-        runs = std::atoi(arguments[1]);
-        arguments.erase(arguments.begin(), arguments.begin() + 2);
+    velkin::ScanOptions options;
+    while (arguments.size() > 1) {
+        if (std::strcmp(arguments[0], "--runs") == 0 && arguments.size() > 2) {
+            runs = std::atoi(arguments[1]);
+            arguments.erase(arguments.begin(), arguments.begin() + 2);
+        } else if (std::strcmp(arguments[0], "--sse2") == 0 || std::strcmp(arguments[0], "--every-line") == 0) {
+            options.path = arguments[0][2] == 's' ? velkin::ScanPath::sse2 : velkin::ScanPath::everyLine;
+            arguments.erase(arguments.begin());
+        } else {
+            return Usage();
+        }
     }
     if (arguments.size() != 1 || runs < 1) return Usage();
-    return Benchmark(arguments[0], runs);
+    return Benchmark(arguments[0], options, runs);
 }

@@ -312,12 +312,12 @@ void AppendAddressAndFields(const Tag& tag, std::string_view name, const SourceF
 
 bool HoldsGeneratedTags(const char* path, const GeneratedTagsShape& shape)
 {
-    MappedFile file;
-    file.Open(path);
-    MappedBytes bytes;
-    if (!file.MapView(bytes)) return false;
-    const std::size_t headLength = std::min<std::size_t>(static_cast<std::size_t>(bytes.end - bytes.begin), 1024);
-    return std::string_view(bytes.begin, headLength).find(GeneratedTagsHeader(shape)) != std::string_view::npos;
+    const MappedFileOrFailure opened = MappedFile::Open(path);
+    if (!opened.file) return false;
+    const MappedWindow head = opened.file->Map(0, 1024);
+    if (!head) return false;
+    return std::string_view(head.Begin(), static_cast<std::size_t>(head.End() - head.Begin()))
+               .find(GeneratedTagsHeader(shape)) != std::string_view::npos;
 }
 
 bool WriteWholeFile(const char* path, const GeneratedTagsShape& shape)

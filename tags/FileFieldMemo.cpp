@@ -198,13 +198,90 @@ CowString PlainDocumentName(const CowString& documentPath, const CowString& tags
     return IsPlainName(name.Text(), name.Text() + name.Length()) ? name : CowString();
 }
 
+// A byte that lstrcmpA weighs as written: printable ASCII.
+bool IsPrintable(char byte) noexcept { return byte >= 0x20 && byte <= 0x7E; }
+
+// A line's byte that the line filter lets pass unexamined: printable ASCII and
+// the tab, CR and LF that separate fields and lines.
+bool IsQuietByte(char byte) noexcept { return IsPrintable(byte) || byte == '\t' || byte == '\r' || byte == '\n'; }
+
+// A document name that full-path resolution keeps as written when it is a
+// field's last component: printable, no separator, not ending in a dot or
+// blank (those are trimmed), not a device name.
+bool IsPrintableName(const CowString& name) noexcept
+{
+    const char* text = name.Text();
+    const char* end = text + name.Length();
+    if (text == end || end[-1] == '.' || end[-1] == ' ') return false;
+    const char* stemEnd = nullptr;  // the first '.'
+    for (const char* p = text; p != end; ++p) {
+        if (!IsPrintable(*p) || *p == '/' || *p == '\\') return false;
+        if (*p == '.' && !stemEnd) stemEnd = p;
+    }
+    return !IsDeviceStem(text, stemEnd ? stemEnd : end);
+}
+
+// True when a component of `folder`, as written or trimmed of trailing dots
+// and blanks, equals `name` under lstrcmpA: a file field of only '.', '..' and
+// separators resolves to that folder (or one above it) and then names it.
+bool FolderHasComponent(const CowString& folder, const CowString& name)
+{
+    const char* text = folder.Text();
+    for (const char* start = text; *start;) {
+        const char* end = start;
+        while (*end && *end != '\\' && *end != '/') end = CharNextA(end);
+        const CowString component(start, static_cast<int>(end - start));
+        for (int length = component.Length(); length > 0; --length) {
+            if (component.Prefix(length) == name) return true;
+            const char last = component.Text()[length - 1];
+            if (last != '.' && last != ' ') break;
+        }
+        start = *end ? end + 1 : end;
+    }
+    return false;
+}
+
+// The document's name when whole lines may be ruled out by it (see the
+// header), else empty. A file field's last component survives resolution at
+// most trimmed of trailing dots and blanks, or is dropped with '.' and '..'
+// leaving a component of the tags folder. lstrcmpA weighs every printable
+// ASCII character and tells any two of them apart, so a last component made
+// of them equals the document's name only when it is that name, which the
+// line then holds; bytes outside printable ASCII are left to resolution.
+CowString DocumentLineFilterName(const CowString& documentPath, const CowString& tagsFolder)
+{
+    const int separator = documentPath.FindLastByte('\\');
+    if (separator < 0 || EndsInsideCharacter(tagsFolder)) return CowString();
+    const CowString name = documentPath.Substring(separator + 1);
+    if (!IsPrintableName(name)) return CowString();
+    // A relative folder resolves below the current one: its components count too.
+    if (FolderHasComponent(tagsFolder, name) || FolderHasComponent(GetFullPath<CowString>(tagsFolder.Text()), name)) {
+        return CowString();
+    }
+    return name;
+}
+
 }  // namespace
 
 FileFieldMemo::FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder)
     : documentPath_(documentPath),
       folderPrefix_(tagsFolder + "\\"),
-      documentName_(PlainDocumentName(documentPath, tagsFolder))
+      documentName_(PlainDocumentName(documentPath, tagsFolder)),
+      lineFilterName_(DocumentLineFilterName(documentPath, tagsFolder))
 {
+}
+
+bool FileFieldMemo::MayHoldDocument(const char* line, const char* lineEnd) const noexcept
+{
+    const auto nameLength = static_cast<std::size_t>(lineFilterName_.Length());
+    if (nameLength == 0) return true;
+    for (const char* p = line; p != lineEnd; ++p) {
+        if (!IsQuietByte(*p)) return true;
+        if (static_cast<std::size_t>(lineEnd - p) >= nameLength && SameBytes(p, lineFilterName_.Text(), nameLength)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool FileFieldMemo::IsLastField(const char* field, std::size_t length) const noexcept

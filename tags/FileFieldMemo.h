@@ -35,6 +35,19 @@ public:
 
     // Drops every remembered field (before the last field's bytes go away).
     void Forget() noexcept;
+    // Drops only the borrowed bytes of the last field; remembered answers stay.
+    void ForgetLastField() noexcept { lastField_ = nullptr; }
+
+    // Whole lines, rather than fields, ruled out by the document's name: a
+    // line whose bytes are all printable ASCII (0x20-0x7E), tab, CR or LF and
+    // that does not hold this name cannot belong to the document, so a scan
+    // may search for the name and for other bytes instead of reading every
+    // line's file field. Empty when no line can be ruled out this way: the
+    // name is empty, not printable ASCII, holds a separator, ends in '.' or
+    // ' ', is a device name, or is (trimmed) a component of the tags folder.
+    const CowString& LineFilterName() const noexcept { return lineFilterName_; }
+    // False when the line [line, lineEnd) is ruled out by LineFilterName.
+    bool MayHoldDocument(const char* line, const char* lineEnd) const noexcept;
 
     // How many times a field was resolved with GetFullPath: at most once per
     // distinct field between two Forget calls, while the memo has room.
@@ -61,6 +74,7 @@ private:
     CowString documentPath_;
     CowString folderPrefix_;   // tagsFolder and one backslash
     CowString documentName_;   // the document's plain name; empty: no field is ruled out early
+    CowString lineFilterName_;
     std::vector<Slot> slots_;  // open addressing, linear probing; a power of two, at most half full
     // The remembered fields side by side: looked up in random order, they stay
     // cached far better here than scattered over the mapped file.

@@ -2,50 +2,53 @@
 
 namespace velkin {
 
-namespace {
-
-// The largest file mapped: 2 GiB, which a large-address-aware 32-bit process
-// can still map as one view.
-constexpr ULONGLONG kMaxMappedSize = 2147483648ULL;
-
-}  // namespace
-
-void MappedFile::Open(const char* path) noexcept
+MappedFileOrFailure MappedFile::Open(const char* path) noexcept
 {
-    Close();
-    file_.Reset(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file_.IsValid() || GetLastError() != 0) return;
-
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file_.Get(), &size)) return;
-    fileSize_ = static_cast<ULONGLONG>(size.QuadPart);
-    // An empty file cannot be mapped; checked here rather than left to
-    // CreateFileMappingA, whose zero size would mean "the whole file".
-    if (fileSize_ == 0 || fileSize_ > kMaxMappedSize) return;
-
-    mapping_.Reset(CreateFileMappingA(file_.Get(), nullptr, PAGE_READONLY, 0,
-                                      static_cast<DWORD>(fileSize_), nullptr));
-}
-
-bool MappedFile::MapView(MappedBytes& bytes) noexcept
-{
-    if (!view_.IsValid()) {
-        if (!mapping_.IsValid()) return false;
-        view_.Reset(MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(fileSize_)));
-        if (!view_.IsValid()) return false;
+    MappedFileOrFailure result;
+    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file || GetLastError() != 0) {
+        result.failure = MapFailure::cannotOpen;
+        return result;
     }
-    bytes.begin = static_cast<const char*>(view_.Get());
-    bytes.end = bytes.begin + static_cast<DWORD>(fileSize_);
-    return true;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size)) {
+        result.failure = MapFailure::cannotReadSize;
+        return result;
+    }
+    if (size.QuadPart == 0) {
+        result.failure = MapFailure::empty;
+        return result;
+    }
+    if (static_cast<ULONGLONG>(size.QuadPart) > kMaxMappedFileSize) {
+        result.failure = MapFailure::tooLarge;
+        return result;
+    }
+    const auto bytes = static_cast<std::uint32_t>(size.QuadPart);
+    MappingHandle mapping(CreateFileMappingA(file.Get(), nullptr, PAGE_READONLY, 0, bytes, nullptr));
+    if (!mapping) {
+        result.failure = MapFailure::cannotMap;
+        return result;
+    }
+    result.file.emplace(MappedFile(std::move(file), std::move(mapping), bytes));
+    return result;
 }
 
-void MappedFile::Close() noexcept
+MappedWindow MappedFile::Map(std::uint32_t offset, std::uint32_t length) const noexcept
 {
-    view_.Reset();
-    mapping_.Reset();
-    file_.Reset();
-    fileSize_ = 0;
+    if (offset >= size_) return MappedWindow();
+    const std::uint32_t available = size_ - offset;
+    if (length > available) length = available;
+    MappedView view(MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, offset, length));
+    if (!view) return MappedWindow();
+    return MappedWindow(std::move(view), length);
+}
+
+std::uint32_t MappedFile::AllocationGranularity() noexcept
+{
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    return system.dwAllocationGranularity;
 }
 
 }  // namespace velkin

@@ -1,51 +1,88 @@
-// A read-only memory mapping of one whole file.
+// A read-only mapping of one whole file, read through views of parts of it: a
+// 32-bit process seldom has room for one view of a large file.
 #pragma once
 
 #include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <utility>
 
 #include "win/Win32Handles.h"
 
 namespace velkin {
 
-struct MappedBytes {
-    const char* begin;
-    const char* end;
+// The largest file mapped: 2 GiB, which a large-address-aware 32-bit process
+// can still map as one view.
+constexpr std::uint32_t kMaxMappedFileSize = 0x80000000u;
+
+// Why MappedFile::Open gave no file.
+enum class MapFailure {
+    cannotOpen,      // missing, a folder, no access, open for writing elsewhere, or the open reported an error
+    cannotReadSize,  // GetFileSizeEx failed
+    empty,           // zero bytes: there is nothing to map
+    tooLarge,        // more than kMaxMappedFileSize bytes
+    cannotMap,       // CreateFileMappingA failed
 };
+
+// One mapped view: [Begin(), End()) are the file's bytes from the view's
+// offset on, readable until the view is destroyed (it unmaps itself). An
+// empty (default) view has null bounds.
+class MappedWindow {
+public:
+    MappedWindow() noexcept = default;
+    MappedWindow(MappedView view, std::uint32_t length) noexcept
+        : view_(std::move(view)), begin_(static_cast<const char*>(view_.Get())), end_(begin_ ? begin_ + length : nullptr)
+    {
+    }
+
+    explicit operator bool() const noexcept { return view_.IsValid(); }
+    const char* Begin() const noexcept { return begin_; }
+    const char* End() const noexcept { return end_; }
+
+private:
+    MappedView view_;
+    const char* begin_ = nullptr;
+    const char* end_ = nullptr;
+};
+
+// What MappedFile::Open gives: the file, or why there is none.
+struct MappedFileOrFailure;
 
 class MappedFile {
 public:
-    MappedFile() noexcept = default;
-    ~MappedFile() { Close(); }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
+    // Opens `path` for reading, sharing reads only (no other process can open
+    // it for writing while this object lives), and creates a read-only
+    // mapping of the whole file. An empty file is refused before
+    // CreateFileMappingA, whose zero size would mean "the whole file".
+    static MappedFileOrFailure Open(const char* path) noexcept;
 
-    // Closes what was open, then opens `path` for reading (sharing reads only)
-    // and creates a read-only mapping of it. Any failure leaves the object
-    // without a mapping: the file is missing, a folder or open for writing
-    // elsewhere, the open reported an error, the size cannot be read, is zero
-    // (cannot be mapped) or exceeds 2,147,483,648 bytes. While the file is
-    // open, no other process can open it for writing.
-    void Open(const char* path) noexcept;
+    // The file's size: 1 to kMaxMappedFileSize bytes.
+    std::uint32_t Size() const noexcept { return size_; }
 
-    // Maps the whole file the first time and returns the same view later:
-    // bytes.end - bytes.begin is the file size. False, with `bytes` untouched,
-    // when there is no mapping or the view fails (a 32-bit process needs to be
-    // large-address-aware to map views near 2 GiB). The bytes borrow from the
-    // view: valid until Close.
-    bool MapView(MappedBytes& bytes) noexcept;
+    // Maps [offset, offset + length), cut at the file's end. `offset` must be
+    // a multiple of AllocationGranularity() below Size(). An empty window when
+    // the view cannot be mapped (no room in the address space).
+    MappedWindow Map(std::uint32_t offset, std::uint32_t length) const noexcept;
 
-    bool HasMapping() const noexcept { return mapping_.IsValid(); }
-    // The size GetFileSizeEx reported (also when it was too large to map); 0 after Close.
-    ULONGLONG FileSize() const noexcept { return fileSize_; }
-
-    // Releases the view, the mapping and the file, in that order, each if present.
-    void Close() noexcept;
+    // The step of view offsets (64 KB on every Windows so far).
+    static std::uint32_t AllocationGranularity() noexcept;
 
 private:
-    ULONGLONG fileSize_ = 0;
+    MappedFile(FileHandle file, MappingHandle mapping, std::uint32_t size) noexcept
+        : file_(std::move(file)), mapping_(std::move(mapping)), size_(size)
+    {
+    }
+
+    // Released in reverse order: the mapping, then the file.
     FileHandle file_;
     MappingHandle mapping_;
-    MappedView view_;
+    std::uint32_t size_;
+};
+
+struct MappedFileOrFailure {
+    std::optional<MappedFile> file;
+    MapFailure failure = MapFailure::cannotOpen;  // meaningful when `file` is empty
 };
 
 }  // namespace velkin

@@ -2,8 +2,12 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
+#include "tags/CandidateSearch.h"
 #include "tags/FileFieldMemo.h"
 #include "tags/MappedFile.h"
 
@@ -54,6 +58,42 @@ const char* SkipLineEnds(const char* p, const char* end) noexcept
 bool IsTabAt(const char* p, const char* end) noexcept { return p != end && *p == kTab; }
 
 CowString CopyBytes(const char* first, const char* last) { return CowString(first, static_cast<int>(last - first)); }
+
+// The last CR or LF in [begin, end), or null. Whole 16-byte blocks from the
+// end are compared at once, the bytes before them one by one.
+const char* FindLastLineEnd(const char* begin, const char* end) noexcept
+{
+    const char* p = end;
+    for (; p - begin >= 16; p -= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 16));
+        const int mask = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(kCr)), _mm_cmpeq_epi8(block, _mm_set1_epi8(kLf))));
+        if (mask != 0) return p - 16 + (31 - __builtin_clz(static_cast<unsigned>(mask)));
+    }
+    while (p != begin) {
+        if (IsLineEnd(*--p)) return p;
+    }
+    return nullptr;
+}
+
+// The start of the line holding p, but not before `first` (a line start).
+const char* LineStart(const char* first, const char* p) noexcept
+{
+    const char* lineEnd = FindLastLineEnd(first, p);
+    return lineEnd ? lineEnd + 1 : first;
+}
+
+// The line searches of one Scan call, each search on its own: for the few
+// lines read out of the whole block.
+class DirectStops {
+public:
+    explicit DirectStops(const char* end) noexcept : end_(end) {}
+    const char* NextStop(const char* p) const noexcept { return FindFieldEnd(p, end_); }
+    const char* NextLineEnd(const char* p) const noexcept { return FindLineEnd(p, end_); }
+
+private:
+    const char* const end_;
+};
 
 // Finds the tabs and line ends of the data 32 bytes at a time for the walk over
 // its lines. The blocks lie at fixed 32-byte steps from `begin`; the masks of
@@ -174,15 +214,94 @@ NameMatch MatchName(const CowString& word, const char* nameStart, const char* na
 // ---- The scan -------------------------------------------------------------------
 
 struct TagScanner::Impl {
-    Impl(const TagQuery& query, TagMatchLists& lists)
-        : word(query.word), lists(lists), memo(query.documentPath, query.tagsFolder)
+    Impl(const TagQuery& query, TagMatchLists& lists, ScanPath path)
+        : word(query.word),
+          lists(lists),
+          memo(query.documentPath, query.tagsFolder),
+          filterName(path == ScanPath::everyLine ? CowString() : memo.LineFilterName()),
+          search(Pattern(word, filterName), path == ScanPath::best)
     {
+    }
+
+    static CandidatePattern Pattern(const CowString& word, const CowString& filterName) noexcept
+    {
+        CandidatePattern pattern;
+        pattern.hasWord = !word.IsEmpty();
+        pattern.wordFirst = word.Text()[0];
+        pattern.name = filterName.Text();
+        pattern.nameLength = static_cast<std::size_t>(filterName.Length());
+        return pattern;
+    }
+
+    // Reads every line's first two fields.
+    void ScanEveryLine(const char* begin, const char* end)
+    {
+        StopFinder stops(begin, end);
+        for (const char* line = begin; line < end;) line = ScanLine(line, end, stops);
+    }
+
+    // Reads only the lines the candidate search finds; the lines within
+    // Reach() of the end, where its reads would pass the end, are all read.
+    void ScanCandidateLines(const char* begin, const char* end)
+    {
+        const DirectStops stops(end);
+        const char* next = begin;  // the first line not yet read
+        if (StartsWithWord(begin, end)) next = ScanLine(begin, end, stops);
+        const char* p = begin;
+        if (end - begin >= search.Reach()) {
+            const char* last = end - search.Reach();
+            CandidateChunk chunk;
+            while (search.Next(p, last, chunk)) {
+                next = ScanCandidates(chunk, next, end, stops);
+                // Lines read may reach past this chunk: skip to the first line
+                // not read (its line end first, which may mark it).
+                p = std::max(chunk.at + CandidateSearch::kChunk, next - 1);
+            }
+        }
+        for (const char* line = p > next ? LineStart(next, p) : next; line < end;) line = ScanLine(line, end, stops);
+    }
+
+    // Reads the lines the chunk's candidates point at, in order, from `next`
+    // on; returns the first line not read.
+    const char* ScanCandidates(const CandidateChunk& chunk, const char* next, const char* end, const DirectStops& stops)
+    {
+        for (std::uint64_t marks = chunk.lineEnds | chunk.inLine; marks != 0; marks &= marks - 1) {
+            const int i = __builtin_ctzll(marks);
+            const char* at = chunk.at + i;
+            if ((chunk.lineEnds >> i & 1) != 0) {
+                const char* line = at + 1;
+                if (line >= next && StartsWithWord(line, end)) next = ScanLine(line, end, stops);
+            } else if (at >= next && MayBeDocumentAt(next, at, end)) {
+                next = ScanLine(LineStart(next, at), end, stops);
+            }
+        }
+        return next;
+    }
+
+    bool StartsWithWord(const char* line, const char* end) const noexcept
+    {
+        const auto length = static_cast<std::ptrdiff_t>(word.Length());
+        return length != 0 && end - line >= length && std::memcmp(line, word.Text(), static_cast<std::size_t>(length)) == 0;
+    }
+
+    // The byte at `at` is not printable ASCII (nor tab, CR, LF), or it is
+    // the name's byte NameKey() in the document's name, which then lies
+    // within [first, end).
+    bool MayBeDocumentAt(const char* first, const char* at, const char* end) const noexcept
+    {
+        const auto byte = static_cast<unsigned char>(*at);
+        if (byte < 0x20 || byte > 0x7E) return !IsLineEnd(*at) && *at != kTab;
+        const char* name = at - search.NameKey();
+        const auto length = static_cast<std::ptrdiff_t>(filterName.Length());
+        return name >= first && end - name >= length &&
+               std::memcmp(name, filterName.Text(), static_cast<std::size_t>(length)) == 0;
     }
 
     // Scans the line at `line` (< end) and returns where the next one starts.
     // A line that does not qualify is passed over in one sweep of `stops`: its
     // two tabs and its end, then the name comparison and a memo look-up.
-    const char* ScanLine(const char* line, const char* end, StopFinder& stops)
+    template <typename Stops>
+    const char* ScanLine(const char* line, const char* end, Stops& stops)
     {
         if (*line == '!') return SkipLineEnds(stops.NextLineEnd(line), end);
         const char* nameEnd = stops.NextStop(line);
@@ -209,8 +328,8 @@ struct TagScanner::Impl {
         if (!kindTab) return SkipLine(quote, end);
 
         TagEntry entry;
-        entry.name = CopyBytes(line, nameEnd);
-        entry.file = CopyBytes(nameEnd + 1, fileEnd);
+        entry.name = SharedCopy(line, nameEnd, lastName);
+        entry.file = SharedCopy(nameEnd + 1, fileEnd, lastFile);
         entry.address = CopyBytes(addressStart, terminator);
         // An empty kind field gives the byte that ends it (tab, CR or LF); a
         // kind tab that ends the data gives the zero byte.
@@ -225,48 +344,130 @@ struct TagScanner::Impl {
         } else {
             next = SkipLine(kindLetter, end);
         }
-        Append(entry, match, inDocument);
+        Append(std::move(entry), match, inDocument);
         return next;
     }
 
-    // Each list gets its own copy; copies share the text. Throws std::bad_alloc.
-    void Append(const TagEntry& entry, NameMatch match, bool inDocument)
+    // The bytes [first, last) as a string, sharing the text of `previous`
+    // when it holds the same bytes (records in a row often repeat a name or
+    // a file, and each new string costs an allocation); `previous` then
+    // holds them.
+    static CowString SharedCopy(const char* first, const char* last, CowString& previous)
+    {
+        const auto length = static_cast<std::size_t>(last - first);
+        if (static_cast<std::size_t>(previous.Length()) != length || std::memcmp(previous.Text(), first, length) != 0) {
+            previous = CopyBytes(first, last);
+        }
+        return previous;
+    }
+
+    // Each list gets its own copy (copies share the text); the last one takes
+    // the record. Throws std::bad_alloc.
+    void Append(TagEntry&& entry, NameMatch match, bool inDocument)
     {
         if (match == NameMatch::exact) lists.exact.push_back(entry);
-        if (match != NameMatch::none) lists.prefix.push_back(entry);
-        if (inDocument) lists.inDocument.push_back(entry);
+        if (inDocument) {
+            if (match != NameMatch::none) lists.prefix.push_back(entry);
+            lists.inDocument.push_back(std::move(entry));
+        } else if (match != NameMatch::none) {
+            lists.prefix.push_back(std::move(entry));
+        }
     }
 
     const CowString word;
     TagMatchLists& lists;
     FileFieldMemo memo;
+    const CowString filterName;  // empty: every line is read
+    const CandidateSearch search;
+    CowString lastName, lastFile;  // of the last record
 };
 
-TagScanner::TagScanner(const TagQuery& query, TagMatchLists& lists) : impl_(std::make_unique<Impl>(query, lists)) {}
+TagScanner::TagScanner(const TagQuery& query, TagMatchLists& lists, ScanPath path)
+    : impl_(std::make_unique<Impl>(query, lists, path))
+{
+}
 
 TagScanner::~TagScanner() = default;
 
 void TagScanner::Scan(const char* begin, const char* end)
 {
-    // The memo's keys point into [begin, end): they must not outlive this call,
-    // also when an append throws.
+    // The memo compares the next field with the last one in place: that
+    // must not outlive this call, also when an append throws.
     struct ForgetOnExit {
         FileFieldMemo& memo;
-        ~ForgetOnExit() { memo.Forget(); }
+        ~ForgetOnExit() { memo.ForgetLastField(); }
     } forget{impl_->memo};
-    StopFinder stops(begin, end);
-    for (const char* line = begin; line < end;) line = impl_->ScanLine(line, end, stops);
+    if (impl_->filterName.IsEmpty()) {
+        impl_->ScanEveryLine(begin, end);
+    } else {
+        impl_->ScanCandidateLines(begin, end);
+    }
 }
 
-bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatchLists& lists)
+namespace {
+
+// The lists' sizes, to take back what a failed scan appended.
+class ListSizes {
+public:
+    explicit ListSizes(const TagMatchLists& lists) noexcept
+    {
+        for (int i = 0; i < TagMatchLists::kCount; ++i) sizes_[i] = lists[i].size();
+    }
+    void Restore(TagMatchLists& lists) const noexcept
+    {
+        for (int i = 0; i < TagMatchLists::kCount; ++i) {
+            TagList& list = lists[i];
+            list.erase(list.begin() + static_cast<std::ptrdiff_t>(sizes_[i]), list.end());
+        }
+    }
+
+private:
+    std::size_t sizes_[TagMatchLists::kCount];
+};
+
+// Scans the file one window at a time; false when a window cannot be mapped.
+bool ScanInWindows(const MappedFile& file, TagScanner& scanner, std::uint32_t windowBytes)
 {
-    MappedFile file;
-    file.Open(tagsFilePath.Text());
-    MappedBytes bytes;
-    if (!file.MapView(bytes)) return false;
-    TagScanner scanner(query, lists);
-    scanner.Scan(bytes.begin, bytes.end);
+    const std::uint32_t granularity = MappedFile::AllocationGranularity();
+    windowBytes = std::max(windowBytes - windowBytes % granularity, 2 * granularity);
+    const std::uint32_t size = file.Size();
+    std::uint32_t next = 0;  // the first byte not scanned: a line start or in the line ends before one
+    std::uint32_t length = windowBytes;
+    while (next < size) {
+        const std::uint32_t offset = next - next % granularity;
+        const MappedWindow window = file.Map(offset, length);
+        if (!window) return false;
+        const char* from = window.Begin() + (next - offset);
+        const char* to = window.End();
+        const std::uint32_t rest = size - offset;
+        if (static_cast<std::uint32_t>(to - window.Begin()) != rest) {
+            const char* lastLineEnd = FindLastLineEnd(from, to);
+            if (!lastLineEnd) {
+                // One line fills the window: map a larger one at the same offset.
+                length = length >= rest / 2 ? rest : length * 2;
+                continue;
+            }
+            to = lastLineEnd + 1;
+        }
+        scanner.Scan(from, to);
+        next += static_cast<std::uint32_t>(to - from);
+        length = windowBytes;
+    }
     return true;
+}
+
+}  // namespace
+
+bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatchLists& lists,
+                  const ScanOptions& options)
+{
+    const MappedFileOrFailure opened = MappedFile::Open(tagsFilePath.Text());
+    if (!opened.file) return false;
+    const ListSizes before(lists);
+    TagScanner scanner(query, lists, options.path);
+    if (ScanInWindows(*opened.file, scanner, options.windowBytes)) return true;
+    before.Restore(lists);
+    return false;
 }
 
 }  // namespace velkin

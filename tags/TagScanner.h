@@ -10,11 +10,20 @@
 // empty and extension fields follow, CR or LF when it is empty at the line
 // end, and the zero byte when that tab is the last byte of the data.
 //
+// Most lines concern nothing. When the document's name allows it (see
+// FileFieldMemo::LineFilterName), the scan reads no line for itself: it
+// searches the whole data, 64 bytes a step, for the word right after a
+// line end, for the document's name and for bytes outside printable ASCII,
+// and reads only the lines where one is found. Otherwise it reads the first
+// two fields of every line.
+//
 // Every function reads only within [begin, end): the data need not be
-// zero-terminated, and zero bytes are ordinary data. Searches compare 16 or
-// 32 bytes at a time (SSE2) and never load a block that reaches past `end`.
+// zero-terminated, and zero bytes are ordinary data. Searches use SSE2, or
+// AVX2 where the processor has it, and never load a block that reaches past
+// `end`.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "tags/TagEntry.h"
@@ -33,26 +42,52 @@ struct TagQuery {
     CowString tagsFolder;
 };
 
-// Maps `tagsFilePath` and scans it into `lists`. True when the file was opened,
-// mapped and scanned (whether or not anything matched); false when it cannot be
-// opened or mapped, the lists then unchanged. Throws std::bad_alloc when an
-// entry cannot be appended; the file is closed on that path too.
-bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatchLists& lists);
+// How a scan finds the lines that concern it. Tests compare the three.
+enum class ScanPath {
+    // Searches the whole data when the document's name allows it (see the
+    // top of this file), with AVX2 where the processor and the system
+    // support it, else with SSE2; otherwise reads every line.
+    best,
+    sse2,       // as best, searching with SSE2 alone
+    everyLine,  // reads every line's first two fields
+};
+
+// The bytes of the file mapped at once: 64 MB leaves room for a few views in
+// a crowded 32-bit editor, where one view of a large file does not fit.
+constexpr std::uint32_t kScanWindowBytes = 64u << 20;
+
+struct ScanOptions {
+    // Rounded down to the allocation granularity, at least two granules.
+    std::uint32_t windowBytes = kScanWindowBytes;
+    ScanPath path = ScanPath::best;
+};
+
+// Maps `tagsFilePath` and scans it into `lists`, one window of the file at a
+// time. True when the file was opened, mapped and scanned (whether or not
+// anything matched); false when it cannot be opened or mapped (see
+// MappedFile::Open), or a window cannot be mapped: the lists are then as they
+// were. A window holds whole lines: it ends after the last line end in it,
+// and the next one starts at the first line not scanned; a line longer than
+// a window is mapped in a window large enough for it. Throws std::bad_alloc
+// when an entry cannot be appended; the file is closed on that path too.
+bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatchLists& lists,
+                  const ScanOptions& options = ScanOptions());
 
 // Scans blocks of tags-file data for `query`. Each distinct file field is
-// resolved once per Scan (see FileFieldMemo). The scanner keeps its own
+// resolved once per scanner (see FileFieldMemo). The scanner keeps its own
 // (shared) copy of the query and borrows the lists for its lifetime.
 class TagScanner {
 public:
-    TagScanner(const TagQuery& query, TagMatchLists& lists);
+    TagScanner(const TagQuery& query, TagMatchLists& lists, ScanPath path = ScanPath::best);
     ~TagScanner();
     TagScanner(const TagScanner&) = delete;
     TagScanner& operator=(const TagScanner&) = delete;
 
     // Appends the records of every qualifying line of [begin, end), in order.
-    // The bytes are read only during the call; records hold copies. Throws
-    // std::bad_alloc when an entry cannot be appended (the lists then hold
-    // what was appended so far).
+    // `begin` starts a line: blocks scanned one after the other must split
+    // the data after a line end. The bytes are read only during the call;
+    // records hold copies. Throws std::bad_alloc when an entry cannot be
+    // appended (the lists then hold what was appended so far).
     void Scan(const char* begin, const char* end);
 
 private:

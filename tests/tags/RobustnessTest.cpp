@@ -155,7 +155,8 @@ TEST(FileFieldMemoTest, RememberingNeverChangesADecision)
 }
 
 // The early rule-out by name must never reject a field that the exact rule
-// (GetFullPath of folder\field, lstrcmpA against the document) accepts. Each
+// (GetFullPath of folder\field, lstrcmpA against the document) accepts, nor
+// the line filter a line holding that field. Each
 // document here is itself the resolution of a random field, so acceptances
 // are plentiful, and the fields tried against it are its variants: other
 // case, trailing dots and blanks, a control character, a hyphen, double-byte
@@ -178,7 +179,7 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
         return lstrcmpA(velkin::GetFullPath<velkin::CowString>((folder + "\\" + field).c_str()).Text(), document.c_str()) == 0;
     };
 
-    size_t accepted = 0, resolved = 0, decided = 0;
+    size_t accepted = 0, resolved = 0, decided = 0, filtered = 0;
     for (int round = 0; round < 300; ++round) {
         const std::string folder = folders[random() % folders.size()];
         // Short fields, and long ones whose last separator may or may not lie
@@ -198,9 +199,13 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
             fields.push_back(randomField());
         }
         velkin::FileFieldMemo memo(document, folder.c_str());
+        filtered += !memo.LineFilterName().IsEmpty();
         for (const std::string& field : fields) {
             const bool expected = resolves(folder, field, document.Text());
             ASSERT_EQ(expected, memo.IsInDocument(field.data(), field.data() + field.size()))
+                << "folder " << folder << ", field " << field << ", document " << document.Text();
+            const std::string line = "name\t" + field + "\t1;\"\tf\taccess:public";
+            ASSERT_TRUE(!expected || memo.MayHoldDocument(line.data(), line.data() + line.size()))
                 << "folder " << folder << ", field " << field << ", document " << document.Text();
             accepted += expected;
             ++decided;
@@ -209,6 +214,7 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
     }
     EXPECT_GT(accepted, 300u);
     EXPECT_LT(resolved, decided);  // the rule-out does settle fields
+    EXPECT_GT(filtered, 50u);      // and the line filter applies
 }
 
 // Fields that differ from a plain document name in their own plain name are

@@ -1,8 +1,11 @@
-// ScanTagsFile and MappedFile on files: what maps, what does not, and that a
-// failure leaves the lists alone.
+// ScanTagsFile and MappedFile on files: what maps, what does not, that a
+// failure leaves the lists alone, and that reading the file in windows finds
+// what one reading of the whole data finds.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -16,6 +19,14 @@ using namespace scannertest;
 namespace {
 
 constexpr LONGLONG kTwoGiB = 2147483648LL;
+constexpr std::uint32_t kMegabyte = 1u << 20;
+
+const std::uint32_t kGranularity = velkin::MappedFile::AllocationGranularity();
+
+velkin::TagQuery QueryOf(const ScanSettings& settings)
+{
+    return {settings.word.c_str(), settings.documentPath.c_str(), settings.tagsFolder.c_str()};
+}
 
 class ScanTagsFileTest : public testing::Test {
 protected:
@@ -32,20 +43,31 @@ protected:
         RemoveDirectoryA(folder_.c_str());
     }
 
-    // A new file of `size` bytes: `data`, then zeros (a sparse tail).
-    std::string MakeFile(const char* name, const std::string& data, LONGLONG size = -1)
+    // A new file of `size` bytes holding the `pieces` at their offsets and
+    // zeros elsewhere (never written: a sparse file needs little disk).
+    std::string MakeFile(const char* name, const std::vector<std::pair<LONGLONG, std::string>>& pieces,
+                         LONGLONG size)
     {
         const std::string path = folder_ + "\\" + name;
         files_.push_back(path);
         HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         EXPECT_NE(INVALID_HANDLE_VALUE, file);
-        DWORD written = 0;
-        if (!data.empty()) WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+        for (const auto& [offset, bytes] : pieces) {
+            LARGE_INTEGER at;
+            at.QuadPart = offset;
+            DWORD written = 0;
+            EXPECT_TRUE(SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+                        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+        }
         LARGE_INTEGER end;
-        end.QuadPart = size < 0 ? static_cast<LONGLONG>(data.size()) : size;
+        end.QuadPart = size;
         EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
         CloseHandle(file);
         return path;
+    }
+    std::string MakeFile(const char* name, const std::string& data, LONGLONG size = -1)
+    {
+        return MakeFile(name, {{0, data}}, size < 0 ? static_cast<LONGLONG>(data.size()) : size);
     }
 
     // Scans into lists that already hold one entry each.
@@ -84,24 +106,25 @@ TEST_F(ScanTagsFileTest, UnreadableFilesGiveFalseAndLeaveTheLists)
     ExpectListSizes(lists, 2, 2, 2);
 }
 
-TEST_F(ScanTagsFileTest, SizesAboveTwoGiBAreNotMapped)
+TEST_F(ScanTagsFileTest, OpenSaysWhyThereIsNoFile)
 {
-    velkin::MappedFile file;
-    file.Open(MakeFile("largest", "Foo\tx.c\t1;\"\tf\n", kTwoGiB).c_str());
-    EXPECT_TRUE(file.HasMapping());
-    file.Close();
-
-    const std::string tooLarge = MakeFile("too-large", "Foo\tx.c\t1;\"\tf\n", kTwoGiB + 1);
-    file.Open(tooLarge.c_str());
-    EXPECT_FALSE(file.HasMapping());
-    EXPECT_EQ(static_cast<ULONGLONG>(kTwoGiB + 1), file.FileSize());
-    velkin::MappedBytes bytes{};
-    EXPECT_FALSE(file.MapView(bytes));
-    EXPECT_EQ(nullptr, bytes.begin);
-    file.Close();
+    const std::string line = "Foo\tx.c\t1;\"\tf\n";
+    const std::pair<std::string, velkin::MapFailure> failures[] = {
+        {folder_ + "\\missing", velkin::MapFailure::cannotOpen},
+        {MakeFile("empty", ""), velkin::MapFailure::empty},
+        {MakeFile("too-large", line, kTwoGiB + 1), velkin::MapFailure::tooLarge},
+    };
+    for (const auto& [path, failure] : failures) {
+        const velkin::MappedFileOrFailure opened = velkin::MappedFile::Open(path.c_str());
+        EXPECT_FALSE(opened.file.has_value()) << path;
+        EXPECT_EQ(failure, opened.failure) << path;
+    }
+    const velkin::MappedFileOrFailure largest = velkin::MappedFile::Open(MakeFile("largest", line, kTwoGiB).c_str());
+    ASSERT_TRUE(largest.file.has_value());
+    EXPECT_EQ(static_cast<std::uint32_t>(kTwoGiB), largest.file->Size());
 
     velkin::TagMatchLists lists;
-    EXPECT_FALSE(ScanInto(tooLarge, lists));
+    EXPECT_FALSE(ScanInto(folder_ + "\\too-large", lists));
     ExpectListSizes(lists, 1, 1, 1);
 }
 
@@ -113,30 +136,191 @@ TEST_F(ScanTagsFileTest, PseudoTagLinesOnlyGiveTrueAndNoRecords)
     ExpectListSizes(lists, 0, 0, 0);
 }
 
-TEST_F(ScanTagsFileTest, TheWholeFileIsMappedOnceAndScanned)
+TEST_F(ScanTagsFileTest, WindowsShowTheFileFromTheirOffset)
 {
     std::string data;
-    for (int i = 0; i < 3000; ++i) data += "Foo" + std::to_string(i % 7) + "\tsrc\\foo.c\t" + std::to_string(i) + ";\"\tf\r\n";
-    data += "Foo\tx.c\t/^last$/;\"\tv";  // no final line end, last byte at the end of a page or not
-    const std::string path = MakeFile("tags", data);
+    for (int i = 0; data.size() < 3 * kGranularity; ++i) data += "line " + std::to_string(i) + "\r\n";
+    const velkin::MappedFileOrFailure opened = velkin::MappedFile::Open(MakeFile("windows", data).c_str());
+    ASSERT_TRUE(opened.file.has_value());
+    const velkin::MappedFile& file = *opened.file;
+    ASSERT_EQ(data.size(), file.Size());
 
-    velkin::MappedFile file;
-    file.Open(path.c_str());
-    velkin::MappedBytes first{}, second{};
-    ASSERT_TRUE(file.MapView(first));
-    ASSERT_TRUE(file.MapView(second));
-    EXPECT_EQ(first.begin, second.begin);
-    EXPECT_EQ(data, std::string(first.begin, first.end));
-    file.Close();
-    EXPECT_FALSE(file.HasMapping());
+    const velkin::MappedWindow whole = file.Map(0, file.Size());
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(data, std::string(whole.Begin(), whole.End()));
+    const velkin::MappedWindow middle = file.Map(kGranularity, kGranularity);
+    ASSERT_TRUE(middle);
+    EXPECT_EQ(data.substr(kGranularity, kGranularity), std::string(middle.Begin(), middle.End()));
+    const velkin::MappedWindow tail = file.Map(2 * kGranularity, file.Size());  // cut at the end
+    ASSERT_TRUE(tail);
+    EXPECT_EQ(data.substr(2 * kGranularity), std::string(tail.Begin(), tail.End()));
+    EXPECT_FALSE(file.Map(4 * kGranularity, kGranularity));  // past the end
+}
 
-    velkin::TagMatchLists lists;
-    ASSERT_TRUE(velkin::ScanTagsFile(path.c_str(), {"Foo", "C:\\proj\\src\\foo.c", "C:\\proj"}, lists));
+// Lines cut by window ends at every byte, their line ends included. With
+// windows of two granules, a window that ends at an even granule boundary is
+// followed by windows that end two granules later (the next window starts at
+// the granule holding the first line not scanned), as long as no line ends
+// right before an odd boundary; line k starts k bytes before boundary 2k + 2.
+std::string LinesAcrossWindowEnds(const std::string& lineEnd)
+{
+    const std::string lines[] = {
+        "Foo\tsrc\\foo.c\t/^int Foo(void)$/;\"\tf\tclass:A" + lineEnd,  // the word, the document
+        "FooBar\tx.c\t12;\"\tv" + lineEnd,                             // the word as a prefix
+        "x\tsrc/foo.c\t3;\"\tm\taccess:public" + lineEnd,              // the document by its name
+        "y\t\x95\x5C\\..\\src\\foo.c\t4;\"\tm" + lineEnd,             // the document, with a double-byte folder
+        "Fo\tsrc\\foo.cc\t5;\"\tf" + lineEnd,                          // neither
+    };
+    const std::string filler = "zz\tother\\file.c\t/^" + std::string(160, '-') + "$/;\"\tv" + lineEnd;
+    std::string data;
+    std::size_t boundary = 2;
+    for (const std::string& line : lines) {
+        for (std::size_t cut = 0; cut <= line.size(); ++cut, boundary += 2) {
+            const std::size_t start = boundary * kGranularity - cut;
+            while (data.size() + filler.size() < start) {
+                data += filler;
+                // Shifted by a byte, a line end before an odd boundary.
+                if ((data.size() % kGranularity) == 0 && (data.size() / kGranularity) % 2 == 1) {
+                    data.insert(data.size() - lineEnd.size(), "-");
+                }
+            }
+            data.append(start - data.size(), '-');  // the last filler line stretched to the line
+            data.replace(data.size() - lineEnd.size(), lineEnd.size(), lineEnd);
+            data += line;
+        }
+    }
+    return data;
+}
+
+TEST_F(ScanTagsFileTest, WindowEndsCutNoLine)
+{
+    const std::string longField(3 * kGranularity, 'x');
+    const std::string dataSets[] = {
+        LinesAcrossWindowEnds("\n"),
+        LinesAcrossWindowEnds("\r\n"),
+        // Lines longer than a window, qualifying and not, then short ones.
+        "Foo\tsrc\\foo.c\t/^" + longField + "$/;\"\tf\n" + "Fo\t" + longField + "\t1;\"\tf\r\n" +
+            "Foo\tx.c\t2;\"\tf\t" + longField + "\n" + "x\tsrc\\foo.c\t3;\"\tv",
+    };
+    for (const std::string& data : dataSets) {
+        const std::string file = MakeFile("windows", data);
+        for (const std::string word : {"Foo", ""}) {
+            ScanSettings settings;
+            settings.word = word;
+            const Lists expected = ReadReference(data, settings);
+            ASSERT_FALSE(expected.inDocument.empty());
+            for (const auto path : {velkin::ScanPath::best, velkin::ScanPath::everyLine}) {
+                velkin::TagMatchLists lists;
+                ASSERT_TRUE(velkin::ScanTagsFile(file.c_str(), QueryOf(settings), lists, {2 * kGranularity, path}));
+                ExpectSameLists(expected, ToLists(lists), "word " + word + ", " + data.substr(0, 80));
+            }
+        }
+    }
+}
+
+// Takes the address space of the process: reserves every block of 128 MB
+// the system gives, then blocks of 64 MB down to 1 MB, then hands `holes` of
+// the 128 MB blocks back, no two side by side, so that no free stretch of
+// 256 MB is left. (Under Wine, VirtualQuery shows address space that Wine
+// keeps for its own allocations as reserved: asking is the only way to know.)
+// Releases it all when destroyed.
+class CrowdedAddressSpace {
+public:
+    explicit CrowdedAddressSpace(int holes)
+    {
+        std::vector<void*> large;
+        for (SIZE_T size = 128 * kMegabyte; size >= kMegabyte; size /= 2) {
+            while (void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS)) {
+                (size == 128 * kMegabyte ? large : blocks_).push_back(block);
+            }
+        }
+        std::sort(large.begin(), large.end());
+        for (std::size_t i = 0; i < large.size(); ++i) {
+            if (holes > 0 && i % 2 == 0) {
+                VirtualFree(large[i], 0, MEM_RELEASE);
+                --holes;
+            } else {
+                blocks_.push_back(large[i]);
+            }
+        }
+    }
+    ~CrowdedAddressSpace()
+    {
+        for (void* block : blocks_) VirtualFree(block, 0, MEM_RELEASE);
+    }
+    CrowdedAddressSpace(const CrowdedAddressSpace&) = delete;
+    CrowdedAddressSpace& operator=(const CrowdedAddressSpace&) = delete;
+
+private:
+    std::vector<void*> blocks_;
+};
+
+bool CanReserve(SIZE_T size)
+{
+    void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
+    if (block) VirtualFree(block, 0, MEM_RELEASE);
+    return block != nullptr;
+}
+
+// A 32-bit editor seldom has room for one view of a large tags file: the
+// scan needs room for a window only. The file is sparse: tag lines sit at its
+// start, its end and around every default window end (drifting a granule a
+// window, as the next window starts at the granule holding the first line not
+// scanned); zeros fill the rest.
+TEST_F(ScanTagsFileTest, LargeFileScansInACrowdedAddressSpace)
+{
+    if (sizeof(void*) != 4) GTEST_SKIP() << "a 64-bit address space cannot be crowded";
+    constexpr LONGLONG kSize = 600LL * 1000 * 1000;
+    std::vector<std::pair<LONGLONG, std::string>> pieces;
+    std::string lines;  // the pieces side by side, for the reference reader
+    const auto addLines = [&](LONGLONG around) {
+        std::string piece = "\n";
+        for (int i = 0; piece.size() < 2 * kMegabyte; ++i) {
+            piece += i % 7 == 0   ? "Foo" + std::to_string(i) + "\tsrc\\lib\\foo.c\t" + std::to_string(i) + ";\"\tf\n"
+                     : i % 5 == 0 ? "x" + std::to_string(i) + "\tsrc\\foo.c\t/^x$/;\"\tv\tfile:\r\n"
+                                  : "y" + std::to_string(i) + "\tsrc\\y.c\t" + std::to_string(i) + ";\"\tv\n";
+        }
+        const LONGLONG at = std::min(std::max(around - LONGLONG(kMegabyte), 0LL), kSize - LONGLONG(piece.size()));
+        pieces.emplace_back(at, piece);
+        lines += piece;
+    };
+    addLines(0);
+    for (LONGLONG windowEnd = velkin::kScanWindowBytes; windowEnd < kSize;
+         windowEnd += velkin::kScanWindowBytes - kGranularity) {
+        addLines(windowEnd);
+    }
+    addLines(kSize);
+    const std::string path = MakeFile("large", pieces, kSize);
+
     ScanSettings settings;
     settings.word = "Foo";
-    const Lists expected = ReadReference(data, settings);
-    ExpectSameLists(expected, ToLists(lists), path);
-    EXPECT_EQ(3001u, expected.prefix.size());
+    const Lists expected = ReadReference(lines, settings);
+    ASSERT_GT(expected.prefix.size(), 1000u);
+    ASSERT_GT(expected.inDocument.size(), 1000u);
+
+    const velkin::MappedFileOrFailure opened = velkin::MappedFile::Open(path.c_str());
+    ASSERT_TRUE(opened.file.has_value());
+    const CrowdedAddressSpace crowd(4);
+    ASSERT_FALSE(CanReserve(256 * kMegabyte));
+    ASSERT_TRUE(CanReserve(velkin::kScanWindowBytes));
+    EXPECT_FALSE(opened.file->Map(0, opened.file->Size()));  // one view does not fit
+
+    velkin::TagMatchLists lists;
+    ASSERT_TRUE(velkin::ScanTagsFile(path.c_str(), QueryOf(settings), lists));
+    ExpectSameLists(expected, ToLists(lists), "crowded");
+
+    // No room for a window at all: false, and the lists as they were.
+    bool scanned;
+    std::size_t sizes[velkin::TagMatchLists::kCount];
+    {
+        const CrowdedAddressSpace full(0);  // the holes too
+        scanned = velkin::ScanTagsFile(path.c_str(), QueryOf(settings), lists);
+        for (int i = 0; i < velkin::TagMatchLists::kCount; ++i) sizes[i] = lists[i].size();
+    }
+    EXPECT_FALSE(scanned);
+    EXPECT_EQ(expected.exact.size(), sizes[0]);
+    EXPECT_EQ(expected.prefix.size(), sizes[1]);
+    EXPECT_EQ(expected.inDocument.size(), sizes[2]);
 }
 
 }  // namespace

@@ -81,11 +81,19 @@ GuardedBytes::~GuardedBytes() { VirtualFree(block_, 0, MEM_RELEASE); }
 Lists Scan(const std::string& data, const ScanSettings& settings)
 {
     const GuardedBytes bytes(data);
-    velkin::TagMatchLists lists;
-    velkin::TagScanner scanner({settings.word.c_str(), settings.documentPath.c_str(), settings.tagsFolder.c_str()},
-                               lists);
-    scanner.Scan(bytes.begin(), bytes.end());
-    return ToLists(lists);
+    const velkin::TagQuery query{settings.word.c_str(), settings.documentPath.c_str(), settings.tagsFolder.c_str()};
+    Lists first;
+    for (const velkin::ScanPath path : {velkin::ScanPath::best, velkin::ScanPath::sse2, velkin::ScanPath::everyLine}) {
+        velkin::TagMatchLists lists;
+        velkin::TagScanner scanner(query, lists, path);
+        scanner.Scan(bytes.begin(), bytes.end());
+        if (path == velkin::ScanPath::best) {
+            first = ToLists(lists);
+        } else {
+            ExpectSameLists(first, ToLists(lists), "path " + std::to_string(static_cast<int>(path)) + ": " + data);
+        }
+    }
+    return first;
 }
 
 Lists ReadReference(const std::string& data, const ScanSettings& settings)

@@ -52,7 +52,8 @@ private:
     const char* end_;
 };
 
-// TagScanner over `data` placed before an inaccessible page.
+// TagScanner over `data` placed before an inaccessible page, on every
+// ScanPath; a path that differs from the best one fails the test.
 Lists Scan(const std::string& data, const ScanSettings& settings);
 // The same result read line by line straight from the grammar, each file field
 // resolved afresh: shares no code with the scanner.
