@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Scanner benchmark: builds both architectures, times the tags scanner of each
-# under Wine beside SSE2 and memchr line-feed counts over the same mapping,
-# then times universal-ctags' readtags filtering the same file natively.
+# Scanner benchmark: builds both architectures, times the whole ScanTagsFile
+# of each under Wine beside two line-feed counts of the same file in the same
+# run (over a freshly mapped view and over one already touched), then times
+# universal-ctags' readtags filtering the same file natively.
 #
 #   scripts/bench.sh [TAGS_FILE]
 #
 # Without TAGS_FILE it uses a generated tags file of 1,000,000 tags (164 MB),
 # written once to $VELKIN_BUILD/bench/generated.tags and reused afterwards.
+# A real one: cd /usr/include && ctags -R --fields=+iaSKz --extras=+q -f FILE
+# BENCH_FLAGS passes --sse2 (search without AVX2) or --every-line.
 # BENCH_RUNS sets the timed runs per case (best of them is shown; default 5).
 # The reports are kept in $VELKIN_BUILD/bench/report-<arch>.txt.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -30,7 +33,7 @@ if [ $# -eq 0 ]; then
 fi
 for arch in "${VELKIN_ARCHS[@]}"; do
   velkin_log "scan benchmark, $arch build"
-  wine "$VELKIN_BUILD/$arch/bin/scan_benchmark.exe" --runs "$runs" "Z:$tags" | tr -d '\r' \
+  wine "$VELKIN_BUILD/$arch/bin/scan_benchmark.exe" --runs "$runs" ${BENCH_FLAGS:-} "Z:$tags" | tr -d '\r' \
     | tee "$report_dir/report-$arch.txt"
 done
 

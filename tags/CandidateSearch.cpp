@@ -197,12 +197,20 @@ int Commonness(char byte) noexcept
     return 4;
 }
 
-// The index of the least common byte of [name, name + length) other than `other`.
+// The index of the least common byte of [name, name + length) other than
+// the one at `other` (none when it is `length`); among bytes alike, the one
+// farthest from `other`, where the two are less often found together.
 std::size_t RarestByte(const char* name, std::size_t length, std::size_t other) noexcept
 {
+    const auto distance = [other](std::size_t i) { return i > other ? i - other : other - i; };
     std::size_t rarest = length == 1 ? 0 : other == 0 ? 1 : 0;
     for (std::size_t i = 0; i < length; ++i) {
-        if (i != other && Commonness(name[i]) < Commonness(name[rarest])) rarest = i;
+        if (i == other) continue;
+        const int commonness = Commonness(name[i]);
+        const int rarestCommonness = Commonness(name[rarest]);
+        if (commonness < rarestCommonness || (commonness == rarestCommonness && distance(i) > distance(rarest))) {
+            rarest = i;
+        }
     }
     return rarest;
 }

@@ -240,25 +240,34 @@ struct TagScanner::Impl {
         for (const char* line = begin; line < end;) line = ScanLine(line, end, stops);
     }
 
-    // Reads only the lines the candidate search finds; the lines within
-    // Reach() of the end, where its reads would pass the end, are all read.
+    // Reads only the lines the candidate search finds. The search steps
+    // through chunks at 64-byte boundaries; the lines that start up to the
+    // first of them, and those within Reach() of the end, where its reads
+    // would pass the end, are all read.
     void ScanCandidateLines(const char* begin, const char* end)
     {
         const DirectStops stops(end);
         const char* next = begin;  // the first line not yet read
-        if (StartsWithWord(begin, end)) next = ScanLine(begin, end, stops);
-        const char* p = begin;
-        if (end - begin >= search.Reach()) {
+        const char* firstChunk = begin + (CandidateSearch::kChunk - ChunkOffset(begin)) % CandidateSearch::kChunk;
+        while (next < end && next <= firstChunk) next = ScanLine(next, end, stops);
+        // The line end before a line not read marks it: the search starts at
+        // the chunk holding it.
+        const char* p = next - 1 - ChunkOffset(next - 1);
+        if (end - p >= search.Reach()) {
             const char* last = end - search.Reach();
             CandidateChunk chunk;
             while (search.Next(p, last, chunk)) {
                 next = ScanCandidates(chunk, next, end, stops);
-                // Lines read may reach past this chunk: skip to the first line
-                // not read (its line end first, which may mark it).
-                p = std::max(chunk.at + CandidateSearch::kChunk, next - 1);
+                p = std::max(chunk.at + CandidateSearch::kChunk, next - 1 - ChunkOffset(next - 1));
             }
         }
         for (const char* line = p > next ? LineStart(next, p) : next; line < end;) line = ScanLine(line, end, stops);
+    }
+
+    // Where p lies in its 64-byte chunk.
+    static std::ptrdiff_t ChunkOffset(const char* p) noexcept
+    {
+        return static_cast<std::ptrdiff_t>(reinterpret_cast<std::uintptr_t>(p) % CandidateSearch::kChunk);
     }
 
     // Reads the lines the chunk's candidates point at, in order, from `next`
