@@ -161,8 +161,10 @@ void PrintCase(const BenchCase& benchCase, const CaseResult& result, std::uint64
     PrintRow("ScanTagsFile (whole)", result.scanFile, result, bytes, records);
     PrintRow("TagScanner, touched view", result.scanTouched, result, bytes, "the same lists, no mapping");
     PrintRow("count, fresh view", result.freshCount, result, bytes, "lines: " + std::to_string(result.freshLines));
-    PrintRow("count, touched view", result.touchedCount, result, bytes, "lines: " + std::to_string(result.touchedLines));
-    PrintRow("memchr count, touched", result.memchrCount, result, bytes, "lines: " + std::to_string(result.memchrLines));
+    PrintRow("count, touched view", result.touchedCount, result, bytes,
+             "lines: " + std::to_string(result.touchedLines));
+    PrintRow("memchr count, touched", result.memchrCount, result, bytes,
+             "lines: " + std::to_string(result.memchrLines));
     std::printf("  readtags filter  %s\n", ReadtagsFilter(benchCase.word.Text(), benchCase.documentField).c_str());
 }
 
@@ -206,9 +208,11 @@ int Benchmark(const char* path, const ScanOptions& options, int runs)
     }
     const auto size = static_cast<std::uint64_t>(touched.End() - touched.Begin());
     std::printf("tags file  %s\n", tagsPath.Text());
+    const char* search = options.path == ScanPath::everyLine           ? "no"
+                         : options.path == ScanPath::best && HasAvx2() ? "AVX2"
+                                                                       : "SSE2";
     std::printf("build      %d-bit, %s search, %lu MB windows, best of %d runs after a warm-up; MB = 10^6 bytes\n",
-                static_cast<int>(sizeof(void*) * 8),
-                options.path == ScanPath::everyLine ? "no" : options.path == ScanPath::best && HasAvx2() ? "AVX2" : "SSE2",
+                static_cast<int>(sizeof(void*) * 8), search,
                 static_cast<unsigned long>(options.windowBytes >> 20), runs);
     const TagsFileProfile profile = ProfileTagsFile(touched.Begin(), touched.End());
     PrintProfile(profile);

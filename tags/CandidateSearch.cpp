@@ -82,14 +82,16 @@ std::uint64_t ChunkMask(__m128i m0, __m128i m1, __m128i m2, __m128i m3) noexcept
 }
 
 template <bool kWord>
-bool FindSse2(const char*& start, const char* last, const CandidateSearch::KeyedPattern& candidates, CandidateChunk& chunk) noexcept
+bool FindSse2(const char*& start, const char* last, const CandidateSearch::KeyedPattern& candidates,
+              CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
     const Sse2Pattern pattern(candidates);
     for (const char* p = start; p <= last; p += kChunk) {
         // The common case, no candidate, with as few steps as the test allows.
-        const __m128i any = _mm_or_si128(_mm_or_si128(AnySse2<kWord>(p, pattern), AnySse2<kWord>(p + 16, pattern)),
-                                         _mm_or_si128(AnySse2<kWord>(p + 32, pattern), AnySse2<kWord>(p + 48, pattern)));
+        const __m128i low = _mm_or_si128(AnySse2<kWord>(p, pattern), AnySse2<kWord>(p + 16, pattern));
+        const __m128i high = _mm_or_si128(AnySse2<kWord>(p + 32, pattern), AnySse2<kWord>(p + 48, pattern));
+        const __m128i any = _mm_or_si128(low, high);
         if (_mm_movemask_epi8(any) == 0) continue;
         const Sse2Marks m0 = ClassifySse2<kWord>(p, pattern);
         const Sse2Marks m1 = ClassifySse2<kWord>(p + 16, pattern);
@@ -233,7 +235,8 @@ CandidateSearch::CandidateSearch(const CandidatePattern& pattern, bool avx2) noe
         pattern_.nameKey = std::min(rarest, next);
         pattern_.nameOtherKey = std::max(rarest, next);
     }
-    reach_ = kChunk + std::max<std::ptrdiff_t>(1, static_cast<std::ptrdiff_t>(pattern_.nameOtherKey - pattern_.nameKey));
+    const auto keyDistance = static_cast<std::ptrdiff_t>(pattern_.nameOtherKey - pattern_.nameKey);
+    reach_ = kChunk + std::max<std::ptrdiff_t>(1, keyDistance);
     if (avx2 && HasAvx2()) {
         find_ = pattern.hasWord ? FindAvx2<true> : FindAvx2<false>;
     } else {

@@ -32,7 +32,9 @@ class MappedWindow {
 public:
     MappedWindow() noexcept = default;
     MappedWindow(MappedView view, std::uint32_t length) noexcept
-        : view_(std::move(view)), begin_(static_cast<const char*>(view_.Get())), end_(begin_ ? begin_ + length : nullptr)
+        : view_(std::move(view)),
+          begin_(static_cast<const char*>(view_.Get())),
+          end_(begin_ ? begin_ + length : nullptr)
     {
     }
 

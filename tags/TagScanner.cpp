@@ -250,6 +250,7 @@ struct TagScanner::Impl {
         const char* next = begin;  // the first line not yet read
         const char* firstChunk = begin + (CandidateSearch::kChunk - ChunkOffset(begin)) % CandidateSearch::kChunk;
         while (next < end && next <= firstChunk) next = ScanLine(next, end, stops);
+        if (next == end) return;
         // The line end before a line not read marks it: the search starts at
         // the chunk holding it.
         const char* p = next - 1 - ChunkOffset(next - 1);
@@ -290,7 +291,8 @@ struct TagScanner::Impl {
     bool StartsWithWord(const char* line, const char* end) const noexcept
     {
         const auto length = static_cast<std::ptrdiff_t>(word.Length());
-        return length != 0 && end - line >= length && std::memcmp(line, word.Text(), static_cast<std::size_t>(length)) == 0;
+        return length != 0 && end - line >= length &&
+               std::memcmp(line, word.Text(), static_cast<std::size_t>(length)) == 0;
     }
 
     // The byte at `at` is not printable ASCII (nor tab, CR, LF), or it is
