@@ -115,6 +115,30 @@ TEST(LineGrammarTest, LineEndsAndBlankLinesGiveTheSameRecords)
     }
 }
 
+// The search reads 64-byte chunks: lines that concern the scan at every
+// offset in a chunk, and up to the end of the data, where it stops reading
+// chunks, are found as the grammar says.
+TEST(LineGrammarTest, LinesAreFoundAtEveryOffset)
+{
+    const std::string lines[] = {
+        "Foo\tx.c\t1;\"\tf\n",                   // the word
+        "a\tsrc\\foo.c\t2;\"\tv\r\n",           // the document by its name
+        "b\tsrc\\\x95\x5C\\..\\foo.c\t3;\"\tv\r",  // the document, with a double-byte folder
+        "Fo\tfoo.cc\t4;\"\tf\n",                 // neither
+    };
+    const std::string filler = "zz\tother.c\t/^int zz;$/;\"\tv\n";
+    ScanSettings settings;
+    settings.word = "Foo";
+    for (const std::string& line : lines) {
+        for (size_t offset = 0; offset < 130; ++offset) {
+            const std::string head = filler + std::string(offset, '-') + "\n" + line;
+            for (const std::string& data : {head + filler + filler + filler + filler, head + filler.substr(0, offset % 70)}) {
+                ExpectSameLists(ReadReference(data, settings), Scan(data, settings), data);
+            }
+        }
+    }
+}
+
 // Every position of the stop byte across and beyond one 16-byte block, so
 // whole-block and byte-by-byte searches are both covered.
 TEST(LineOperationsTest, FindTheFirstStopByteAtEveryPosition)
