@@ -5,8 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tags/TagScanner.h"
-
 namespace velkin {
 
 // What the search looks for. The strings are borrowed.
@@ -33,8 +31,8 @@ class CandidateSearch {
 public:
     static constexpr std::ptrdiff_t kChunk = 64;
 
-    // Borrows the pattern's name for its lifetime.
-    // With AVX2 when `avx2` and the processor and the system support it.
+    // Borrows the pattern's name for its lifetime. Searches with AVX2 when
+    // `avx2` and the processor and the system support it, else with SSE2.
     CandidateSearch(const CandidatePattern& pattern, bool avx2) noexcept;
 
     // A chunk at p reads [p, p + Reach()).
@@ -43,13 +41,14 @@ public:
     std::size_t NameKey() const noexcept { return pattern_.nameKey; }
 
     // Looks at the chunks at p, p + 64, ... up to `last`: fills `chunk` with
-    // the first that holds a candidate and returns true, or returns false
-    // with `p` moved to the first chunk start after `last`. Every chunk read
+    // the first that holds a candidate, moves `p` to it and returns true, or
+    // returns false with `p` moved to the first chunk start after `last`. Every chunk read
     // must lie inside the data: last + Reach() <= the data's end.
     bool Next(const char*& p, const char* last, CandidateChunk& chunk) const noexcept;
 
     // The pattern with the two bytes of the name that are compared: the two
-    // that are rarest in tags files, so that few places hold both.
+    // rarest in tags files, and far apart among bytes alike, so that few
+    // places hold both.
     struct KeyedPattern : CandidatePattern {
         std::size_t nameKey = 0;       // the first of them
         std::size_t nameOtherKey = 0;  // the second, at or after the first

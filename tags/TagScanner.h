@@ -12,10 +12,10 @@
 //
 // Most lines concern nothing. When the document's name allows it (see
 // FileFieldMemo::LineFilterName), the scan reads no line for itself: it
-// searches the whole data, 64 bytes a step, for the word right after a
-// line end, for the document's name and for bytes outside printable ASCII,
-// and reads only the lines where one is found. Otherwise it reads the first
-// two fields of every line.
+// searches the whole data, 64 bytes a step, for the word's first byte right
+// after a line end, for two bytes of the document's name and for bytes
+// outside printable ASCII (CandidateSearch), and reads only the lines where
+// one is found. Otherwise it reads the first two fields of every line.
 //
 // Every function reads only within [begin, end): the data need not be
 // zero-terminated, and zero bytes are ordinary data. Searches use SSE2, or
