@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -155,6 +156,24 @@ TEST_F(ScanTagsFileTest, WindowsShowTheFileFromTheirOffset)
     ASSERT_TRUE(tail);
     EXPECT_EQ(data.substr(2 * kGranularity), std::string(tail.Begin(), tail.End()));
     EXPECT_FALSE(file.Map(4 * kGranularity, kGranularity));  // past the end
+}
+
+// A holder that takes over another file reads that file's bytes, and the file
+// it held before is closed: it can be opened for writing again.
+TEST_F(ScanTagsFileTest, AHolderTakingAnotherFileReadsItAndLetsTheOldOneGo)
+{
+    const std::string first = MakeFile("first", "first file\n");
+    std::optional<velkin::MappedFile> file = velkin::MappedFile::Open(first.c_str()).file;
+    ASSERT_TRUE(file.has_value());
+    file = velkin::MappedFile::Open(MakeFile("second", "the second file\n").c_str()).file;
+    ASSERT_TRUE(file.has_value());
+
+    const velkin::MappedWindow window = file->Map(0, file->Size());
+    ASSERT_TRUE(window);
+    EXPECT_EQ("the second file\n", std::string(window.Begin(), window.End()));
+    const HANDLE writer = CreateFileA(first.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, writer) << "the first file is still open";
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
 }
 
 // Lines cut by window ends at every byte, their line ends included. With
