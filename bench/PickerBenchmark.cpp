@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Clock.h"
 #include "bench/TagLines.h"
 #include "bench/VelkinResources.h"
 #include "res/ResourceIds.h"
@@ -40,18 +41,6 @@ constexpr int kColumns = 4;
 constexpr const char* kOwnerClass = "VelkinPickerBenchmarkOwner";
 
 // ---- Timing ----------------------------------------------------------------
-
-double NowMilliseconds()
-{
-    static const double ticksPerMillisecond = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMillisecond;
-}
 
 // When the dialog under test was first shown and painted; set by the owner.
 double g_shownAt = 0;

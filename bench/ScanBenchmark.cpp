@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Clock.h"
 #include "bench/NewlineCount.h"
 #include "bench/ReadtagsFilter.h"
 #include "bench/TagsFileGenerator.h"
@@ -57,18 +58,6 @@ int Generate(const char* path)
 }
 
 // ---- Timing ----------------------------------------------------------------
-
-double NowMilliseconds()
-{
-    static const double ticksPerMillisecond = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMillisecond;
-}
 
 template <typename Work>
 double TimeMilliseconds(Work&& work)

@@ -15,22 +15,9 @@
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 runs=${BENCH_RUNS:-5}
-report_dir=$VELKIN_BUILD/bench
-mkdir -p "$report_dir"
-if [ $# -gt 0 ]; then
-  tags=$(realpath "$1")
-else
-  tags=$report_dir/generated.tags
-fi
+velkin_bench_prepare "$@"
+tags=$BENCH_TAGS report_dir=$BENCH_REPORTS
 
-velkin_setup
-velkin_build
-velkin_wine_start
-
-# Wine sees the Unix root as drive Z:.
-if [ $# -eq 0 ]; then
-  wine "$VELKIN_BUILD/i686/bin/scan_benchmark.exe" --generate "Z:$tags" | tr -d '\r'
-fi
 for arch in "${VELKIN_ARCHS[@]}"; do
   velkin_log "scan benchmark, $arch build"
   wine "$VELKIN_BUILD/$arch/bin/scan_benchmark.exe" --runs "$runs" ${BENCH_FLAGS:-} "Z:$tags" | tr -d '\r' \

@@ -100,3 +100,21 @@ velkin_wine_stop() {
   wineserver -k 2>/dev/null || true
   if [ -n "${VELKIN_XVFB_PID:-}" ]; then kill "$VELKIN_XVFB_PID" 2>/dev/null || true; fi
 }
+
+# For the benchmark scripts: installs, builds both architectures, starts Wine,
+# and sets BENCH_REPORTS (the folder for reports) and BENCH_TAGS (the tags file
+# to read: the one named, or the generated one of 1,000,000 tags, 164 MB,
+# written once to $VELKIN_BUILD/bench/generated.tags and reused afterwards).
+#   velkin_bench_prepare [TAGS_FILE]
+velkin_bench_prepare() {
+  BENCH_REPORTS=$VELKIN_BUILD/bench
+  mkdir -p "$BENCH_REPORTS"
+  if [ $# -gt 0 ]; then BENCH_TAGS=$(realpath "$1"); else BENCH_TAGS=$BENCH_REPORTS/generated.tags; fi
+  velkin_setup
+  velkin_build
+  velkin_wine_start
+  # Wine sees the Unix root as drive Z:.
+  if [ $# -eq 0 ]; then
+    wine "$VELKIN_BUILD/i686/bin/scan_benchmark.exe" --generate "Z:$BENCH_TAGS" | tr -d '\r'
+  fi
+}
