@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <new>
 
 namespace velkin {
 
@@ -68,8 +69,11 @@ int ListTextMeasure::CharWidth(const char* text, int length)
     int* width = &singleByteWidths_[lead];
     if (length == 2) {
         if (!doubleByteWidths_) {
-            doubleByteWidths_.reset(new int[65536]);
-            std::fill(doubleByteWidths_.get(), doubleByteWidths_.get() + 65536, kUnknown);
+            // Runs inside the dialog procedure, where nothing may throw:
+            // without memory for the table each character is measured anew.
+            doubleByteWidths_.reset(new (std::nothrow) int[kDoubleByteCount]);
+            if (!doubleByteWidths_) return WholeWidth(text, length);
+            std::fill(doubleByteWidths_.get(), doubleByteWidths_.get() + kDoubleByteCount, kUnknown);
         }
         width = &doubleByteWidths_[lead << 8 | static_cast<unsigned char>(text[1])];
     }

@@ -32,6 +32,7 @@ public:
 
 private:
     static constexpr int kUnknown = -1;
+    static constexpr int kDoubleByteCount = 65536;
 
     int WholeWidth(const char* text, int length) const;
     int SummedWidth(const char* text);
@@ -45,7 +46,9 @@ private:
     bool summing_ = false;
     bool leadByte_[256] = {};
     int singleByteWidths_[256];
-    std::unique_ptr<int[]> doubleByteWidths_;   // lead << 8 | trail; made at the first double-byte character
+    // lead << 8 | trail; made at the first double-byte character, absent
+    // when there was no memory for it.
+    std::unique_ptr<int[]> doubleByteWidths_;
 };
 
 }  // namespace velkin

@@ -235,7 +235,7 @@ INT_PTR OnClose(HWND dialog)
     return TRUE;
 }
 
-INT_PTR CALLBACK TagPickerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -248,6 +248,18 @@ INT_PTR CALLBACK TagPickerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         return OnClose(dialog);
     default:
         return FALSE;
+    }
+}
+
+// No exception may unwind through the dialog manager's frames: one that
+// reaches here closes the dialog with no pick.
+INT_PTR CALLBACK TagPickerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return HandleMessage(dialog, message, wParam, lParam);
+    } catch (...) {
+        EndDialog(dialog, kNoPick);
+        return TRUE;
     }
 }
 
