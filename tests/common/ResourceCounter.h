@@ -2,7 +2,9 @@
 // releases, through that module's own import slots (see ImportPatch.h): files
 // (CreateFileA), mappings (CreateFileMappingA), both closed by CloseHandle;
 // views (MapViewOfFile / UnmapViewOfFile); registry keys (RegOpenKeyExA /
-// RegCloseKey). Only successful acquisitions count. One counter at a time.
+// RegCloseKey); device contexts (GetDC / ReleaseDC); objects selected into a
+// DC (SelectObject of another object, put back by SelectObject of the one it
+// displaced). Only successful acquisitions count. One counter at a time.
 //
 //   const ResourceCounter counter(plugin.Module());
 //   plugin.OnCommand(window);
@@ -15,13 +17,15 @@
 #include <deque>
 #include <initializer_list>
 #include <map>
+#include <set>
+#include <utility>
 #include <string>
 
 #include "common/ImportPatch.h"
 
 namespace velkin::test {
 
-enum class Resource { file, mapping, view, registryKey };
+enum class Resource { file, mapping, view, registryKey, dc, selection };
 
 class ResourceCounter {
 public:
@@ -40,6 +44,9 @@ public:
         Patch(module, "UnmapViewOfFile", &UnmapViewOfFileHook, unmapViewOfFile_);
         Patch(module, "RegOpenKeyExA", &RegOpenKeyExHook, regOpenKeyEx_);
         Patch(module, "RegCloseKey", &RegCloseKeyHook, regCloseKey_);
+        Patch(module, "GetDC", &GetDCHook, getDC_);
+        Patch(module, "ReleaseDC", &ReleaseDCHook, releaseDC_);
+        Patch(module, "SelectObject", &SelectObjectHook, selectObject_);
     }
     ~ResourceCounter()
     {
@@ -61,7 +68,7 @@ public:
     // stray releases if any: "file 1/1, view 1/0, stray 1"; "none" when nothing was met.
     std::string Report() const
     {
-        static const char* const names[] = {"file", "mapping", "view", "key"};
+        static const char* const names[] = {"file", "mapping", "view", "key", "dc", "selection"};
         std::string report;
         for (int kind = 0; kind < kKinds; ++kind) {
             const Counts& counts = counts_[kind];
@@ -75,7 +82,7 @@ public:
     }
 
 private:
-    static constexpr int kKinds = 4;
+    static constexpr int kKinds = 6;
 
     template <typename Function>
     void Patch(HMODULE module, const char* name, Function hook, Function& original)
@@ -89,21 +96,19 @@ private:
     {
         const DWORD error = GetLastError();
         ++active_->counts_[static_cast<int>(kind)].acquired;
-        active_->live_[value] = kind;
+        active_->live_.insert({kind, value});
         SetLastError(error);
     }
     static void Release(const void* value, std::initializer_list<Resource> kinds)
     {
         const DWORD error = GetLastError();
-        const auto found = active_->live_.find(value);
         bool matched = false;
-        for (const Resource kind : kinds) matched = matched || (found != active_->live_.end() && found->second == kind);
-        if (matched) {
-            ++active_->counts_[static_cast<int>(found->second)].released;
-            active_->live_.erase(found);
-        } else {
-            ++active_->stray_;
+        for (const Resource kind : kinds) {
+            if (matched || active_->live_.erase({kind, value}) == 0) continue;
+            ++active_->counts_[static_cast<int>(kind)].released;
+            matched = true;
         }
+        if (!matched) ++active_->stray_;
         SetLastError(error);
     }
 
@@ -149,6 +154,35 @@ private:
         return regCloseKey_(key);
     }
 
+    static HDC WINAPI GetDCHook(HWND window)
+    {
+        const HDC dc = getDC_(window);
+        if (dc) Acquire(Resource::dc, dc);
+        return dc;
+    }
+    static int WINAPI ReleaseDCHook(HWND window, HDC dc)
+    {
+        Release(dc, {Resource::dc});
+        return releaseDC_(window, dc);
+    }
+    // A selection is live from the object that displaced another until the
+    // displaced one is selected back.
+    static HGDIOBJ WINAPI SelectObjectHook(HDC dc, HGDIOBJ object)
+    {
+        auto& displaced = active_->displaced_;
+        const auto found = displaced.find(dc);
+        const bool putBack = found != displaced.end() && found->second == object;
+        const HGDIOBJ previous = selectObject_(dc, object);
+        if (putBack) {
+            displaced.erase(found);
+            Release(dc, {Resource::selection});
+        } else if (previous && previous != HGDI_ERROR && found == displaced.end()) {
+            displaced[dc] = previous;
+            Acquire(Resource::selection, dc);
+        }
+        return previous;
+    }
+
     static inline ResourceCounter* active_ = nullptr;
     static inline decltype(&::CreateFileA) createFile_ = nullptr;
     static inline decltype(&::CreateFileMappingA) createFileMapping_ = nullptr;
@@ -157,10 +191,14 @@ private:
     static inline decltype(&::UnmapViewOfFile) unmapViewOfFile_ = nullptr;
     static inline decltype(&::RegOpenKeyExA) regOpenKeyEx_ = nullptr;
     static inline decltype(&::RegCloseKey) regCloseKey_ = nullptr;
+    static inline decltype(&::GetDC) getDC_ = nullptr;
+    static inline decltype(&::ReleaseDC) releaseDC_ = nullptr;
+    static inline decltype(&::SelectObject) selectObject_ = nullptr;
 
     std::deque<ImportPatch> patches_;
     Counts counts_[kKinds];
-    std::map<const void*, Resource> live_;
+    std::set<std::pair<Resource, const void*>> live_;
+    std::map<HDC, HGDIOBJ> displaced_;
     int stray_ = 0;
 };
 
