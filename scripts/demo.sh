@@ -1,13 +1,145 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both DLLs and runs the demo: the real
-# Velkin.dll loaded into the simulated editor.
+# Shows the plug-in doing its job: installs what is missing, builds both DLLs
+# and, for each, loads the real Velkin.dll into the simulated editor and runs
+# the command, printing every status text, the tag list when it opens (read
+# back from the real dialog), the row picked and where the caret lands.
+#
+#   scripts/demo.sh [OPTIONS]                         the bundled sample project
+#   scripts/demo.sh [OPTIONS] FOLDER WORD             WORD in your own project
+#   scripts/demo.sh [OPTIONS] FILE LINE [COLUMN|WORD] the caret on LINE of FILE
+#
+# Options:
+#   --show         leave the tag list on the screen for you to pick from
+#                  (needs DISPLAY set to a running X server)
+#   --pick PICK    how the list is worked on your own code: double-click:N,
+#                  enter:N (a click on row N, then Enter), escape; default enter:1
+#   --arch ARCH    one build only: i686 (32-bit) or x86_64 (64-bit)
+#
+# Tags: the nearest folder at or above FOLDER (or FILE's folder) that holds a
+# `tags` file is used as it is, read only. Without one, the project (FOLDER;
+# for a FILE, its git work tree or else its folder) is copied to a temporary
+# folder and tagged there with `ctags -R`, so the tags file's relative file
+# names resolve as they would beside your sources; nothing is written into
+# your folders. The sample is always tagged in a temporary copy.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-velkin_setup
-velkin_build
-velkin_wine_start
+usage() { sed -n '7,17p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+fail() { printf 'demo.sh: %s\n' "$*" >&2; exit 1; }
 
-for arch in "${VELKIN_ARCHS[@]}"; do
+show=
+pick=enter:1
+archs=("${VELKIN_ARCHS[@]}")
+arguments=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --show) show=--show ;;
+    --pick) [ $# -ge 2 ] || usage; pick=$2; shift ;;
+    --arch) [ $# -ge 2 ] || usage; archs=("$2"); shift ;;
+    -h|--help) usage ;;
+    -*) usage ;;
+    *) arguments+=("$1") ;;
+  esac
+  shift
+done
+[ ${#arguments[@]} -le 3 ] || usage
+if [ -n "$show" ] && [ -z "${DISPLAY:-}" ]; then fail "--show needs DISPLAY set to a running X server"; fi
+
+# The Wine name of a Linux path: drive Z: is the Linux root in every prefix.
+wine_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# The nearest folder at or above $1 that holds a tags file; fails when none does.
+tags_folder_above() {
+  local folder=$1
+  while :; do
+    [ -e "$folder/tags" ] && { printf '%s' "$folder"; return 0; }
+    [ "$folder" = / ] && return 1
+    folder=$(dirname "$folder")
+  done
+}
+
+# Copies folder $1 (without version-control data) to $2 and tags the copy.
+tag_copy() {
+  mkdir -p "$2"
+  tar -C "$1" --exclude-vcs -cf - . | tar -C "$2" -xf -
+  # Symbolic links stay links and are not followed: a link to / would have
+  # ctags tag the whole machine.
+  (cd "$2" && ctags -R --links=no) || fail "ctags could not tag the copy of $1"
+}
+
+# The 1-based line of the first line of file $1 that holds fixed text $2.
+line_of() { grep -nF -m1 -- "$2" "$1" | cut -d: -f1; }
+
+velkin_setup
+for arch in "${archs[@]}"; do
+  case $arch in i686|x86_64) ;; *) fail "unknown architecture $arch (i686 or x86_64)" ;; esac
+  velkin_log "building Velkin.dll and the demo, $arch"
+  velkin_build_arch "$arch" Velkin velkin_demo >/dev/null
+done
+velkin_wine_start
+work=$(mktemp -d "${TMPDIR:-/tmp}/velkin-demo.XXXXXX")
+trap 'velkin_wine_stop; rm -rf "$work"' EXIT
+
+# Each case: --case TITLE FILE LINE POSITION PICK, FILE a Wine path.
+cases=()
+add_case() { cases+=(--case "$1" "$(wine_path "$2")" "$3" "$4" "$5"); }
+
+if [ ${#arguments[@]} -eq 0 ]; then
+  root=$work/sample
+  velkin_log "tagging a copy of the sample project in $root"
+  tag_copy "$VELKIN_ROOT/sample" "$root"
+  main=$root/src/main.c inventory=$root/src/inventory.c
+  add_case "One definition: inventory_load, in src/inventory.c only; the jump happens at once" \
+    "$main" "$(line_of "$main" 'inventory_load(&stock')" inventory_load escape
+  add_case "Two definitions: print_usage, in src/main.c and tools/dump.c; the list opens, the second row is picked" \
+    "$main" "$(line_of "$main" 'print_usage(argv[0])')" print_usage double-click:2
+  add_case "A prefix: no tag is named report, three begin with it" \
+    "$main" "$(line_of "$main" 'report で始まる')" report enter:2
+  add_case "The caret on a blank line: the tags of the current document" \
+    "$inventory" "$(( $(line_of "$inventory" 'int inventory_load(') - 1 ))" 1 double-click:4
+  add_case "A word no tag holds: fprintf, from the C library; the document's tags instead, and Escape" \
+    "$main" "$(line_of "$main" 'fprintf(stderr')" fprintf escape
+  add_case "A word no tag holds, in a file without tags: nothing to offer" \
+    "$root/README.txt" "$(line_of "$root/README.txt" 'gcc -o stock')" gcc escape
+elif [ -d "${arguments[0]}" ]; then
+  [ ${#arguments[@]} -eq 2 ] || usage
+  folder=$(realpath "${arguments[0]}") word=${arguments[1]}
+  if root=$(tags_folder_above "$folder"); then
+    velkin_log "using $root/tags as it is"
+  else
+    root=$work/$(basename "$folder")
+    velkin_log "no tags file at or above $folder: tagging a copy in $root"
+    tag_copy "$folder" "$root"
+    folder=$root
+  fi
+  # The document: the first file (by name) that uses the word, else a new
+  # document in the folder that holds only the word.
+  file=$(cd "$folder" && grep -rlwI --exclude=tags --exclude-dir=.git -- "$word" . 2>/dev/null | LC_ALL=C sort | head -n1 || true)
+  if [ -n "$file" ]; then
+    file=$folder/${file#./}
+    add_case "$word, as used in ${file#"$root"/}" "$file" "$(grep -nw -m1 -- "$word" "$file" | cut -d: -f1)" "$word" "$pick"
+  else
+    add_case "$word, which no file of $folder holds: a new document holding only the word" \
+      "$folder/velkin-demo-$word.txt" 1 "$word" "$pick"
+  fi
+elif [ -f "${arguments[0]}" ]; then
+  [ ${#arguments[@]} -ge 2 ] || usage
+  file=$(realpath "${arguments[0]}") line=${arguments[1]} position=${arguments[2]:--}
+  [[ $line =~ ^[1-9][0-9]*$ ]] || fail "LINE must be a line number, not '$line'"
+  if root=$(tags_folder_above "$(dirname "$file")"); then
+    velkin_log "using $root/tags as it is"
+  else
+    project=$(git -C "$(dirname "$file")" rev-parse --show-toplevel 2>/dev/null || dirname "$file")
+    root=$work/$(basename "$project")
+    velkin_log "no tags file at or above $file: tagging a copy of $project in $root"
+    tag_copy "$project" "$root"
+    file=$root/${file#"$project"/}
+  fi
+  add_case "line $line of ${file#"$root"/}" "$file" "$line" "$position" "$pick"
+else
+  fail "${arguments[0]}: no such folder or file"
+fi
+
+for arch in "${archs[@]}"; do
   velkin_log "demo, $arch build"
-  wine "$VELKIN_BUILD/$arch/bin/velkin_demo.exe"
+  wine "$VELKIN_BUILD/$arch/bin/velkin_demo.exe" $show --root "$(wine_path "$root")" "${cases[@]}"
 done

@@ -82,7 +82,7 @@ for arch in "${VELKIN_ARCHS[@]}"; do
   # The demo loads the Velkin.dll that lies beside it.
   cp "$VELKIN_BUILD/$arch/bin/velkin_demo.exe" "$(dirname "$dll")/"
   velkin_log "the zip's ${folder_of[$arch]}/Velkin.dll in the simulated editor"
-  output=$(wine "$(dirname "$dll")/velkin_demo.exe") || { printf '%s\n' "$output"; fail "the $arch demo failed"; }
+  output=$(wine "$(dirname "$dll")/velkin_demo.exe" --identity) || { printf '%s\n' "$output"; fail "the $arch demo failed"; }
   printf '%s\n' "$output"
   grep -qxF "  version: $version" <<<"$output" || fail "the $arch DLL does not report version $version"
   grep -qF "${folder_of[$arch]}\\Velkin.dll" <<<"$output" || fail "the $arch demo did not load the zip's DLL"

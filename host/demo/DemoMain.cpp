@@ -1,178 +1,383 @@
-// velkin_demo: the real plug-in loaded into the simulated editor, printing
-// what the editor would learn from it. Texts are converted from the ANSI code
-// page to UTF-8 so a Linux terminal shows them.
+// velkin_demo: the real plug-in loaded into the simulated editor, running its
+// command as a user would and printing what the user would see: each status
+// text, the tag list when it opens, the row picked, and where the caret lands.
+// Texts go out as UTF-8 so a Linux terminal shows them.
 //
-// Each step is one function of the table in main; add a step to show more.
+//   velkin_demo --identity
+//       the plug-in's name, version, menu and status texts, bitmaps and state
+//   velkin_demo [--show] [--root FOLDER] --case TITLE FILE LINE POSITION PICK...
+//       for each case: opens FILE (or a new document of that path holding
+//       POSITION's word, when FILE cannot be read), puts the caret on LINE
+//       (1-based) at POSITION and runs the command. POSITION is a 1-based
+//       byte column, a word of the line, or "-" for the line's first
+//       identifier. PICK works the tag list: "double-click:N", "enter:N"
+//       (a click on row N, then Enter), "escape", or "user". --show leaves
+//       every pick to the user. Paths under FOLDER are printed relative to it.
 #include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <stdexcept>
-#include <utility>
 #include <string>
+#include <vector>
 
+#include "editor/HostMessages.h"
 #include "host/PluginLibrary.h"
 #include "host/SimHost.h"
 #include "host/TextCodec.h"
-#include "editor/HostMessages.h"
+#include "host/demo/PickerWatch.h"
 
 namespace {
 
+using velkin::demo::PickAction;
+using velkin::demo::PickerReport;
+using velkin::demo::PickerWatch;
 using velkin::sim::PluginLibrary;
 using velkin::sim::ShiftJisToUtf8;
+using velkin::sim::SimDocument;
 using velkin::sim::SimFrame;
 using velkin::sim::SimHost;
+using velkin::sim::SimView;
+
+// ---- Terminal text -----------------------------------------------------------
+
+void Print(const std::string& utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stdout); }
+
+bool IsUtf8(const std::string& bytes)
+{
+    return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, 0) > 0;
+}
+
+// A document's bytes for the terminal: UTF-8 files as they are, others taken
+// as the ANSI code page, as the editor would.
+std::string DocumentText(const std::string& bytes) { return IsUtf8(bytes) ? bytes : ShiftJisToUtf8(bytes); }
+
+bool IsWide(unsigned codePoint)
+{
+    return (codePoint >= 0x1100 && codePoint <= 0x115F) || (codePoint >= 0x2E80 && codePoint <= 0xA4CF) ||
+           (codePoint >= 0xAC00 && codePoint <= 0xD7A3) || (codePoint >= 0xF900 && codePoint <= 0xFAFF) ||
+           (codePoint >= 0xFE30 && codePoint <= 0xFE4F) || (codePoint >= 0xFF00 && codePoint <= 0xFF60) ||
+           (codePoint >= 0xFFE0 && codePoint <= 0xFFE6) || codePoint >= 0x20000;
+}
+
+// Terminal columns of a UTF-8 text: Japanese characters take two.
+int DisplayWidth(const std::string& utf8)
+{
+    const std::wstring text = velkin::sim::Widen(utf8, CP_UTF8);
+    int width = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned codePoint = text[i];
+        if (codePoint >= 0xD800 && codePoint <= 0xDBFF && i + 1 < text.size())
+            codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (text[++i] - 0xDC00);
+        width += IsWide(codePoint) ? 2 : 1;
+    }
+    return width;
+}
+
+std::string PadRight(const std::string& utf8, int width)
+{
+    return utf8 + std::string(static_cast<std::size_t>(std::max(0, width - DisplayWidth(utf8))), ' ');
+}
+
+// One labelled line of a case: "   label     text".
+void PrintField(const std::string& label, const std::string& utf8) { Print("   " + PadRight(label, 10) + utf8 + "\n"); }
+
+// Rows of UTF-8 cells in aligned columns, each row after its own prefix.
+void PrintTable(const std::vector<std::string>& prefixes, const std::vector<std::vector<std::string>>& rows)
+{
+    std::vector<int> widths;
+    for (const auto& row : rows) {
+        widths.resize(std::max(widths.size(), row.size()));
+        for (std::size_t column = 0; column < row.size(); ++column)
+            widths[column] = std::max(widths[column], DisplayWidth(row[column]));
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::string line = prefixes[i];
+        for (std::size_t column = 0; column < rows[i].size(); ++column)
+            line += column + 1 < rows[i].size() ? PadRight(rows[i][column], widths[column] + 2) : rows[i][column];
+        Print(line + "\n");
+    }
+}
+
+std::string Trimmed(const std::string& text)
+{
+    std::string out;
+    for (char c : text) out += c == '\t' ? std::string(4, ' ') : std::string(1, c);
+    const std::size_t first = out.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : out.substr(first);
+}
+
+// ---- The simulated editor ----------------------------------------------------
 
 struct Demo {
     PluginLibrary& plugin;
     SimHost& host;
     SimFrame& frame;
+    SimView& view;
+    std::string root;   // ANSI, no trailing backslash; "" prints full paths
+    bool show = false;
 };
 
-void PrintLine(const std::string& label, const std::string& ansiText)
+// `path` relative to the root when it lies below it, with forward slashes.
+std::string ShortPath(const Demo& demo, const std::string& path)
 {
-    const std::string line = "  " + label + ": " + ShiftJisToUtf8(ansiText) + "\n";
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::string shown = path;
+    const std::string prefix = demo.root + "\\";
+    if (!demo.root.empty() && path.size() > prefix.size() && lstrcmpiA(path.substr(0, prefix.size()).c_str(), prefix.c_str()) == 0)
+        shown = path.substr(prefix.size());
+    if (shown != path) std::replace(shown.begin(), shown.end(), '\\', '/');
+    return ShiftJisToUtf8(shown);
 }
 
-// A name or version query, asked as the editor asks it: the size first, then the text.
-std::string AskText(Demo& demo, UINT query)
+// Where a document's caret is: "file:line  text of the line".
+std::string CaretPlace(const Demo& demo, const SimDocument& document)
 {
-    const LRESULT size = demo.plugin.PlugInProc(demo.frame.Window(), query, 0, 0);
+    const std::size_t line = static_cast<std::size_t>(document.caret.y);
+    const std::string text = line < document.lines.size() ? document.lines[line] : std::string();
+    const std::string shown = Trimmed(text);
+    return ShortPath(demo, document.path) + ":" + std::to_string(line + 1) + "  " +
+           (shown.empty() ? std::string("(a blank line)") : DocumentText(shown));
+}
+
+bool IsIdentifierByte(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+
+// The byte offset in `line` that POSITION names: a 1-based column, the start
+// of a whole word, or ("-") the first identifier; 0 when there is none.
+LONG CaretColumn(const std::string& line, const std::string& position)
+{
+    if (position.find_first_not_of("0123456789") == std::string::npos && !position.empty())
+        return std::max(0L, std::atol(position.c_str()) - 1);
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        if (!IsIdentifierByte(line[at]) || (at > 0 && IsIdentifierByte(line[at - 1]))) continue;
+        if (line[at] >= '0' && line[at] <= '9') continue;
+        std::size_t end = at;
+        while (end < line.size() && IsIdentifierByte(line[end])) ++end;
+        if (position == "-" || line.compare(at, end - at, position) == 0) return static_cast<LONG>(at);
+    }
+    return 0;
+}
+
+// The view's document of `path`, loading it into a new one when none holds it
+// yet (as the user opens a file); made active.
+SimDocument& OpenDocument(Demo& demo, const std::string& path, const std::string& word)
+{
+    for (std::size_t i = 0; i < demo.view.DocumentCount(); ++i) {
+        if (lstrcmpiA(demo.view.Document(i).path.c_str(), path.c_str()) != 0) continue;
+        demo.view.Activate(static_cast<int>(i));
+        return demo.view.Document(i);
+    }
+    SimDocument& document = demo.view.AddDocument(path);
+    if (!document.Load(path)) document.SetText(word);   // an unsaved document holding the word
+    document.path = path;
+    demo.view.Activate(static_cast<int>(demo.view.DocumentCount() - 1));
+    return document;
+}
+
+struct Case {
+    std::string title, file, position;
+    long line = 1;
+    PickAction pick;
+};
+
+// The row of `picker` that the jump's status text names: its file and position.
+int RowNamedBy(const PickerReport& picker, const std::string& status)
+{
+    for (std::size_t i = 0; i < picker.rows.size(); ++i) {
+        const std::vector<std::string>& cells = picker.rows[i];
+        std::string file = cells[2];
+        std::replace(file.begin(), file.end(), '/', '\\');
+        if (status.find("\\" + file + "'") != std::string::npos && status.find("'" + cells[3] + "'") != std::string::npos)
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+void PrintPicker(const PickerReport& picker, int pickedRow, const std::string& how)
+{
+    if (!picker.opened) {
+        PrintField("list", "not shown");
+        return;
+    }
+    PrintField("list", "\"" + picker.caption + "\", " + std::to_string(picker.rows.size()) + " rows:");
+    std::vector<std::string> prefixes{std::string(13, ' ') + "    "};
+    std::vector<std::vector<std::string>> rows;
+    rows.emplace_back();
+    for (const std::string& caption : picker.captions) rows.back().push_back(ShiftJisToUtf8(caption));
+    for (std::size_t i = 0; i < picker.rows.size(); ++i) {
+        const int number = static_cast<int>(i) + 1;
+        char prefix[32];
+        std::snprintf(prefix, sizeof prefix, "%13s%2d  ", number == pickedRow ? "-> " : "", number);
+        prefixes.push_back(prefix);
+        rows.emplace_back();
+        for (const std::string& cell : picker.rows[i]) rows.back().push_back(ShiftJisToUtf8(cell));
+    }
+    PrintTable(prefixes, rows);
+    std::string outcome = pickedRow > 0 ? "row " + std::to_string(pickedRow) : "none (closed without a pick)";
+    if (!how.empty()) outcome += ", by " + how;
+    if (!picker.closedByAction) outcome += "; the list did not close by itself and was cancelled";
+    PrintField("picked", outcome);
+}
+
+void RunCase(Demo& demo, const Case& c, int number)
+{
+    SimDocument& document = OpenDocument(demo, c.file, c.position);
+    const LONG line = std::max(0L, c.line - 1);
+    const std::string& text = static_cast<std::size_t>(line) < document.lines.size() ? document.lines[line] : std::string();
+    document.MoveCaret({CaretColumn(text, c.position), line});
+
+    Print(std::to_string(number) + ". " + ShiftJisToUtf8(c.title) + "\n");
+    PrintField("caret", CaretPlace(demo, document) + "  (column " + std::to_string(document.caret.x + 1) + ")");
+
+    const std::size_t documentsBefore = demo.view.DocumentCount();
+    const velkin::HostPoint caretBefore = document.caret;
+    demo.host.ClearCalls();
+    const PickAction pick = demo.show ? PickAction{} : c.pick;
+    PickerWatch watch(pick);
+    if (demo.show) Print("   (pick a row in the list, or close it)\n");
+    std::fflush(stdout);
+    demo.plugin.OnCommand(demo.frame.Window());
+    const PickerReport& picker = watch.Finish();
+
+    std::string jumpStatus;
+    for (const auto& call : demo.host.Calls(velkin::HOSTMSG_SET_STATUS_TEXT)) {
+        const std::string status = call.text.value_or(std::string());
+        PrintField("status", ShiftJisToUtf8(status));
+        if (picker.opened) jumpStatus = status;   // the last one names the jump, if any
+    }
+    const int pickedRow = RowNamedBy(picker, jumpStatus);
+    PrintPicker(picker, pickedRow, picker.opened && !demo.show ? pick.Describe() : std::string());
+
+    SimView* view = demo.frame.ActiveView();
+    SimDocument* active = view ? view->ActiveDocument() : nullptr;
+    if (!active) {
+        PrintField("landed", "no active document");
+    } else {
+        std::string where = view->Name() + ", document " + std::to_string(view->ActiveIndex() + 1) + " of " +
+                            std::to_string(view->DocumentCount());
+        if (view->DocumentCount() > documentsBefore) where += ", opened by the jump";
+        const bool moved = active != &document || active->caret.x != caretBefore.x || active->caret.y != caretBefore.y;
+        PrintField(moved ? "landed" : "stayed", CaretPlace(demo, *active));
+        PrintField("", where);
+    }
+    Print("\n");
+    std::fflush(stdout);
+}
+
+// ---- The plug-in's identity ----------------------------------------------------
+
+void PrintLine(const std::string& label, const std::string& ansiText) { Print("  " + label + ": " + ShiftJisToUtf8(ansiText) + "\n"); }
+
+// A name or version query, asked as the editor asks it: the size first, then the text.
+std::string AskText(PluginLibrary& plugin, HWND frame, UINT query)
+{
+    const LRESULT size = plugin.PlugInProc(frame, query, 0, 0);
     if (size <= 0) return std::string();
     std::string text(static_cast<std::size_t>(size), '\0');
-    demo.plugin.PlugInProc(demo.frame.Window(), query, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    plugin.PlugInProc(frame, query, text.size(), reinterpret_cast<LPARAM>(&text[0]));
     return text.c_str();
 }
 
-void ShowIdentity(Demo& demo)
+void PrintIdentity(PluginLibrary& plugin, SimHost& host, HWND frame)
 {
-    PrintLine("name", AskText(demo, velkin::PLUGIN_QUERY_NAME));
-    PrintLine("version", AskText(demo, velkin::PLUGIN_QUERY_VERSION));
-    PrintLine("interface", std::to_string(demo.plugin.PlugInProc(demo.frame.Window(), velkin::PLUGIN_QUERY_INTERFACE, 0, 0)));
-    PrintLine("file", demo.plugin.Path());
-}
-
-void ShowMenuTexts(Demo& demo)
-{
-    PrintLine("menu text", demo.plugin.LoadText(demo.plugin.GetMenuTextID()));
+    PrintLine("name", AskText(plugin, frame, velkin::PLUGIN_QUERY_NAME));
+    PrintLine("version", AskText(plugin, frame, velkin::PLUGIN_QUERY_VERSION));
+    PrintLine("interface", std::to_string(plugin.PlugInProc(frame, velkin::PLUGIN_QUERY_INTERFACE, 0, 0)));
+    PrintLine("file", plugin.Path());
+    PrintLine("menu text", plugin.LoadText(plugin.GetMenuTextID()));
     // The status text carries the tool tip after a line feed.
-    const std::string status = demo.plugin.LoadText(demo.plugin.GetStatusMessageID());
+    const std::string status = plugin.LoadText(plugin.GetStatusMessageID());
     const std::size_t lineFeed = status.find('\n');
     PrintLine("status text", status.substr(0, lineFeed));
     PrintLine("tool tip", lineFeed == std::string::npos ? std::string() : status.substr(lineFeed + 1));
-}
-
-void ShowBitmaps(Demo& demo)
-{
-    const HWND window = demo.frame.Window();
-    PrintLine("bitmap (GetBitmapID)", std::to_string(demo.plugin.GetBitmapID()));
-    PrintLine("bitmap, small toolbar", std::to_string(demo.plugin.PlugInProc(window, velkin::PLUGIN_QUERY_BITMAP, 0, 0)));
-    PrintLine("bitmap, large toolbar", std::to_string(demo.plugin.PlugInProc(window, velkin::PLUGIN_QUERY_BITMAP, 1, 0)));
-}
-
-void ShowState(Demo& demo)
-{
+    PrintLine("bitmap (GetBitmapID)", std::to_string(plugin.GetBitmapID()));
+    PrintLine("bitmap, small toolbar", std::to_string(plugin.PlugInProc(frame, velkin::PLUGIN_QUERY_BITMAP, 0, 0)));
+    PrintLine("bitmap, large toolbar", std::to_string(plugin.PlugInProc(frame, velkin::PLUGIN_QUERY_BITMAP, 1, 0)));
     BOOL checked = TRUE;
-    const BOOL enabled = demo.plugin.QueryStatus(demo.frame.Window(), &checked);
+    const BOOL enabled = plugin.QueryStatus(frame, &checked);
     PrintLine("enabled", enabled ? "yes" : "no");
     PrintLine("checked", checked ? "yes" : "no");
+    host.ClearCalls();
+    plugin.OnEvents(frame, velkin::EVENT_STORE_VALUE | velkin::EVENT_SEND_REPLY, 42);
+    for (const std::string& call : host.DescribeCalls()) PrintLine("host received (event store 42, reply)", call);
 }
 
-void ShowEventReply(Demo& demo)
+// One line: what was loaded, from where.
+void PrintHeader(PluginLibrary& plugin, HWND frame)
 {
-    demo.host.ClearCalls();
-    demo.plugin.OnEvents(demo.frame.Window(), velkin::EVENT_STORE_VALUE | velkin::EVENT_SEND_REPLY, 42);
-    for (const std::string& call : demo.host.DescribeCalls()) PrintLine("host received", call);
+    Print(ShiftJisToUtf8(AskText(plugin, frame, velkin::PLUGIN_QUERY_NAME)) + " " +
+          ShiftJisToUtf8(AskText(plugin, frame, velkin::PLUGIN_QUERY_VERSION)) + ", command \"" +
+          ShiftJisToUtf8(plugin.LoadText(plugin.GetMenuTextID())) + "\" (" + std::to_string(sizeof(void*) * 8) +
+          "-bit build, ANSI code page " + std::to_string(GetACP()) + ")\n");
+    Print("loaded from " + ShiftJisToUtf8(plugin.Path()) + " into the simulated editor\n\n");
 }
 
-// A small project in the temporary folder: one source file and its tags file.
-// Returns the source file's full path.
-std::string WriteSampleProject()
+// ---- Arguments ----------------------------------------------------------------
+
+struct Options {
+    bool identity = false;
+    bool show = false;
+    std::string root;
+    std::vector<Case> cases;
+};
+
+Options ParseArguments(int argc, char** argv)
 {
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    const std::string project = std::string(temp) + "velkin-demo";
-    const std::string source = project + "\\src\\widget.c";
-    CreateDirectoryA(project.c_str(), nullptr);
-    CreateDirectoryA((project + "\\src").c_str(), nullptr);
-    const std::pair<std::string, std::string> files[] = {
-        {source, "struct widget { int value; };\r\n\r\nint widget_value(const struct widget *w)\r\n"
-                 "{\r\n    return w->value;\r\n}\r\n"},
-        {project + "\\tags",
-         "!_TAG_FILE_FORMAT\t2\t/extended format/\n"
-         "value\tsrc/widget.c\t/^struct widget { int value; };$/;\"\tm\tstruct:widget\n"
-         "widget\tsrc/widget.c\t/^struct widget { int value; };$/;\"\ts\n"
-         "widget_value\tsrc/widget.c\t3;\"\tf\ttyperef:typename:int\n"},
-    };
-    for (const auto& [path, text] : files) {
-        const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                        nullptr);
-        if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + path);
-        DWORD written = 0;
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        CloseHandle(file);
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--identity") {
+            options.identity = true;
+        } else if (argument == "--show") {
+            options.show = true;
+        } else if (argument == "--root" && i + 1 < argc) {
+            options.root = argv[++i];
+            while (!options.root.empty() && options.root.back() == '\\') options.root.pop_back();
+        } else if (argument == "--case" && i + 5 < argc) {
+            Case c;
+            c.title = argv[i + 1];
+            c.file = argv[i + 2];
+            c.line = std::atol(argv[i + 3]);
+            c.position = argv[i + 4];
+            if (!PickAction::Parse(argv[i + 5], c.pick)) throw std::runtime_error(std::string("unknown pick: ") + argv[i + 5]);
+            options.cases.push_back(c);
+            i += 5;
+        } else {
+            throw std::runtime_error("unknown or incomplete argument: " + argument +
+                                     "\nusage: velkin_demo --identity | [--show] [--root FOLDER] "
+                                     "(--case TITLE FILE LINE POSITION PICK)...");
+        }
     }
-    return source;
+    return options;
 }
-
-// Runs the command with the caret at `caret` and prints the status bar and
-// where the caret ended (a single exact match jumps).
-void RunCommandAt(Demo& demo, velkin::sim::SimDocument& document, velkin::HostPoint caret, const char* label)
-{
-    document.MoveCaret(caret);
-    demo.host.ClearCalls();
-    demo.plugin.OnCommand(demo.frame.Window());
-    PrintLine(label, demo.frame.StatusText() + "  (" + std::to_string(demo.host.Calls().size()) +
-                         " host messages, caret at line " + std::to_string(document.caret.y + 1) + " column " +
-                         std::to_string(document.caret.x + 1) + ")");
-}
-
-void ShowCommand(Demo& demo)
-{
-    velkin::sim::SimView& view = demo.frame.AddView();
-    velkin::sim::SimDocument& document = view.AddDocument();
-    const std::string source = WriteSampleProject();
-    PrintLine("document", source);
-    document.Load(source);
-    RunCommandAt(demo, document, {8, 2}, "caret on widget_value");
-    RunCommandAt(demo, document, {0, 1}, "caret on an empty line");
-    document.path.clear();
-    RunCommandAt(demo, document, {8, 2}, "untitled document");
-}
-
-struct Step {
-    const char* title;
-    void (*run)(Demo&);
-};
-
-const Step kSteps[] = {
-    {"Plug-in", ShowIdentity},
-    {"Menu and status bar", ShowMenuTexts},
-    {"Toolbar", ShowBitmaps},
-    {"Command state", ShowState},
-    {"Events (store 42 and reply)", ShowEventReply},
-    {"The command", ShowCommand},
-};
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     // Binary output: the UTF-8 bytes reach the terminal unchanged, without CRs.
     _setmode(_fileno(stdout), _O_BINARY);
     try {
+        const Options options = ParseArguments(argc, argv);
         PluginLibrary plugin;
         SimHost host;
-        Demo demo{plugin, host, host.AddFrame()};
-        std::printf("Velkin demo (%d-bit build, ANSI code page %u)\n", static_cast<int>(sizeof(void*) * 8), GetACP());
-        for (const Step& step : kSteps) {
-            std::printf("%s\n", step.title);
-            step.run(demo);
+        SimFrame& frame = host.AddFrame();
+        if (options.identity) {
+            std::printf("Velkin demo (%d-bit build, ANSI code page %u)\n", static_cast<int>(sizeof(void*) * 8), GetACP());
+            PrintIdentity(plugin, host, frame.Window());
+            return 0;
         }
+        PrintHeader(plugin, frame.Window());
+        Demo demo{plugin, host, frame, frame.AddView(), options.root, options.show};
+        for (std::size_t i = 0; i < options.cases.size(); ++i) RunCase(demo, options.cases[i], static_cast<int>(i) + 1);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "velkin_demo: %s\n", error.what());
         return 1;
