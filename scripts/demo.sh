@@ -16,14 +16,17 @@
 #   --arch ARCH    one build only: i686 (32-bit) or x86_64 (64-bit)
 #
 # Tags: the nearest folder at or above FOLDER (or FILE's folder) that holds a
-# `tags` file is used as it is, read only. Without one, the project (FOLDER;
-# for a FILE, its git work tree or else its folder) is copied to a temporary
-# folder and tagged there with `ctags -R`, so the tags file's relative file
-# names resolve as they would beside your sources; nothing is written into
-# your folders. The sample is always tagged in a temporary copy.
+# `tags` file is used as it is, read only. Without one, the project is copied
+# to a temporary folder and tagged there with `ctags -R`, so that the tags
+# file's relative file names resolve as they would beside your sources;
+# nothing is written into your folders. The project is FOLDER; for a FILE, its
+# git work tree (below any folder named tags). Of a git work tree only the
+# files git knows or would add are copied, not build output. The sample is
+# always tagged in a temporary copy. With WORD, the document is the first file
+# (by name) that holds WORD, the caret on it.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-usage() { sed -n '7,17p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '7,16p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 fail() { printf 'demo.sh: %s\n' "$*" >&2; exit 1; }
 
 show=
@@ -47,11 +50,12 @@ if [ -n "$show" ] && [ -z "${DISPLAY:-}" ]; then fail "--show needs DISPLAY set 
 # The Wine name of a Linux path: drive Z: is the Linux root in every prefix.
 wine_path() { printf 'Z:%s' "${1//\//\\}"; }
 
-# The nearest folder at or above $1 that holds a tags file; fails when none does.
+# The nearest folder at or above $1 that holds a tags file; fails when none
+# does. (A folder named tags is not one, though Velkin stops at it too.)
 tags_folder_above() {
   local folder=$1
   while :; do
-    [ -e "$folder/tags" ] && { printf '%s' "$folder"; return 0; }
+    [ -f "$folder/tags" ] && { printf '%s' "$folder"; return 0; }
     [ "$folder" = / ] && return 1
     folder=$(dirname "$folder")
   done
@@ -59,11 +63,29 @@ tags_folder_above() {
 
 # Copies folder $1 (without version-control data) to $2 and tags the copy.
 tag_copy() {
+  [ ! -d "$1/tags" ] || fail "$1 has a folder named tags, where the tags file would go"
   mkdir -p "$2"
-  tar -C "$1" --exclude-vcs -cf - . | tar -C "$2" -xf -
+  if git -C "$1" rev-parse --git-dir >/dev/null 2>&1; then
+    # Only what git knows or would add, not build output.
+    (cd "$1" && git ls-files -z -co --exclude-standard . | tar --null -T - -cf -) | tar -C "$2" -xf -
+  else
+    tar -C "$1" --exclude-vcs -cf - . | tar -C "$2" -xf -
+  fi
   # Symbolic links stay links and are not followed: a link to / would have
   # ctags tag the whole machine.
   (cd "$2" && ctags -R --links=no) || fail "ctags could not tag the copy of $1"
+}
+
+# The project of file $1: its git work tree, or the highest folder of it that
+# no folder named tags sits beside; outside git, the file's folder.
+project_of() {
+  local folder top
+  folder=$(dirname "$1")
+  top=$(git -C "$folder" rev-parse --show-toplevel 2>/dev/null) || { printf '%s' "$folder"; return 0; }
+  while [ "$folder" != "$top" ] && [ "$folder" != / ] && [ ! -d "$(dirname "$folder")/tags" ]; do
+    folder=$(dirname "$folder")
+  done
+  printf '%s' "$folder"
 }
 
 # The 1-based line of the first line of file $1 that holds fixed text $2.
@@ -88,9 +110,9 @@ if [ ${#arguments[@]} -eq 0 ]; then
   velkin_log "tagging a copy of the sample project in $root"
   tag_copy "$VELKIN_ROOT/sample" "$root"
   main=$root/src/main.c inventory=$root/src/inventory.c
-  add_case "One definition: inventory_load, in src/inventory.c only; the jump happens at once" \
+  add_case "One definition: inventory_load, in src/inventory.c only" \
     "$main" "$(line_of "$main" 'inventory_load(&stock')" inventory_load escape
-  add_case "Two definitions: print_usage, in src/main.c and tools/dump.c; the list opens, the second row is picked" \
+  add_case "Two definitions: print_usage, in src/main.c and tools/dump.c" \
     "$main" "$(line_of "$main" 'print_usage(argv[0])')" print_usage double-click:2
   add_case "A prefix: no tag is named report, three begin with it" \
     "$main" "$(line_of "$main" 'report で始まる')" report enter:2
@@ -128,7 +150,7 @@ elif [ -f "${arguments[0]}" ]; then
   if root=$(tags_folder_above "$(dirname "$file")"); then
     velkin_log "using $root/tags as it is"
   else
-    project=$(git -C "$(dirname "$file")" rev-parse --show-toplevel 2>/dev/null || dirname "$file")
+    project=$(project_of "$file")
     root=$work/$(basename "$project")
     velkin_log "no tags file at or above $file: tagging a copy of $project in $root"
     tag_copy "$project" "$root"
