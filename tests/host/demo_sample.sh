@@ -1,0 +1,26 @@
+#!/bin/sh
+# The demo on the bundled sample: tags a copy with ctags, runs velkin_demo
+# with the caret on a word of one definition and on one of two, and checks
+# where the caret lands (the second by a double-click on the list's row 2).
+#   demo_sample.sh SAMPLE_FOLDER WORK_FOLDER WINE_ROOT DEMO_EXE
+set -eu
+sample=$1 work=$2 wine_root=$3 demo=$4
+here=$(dirname "$0")
+rm -rf "$work"
+mkdir -p "$work"
+cp -r "$sample" "$work/sample"
+(cd "$work/sample" && ctags -R)
+win() { printf 'Z:%s' "$(echo "$1" | tr / '\\')"; }
+main=$work/sample/src/main.c
+line() { grep -nF -m1 -- "$1" "$main" | cut -d: -f1; }
+output=$("$here/../../scripts/wine-run.sh" "$wine_root" "$demo" --root "$(win "$work/sample")" \
+  --case one "$(win "$main")" "$(line 'inventory_load(&stock')" inventory_load escape \
+  --case two "$(win "$main")" "$(line 'print_usage(argv[0])')" print_usage double-click:2)
+printf '%s\n' "$output"
+expect() {
+  printf '%s\n' "$output" | grep -qF -- "$1" || { echo "demo_sample: missing: $1" >&2; exit 1; }
+}
+expect "landed    src/inventory.c:14  int inventory_load(struct inventory *inv, const char *path)"
+expect "->  2  print_usage"
+expect "landed    tools/dump.c:6  static void print_usage(const char *program)"
+rm -rf "$work"
