@@ -255,6 +255,7 @@ void RunCase(Demo& demo, const Case& c, int number)
     }
     const int pickedRow = RowNamedBy(picker, jumpStatus);
     PrintPicker(picker, pickedRow, picker.opened && !demo.show ? pick.Describe() : std::string());
+    for (const std::string& box : picker.boxes) PrintField("box", box);
 
     SimView* view = demo.frame.ActiveView();
     SimDocument* active = view ? view->ActiveDocument() : nullptr;

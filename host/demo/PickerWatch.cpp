@@ -16,24 +16,40 @@ constexpr DWORD kPollMs = 20;
 constexpr DWORD kCloseWaitMs = 5000;
 constexpr int kColumns = 4;
 
+std::string Utf8Text(HWND window)
+{
+    wchar_t text[1024] = L"";
+    InternalGetWindowText(window, text, 1024);
+    return sim::Narrow(text, CP_UTF8);
+}
+
 struct DialogSearch {
     DWORD thread;
-    std::wstring caption;
     HWND found = nullptr;
 };
 
-// Reads captions without sending WM_GETTEXT: the command's thread may be busy
-// (or waiting for this one) and would not answer.
-BOOL CALLBACK MatchPicker(HWND window, LPARAM parameter)
+// A visible dialog-class window of the command's thread. Nothing here sends
+// a message: that thread may be busy (or waiting for this one) and would not
+// answer.
+BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter)
 {
     auto& search = *reinterpret_cast<DialogSearch*>(parameter);
-    wchar_t text[256] = L"";
-    InternalGetWindowText(window, text, 256);
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
     if (GetWindowThreadProcessId(window, nullptr) != search.thread || !IsWindowVisible(window) ||
-        search.caption != text)
+        lstrcmpA(className, "#32770") != 0)
         return TRUE;
     search.found = window;
     return FALSE;
+}
+
+BOOL CALLBACK AddStaticText(HWND window, LPARAM parameter)
+{
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    const std::string text = Utf8Text(window);
+    if (lstrcmpiA(className, "Static") == 0 && !text.empty()) *reinterpret_cast<std::string*>(parameter) += text;
+    return TRUE;
 }
 
 // Column captions (row -1) or the cells of a row, as the list holds them.
@@ -133,24 +149,38 @@ const PickerReport& PickerWatch::Finish()
 
 void PickerWatch::Run()
 {
-    DialogSearch search{uiThread_, sim::Widen("TAGSの検索結果", CP_UTF8)};
+    const std::string pickerCaption = "TAGSの検索結果";
+    HWND handled = nullptr;
     while (!stop_) {
-        EnumWindows(MatchPicker, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            Work(search.found);
-            break;
+        DialogSearch search{uiThread_};
+        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found && search.found != handled) {
+            handled = search.found;
+            if (Utf8Text(search.found) == pickerCaption) Work(search.found);
+            else Answer(search.found);
         }
         Sleep(kPollMs);
     }
     done_ = true;
 }
 
+void PickerWatch::Answer(HWND box)
+{
+    std::string body;
+    EnumChildWindows(box, AddStaticText, reinterpret_cast<LPARAM>(&body));
+    report_.boxes.push_back(Utf8Text(box) + ": " + body);
+    if (action_.kind == PickAction::kUser) {
+        WaitForClose(box, INFINITE);
+        return;
+    }
+    sim::PressDialogButton(box, IDOK);
+    WaitForClose(box, kCloseWaitMs);
+}
+
 void PickerWatch::Work(HWND dialog)
 {
     report_.opened = true;
-    wchar_t caption[256] = L"";
-    InternalGetWindowText(dialog, caption, 256);
-    report_.caption = sim::Narrow(caption, CP_UTF8);
+    report_.caption = Utf8Text(dialog);
     const HWND list = GetDlgItem(dialog, IDC_TAG_LIST);
     report_.captions = ListTexts(list, -1);
     const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));

@@ -1,7 +1,9 @@
 // PickerWatch: watches for the tag picker while the command runs on the main
 // thread, reads its rows back from the real list view, and either works it as
 // a user would (a double-click, a click and Enter, or Escape) or, when the
-// person watching picks, leaves it alone until it closes.
+// person watching picks, leaves it alone until it closes. Any other dialog
+// the command opens (the box naming a file that cannot be opened) is read
+// and, unless the person watching answers it, closed with OK.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +34,7 @@ struct PickerReport {
     std::vector<std::string> captions;              // the column captions
     std::vector<std::vector<std::string>> rows;     // the cells of each row
     bool closedByAction = true;                     // false: it had to be closed by force
+    std::vector<std::string> boxes;                 // other dialogs, "caption: text", UTF-8
 };
 
 class PickerWatch {
@@ -44,12 +47,13 @@ public:
     PickerWatch& operator=(const PickerWatch&) = delete;
 
     // Call after the command has returned: stops watching and returns what
-    // the picker showed, if it opened.
+    // the picker and any other dialog showed.
     const PickerReport& Finish();
 
 private:
     void Run();
     void Work(HWND dialog);
+    void Answer(HWND box);
 
     PickAction action_;
     DWORD uiThread_;
