@@ -105,7 +105,8 @@ void PrintTable(const std::vector<std::string>& prefixes, const std::vector<std:
     }
 }
 
-std::string Trimmed(const std::string& text)
+// A line as printed after its place: tabs as four spaces, without the indent.
+std::string WithoutIndent(const std::string& text)
 {
     std::string out;
     for (char c : text) out += c == '\t' ? std::string(4, ' ') : std::string(1, c);
@@ -140,7 +141,7 @@ std::string CaretPlace(const Demo& demo, const SimDocument& document)
 {
     const std::size_t line = static_cast<std::size_t>(document.caret.y);
     const std::string text = line < document.lines.size() ? document.lines[line] : std::string();
-    const std::string shown = Trimmed(text);
+    const std::string shown = WithoutIndent(text);
     return ShortPath(demo, document.path) + ":" + std::to_string(line + 1) + "  " +
            (shown.empty() ? std::string("(a blank line)") : DocumentText(shown));
 }
