@@ -5,6 +5,7 @@
 #include "editor/HostWindow.h"
 #include "nav/DocumentLocator.h"
 #include "res/ResourceIds.h"
+#include "tags/TagsFileLocator.h"
 #include "win/FullPath.h"
 
 namespace velkin {
@@ -70,8 +71,12 @@ void ShowOpenFailure(HWND hostWindow, const CowString& fullPath, const CowString
 
 void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder)
 {
-    const CowString joinedPath = tagsFolder + "\\" + entry.file;
+    // Out of memory the jump ends quietly: a path it could not store is no
+    // file that cannot be opened.
+    const CowString joinedPath = JoinPath(tagsFolder, entry.file);
+    if (joinedPath.IsEmpty()) return;
     const CowString fullPath = GetFullPath<CowString>(joinedPath.Text());
+    if (fullPath.IsEmpty() && GetFullPathNameA(joinedPath.Text(), 0, nullptr, nullptr) != 0) return;
 
     // Shown before anything can fail, so it also stands when the jump does.
     CowString status;

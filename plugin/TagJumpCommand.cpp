@@ -15,12 +15,16 @@ void TagJumpCommand(HWND hostWindow)
     const CowString word = CaptureWord(hostWindow);
     const CowString documentPath = GetDocumentPath(hostWindow);
     const CowString tagsFileName = ReadTagsFileName();
+    // The name is never empty but when its copy could not be stored: out of
+    // memory, the command ends without a word rather than search the folder.
+    if (tagsFileName.IsEmpty()) return;
     const CowString tagsFolder = FindTagsFolder(documentPath, tagsFileName);
     if (tagsFolder.IsEmpty()) {
         ShowStatus(hostWindow, IDS_TAGS_FILE_NOT_FOUND, tagsFileName);
         return;
     }
-    const CowString tagsFilePath = tagsFolder + "\\" + tagsFileName;
+    const CowString tagsFilePath = JoinPath(tagsFolder, tagsFileName);
+    if (tagsFilePath.IsEmpty()) return;  // out of memory: not a tags file that cannot be read
     if (!word.IsEmpty()) {
         ShowStatus(hostWindow, IDS_SEARCHING_WORD, word, tagsFilePath);
     } else {

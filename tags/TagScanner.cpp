@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "tags/CandidateSearch.h"
@@ -57,7 +58,17 @@ const char* SkipLineEnds(const char* p, const char* end) noexcept
 
 bool IsTabAt(const char* p, const char* end) noexcept { return p != end && *p == kTab; }
 
-CowString CopyBytes(const char* first, const char* last) { return CowString(first, static_cast<int>(last - first)); }
+// The bytes [first, last) as a string. Throws std::bad_alloc when they cannot
+// be stored: a record with an emptied field would send the jump elsewhere (an
+// empty file field names the tags folder itself), so the scan ends instead,
+// as when an entry cannot be appended.
+CowString CopyBytes(const char* first, const char* last)
+{
+    const auto length = static_cast<int>(last - first);
+    CowString copy(first, length);
+    if (copy.Length() != length) throw std::bad_alloc();
+    return copy;
+}
 
 // The last CR or LF in [begin, end), or null. Whole 16-byte blocks from the
 // end are compared at once, the bytes before them one by one.

@@ -69,7 +69,8 @@ struct ScanOptions {
 // were. A window holds whole lines: it ends after the last line end in it,
 // and the next one starts at the first line not scanned; a line longer than
 // a window is mapped in a window large enough for it. Throws std::bad_alloc
-// when an entry cannot be appended; the file is closed on that path too.
+// when a record or one of its fields cannot be stored; the file is closed on
+// that path too.
 bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatchLists& lists,
                   const ScanOptions& options = ScanOptions());
 
@@ -86,8 +87,8 @@ public:
     // Appends the records of every qualifying line of [begin, end), in order.
     // `begin` starts a line: blocks scanned one after the other must split
     // the data after a line end. The bytes are read only during the call;
-    // records hold copies. Throws std::bad_alloc when an entry cannot be
-    // appended (the lists then hold what was appended so far).
+    // records hold copies. Throws std::bad_alloc when a record or one of its
+    // fields cannot be stored (the lists then hold what was appended so far).
     void Scan(const char* begin, const char* end);
 
 private:

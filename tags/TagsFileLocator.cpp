@@ -23,4 +23,10 @@ CowString FindTagsFolder(const CowString& documentPath, const CowString& tagsFil
     return CowString();
 }
 
+CowString JoinPath(const CowString& folder, const CowString& name)
+{
+    CowString path = folder + "\\" + name;
+    return path.Length() == folder.Length() + 1 + name.Length() ? path : CowString();
+}
+
 }  // namespace velkin

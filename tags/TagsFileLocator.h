@@ -19,4 +19,8 @@ namespace velkin {
 // the same, which reads as not found.
 CowString FindTagsFolder(const CowString& documentPath, const CowString& tagsFileName);
 
+// `folder`, one backslash and `name`. Empty when the whole text cannot be
+// stored (out of memory): a path missing a part would name another file.
+CowString JoinPath(const CowString& folder, const CowString& name);
+
 }  // namespace velkin

@@ -103,6 +103,11 @@ TEST_F(AllocationFailureTest, AFailureAtAnyAllocationEndsTheCommandQuietlyAndRel
         SCOPED_TRACE("allocation " + std::to_string(n) + " failed; the command went as far as " +
                      (outcome.story.empty() ? std::string("nothing") : outcome.story.back()));
         EXPECT_TRUE(resources.Balanced()) << resources.Report();
+        // Running out of memory is no reason to tell the user that a file cannot be opened.
+        for (const std::string& event : outcome.story) {
+            EXPECT_NE(0u, event.rfind("box", 0)) << event;
+            EXPECT_EQ(std::string::npos, event.find("を開くことが出来ませんでした")) << event;
+        }
         EXPECT_EQ(windows, CountThreadWindows());
         EXPECT_TRUE(SamePoint({0, 1}, note.selectionStart));
         EXPECT_TRUE(SamePoint({2, 1}, note.selectionEnd));
