@@ -1,5 +1,7 @@
 #include "host/ModalDriver.h"
 
+#include <commctrl.h>
+
 #include <stdexcept>
 #include <utility>
 
@@ -224,6 +226,28 @@ void ModalDriver::Run()
     PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
     PostMessageA(window, WM_CLOSE, 0, 0);
     for (const ModalControl& button : report_.ControlsOf("Button")) PressDialogButton(window, button.id);
+}
+
+std::string ListColumnCaption(HWND list, int column)
+{
+    char text[1024] = "";
+    LVCOLUMNA caption{};
+    caption.mask = LVCF_TEXT;
+    caption.pszText = text;
+    caption.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&caption));
+    return text;
+}
+
+std::string ListCellText(HWND list, int row, int column)
+{
+    char text[1024] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
 }
 
 }  // namespace velkin::sim

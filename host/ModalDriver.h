@@ -65,6 +65,11 @@ void DoubleClick(HWND window, POINT point);
 // coordinates of `window`): down, moves in steps, up.
 void Drag(HWND window, POINT from, POINT to);
 
+// What a report-style list view holds, in the ANSI code page: the caption of
+// `column`, and the text of the cell at `row` (zero-based) and `column`.
+std::string ListColumnCaption(HWND list, int column);
+std::string ListCellText(HWND list, int row, int column);
+
 // A hidden top-level window of the calling thread, at `rect`, to own modal
 // windows under test. A modal loop sends its owner WM_ENTERIDLE whenever its
 // queue runs empty; the owner counts them, so a driver can wait until the

@@ -57,21 +57,7 @@ std::vector<std::string> ListTexts(HWND list, int row)
 {
     std::vector<std::string> texts;
     for (int column = 0; column < kColumns; ++column) {
-        char text[1024] = "";
-        if (row < 0) {
-            LVCOLUMNA caption{};
-            caption.mask = LVCF_TEXT;
-            caption.pszText = text;
-            caption.cchTextMax = sizeof text;
-            SendMessageA(list, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&caption));
-        } else {
-            LVITEMA item{};
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = sizeof text;
-            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        }
-        texts.push_back(text);
+        texts.push_back(row < 0 ? sim::ListColumnCaption(list, column) : sim::ListCellText(list, row, column));
     }
     return texts;
 }

@@ -37,17 +37,6 @@ std::string ReadFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-std::string CellText(HWND list, int row, int column)
-{
-    char text[300] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 bool IsPicker(HWND list)
 {
     char className[64] = "";
@@ -154,7 +143,8 @@ void CommandSession::Answer(HWND modal)
     outcome_.story.push_back("picker");
     const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < rows; ++row)
-        outcome_.rows.push_back(CellText(list, row, 0) + " | " + CellText(list, row, 2) + " | " + CellText(list, row, 3));
+        outcome_.rows.push_back(sim::ListCellText(list, row, 0) + " | " + sim::ListCellText(list, row, 2) + " | " +
+                                sim::ListCellText(list, row, 3));
     if (pickRow_ < 0 || pickRow_ >= rows) {
         sim::PressKey(sim::FocusOf(modal), VK_ESCAPE);
         return;

@@ -109,21 +109,8 @@ struct OpenPicker {
     {
         Cells texts;
         for (int column = 0; column < 4; ++column) {
-            char text[1024] = "";
-            LVCOLUMNA caption{};
-            caption.mask = LVCF_TEXT;
-            caption.pszText = text;
-            caption.cchTextMax = sizeof text;
-            LVITEMA item{};
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = sizeof text;
-            if (row < 0) {
-                SendMessageA(list, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&caption));
-            } else {
-                SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-            }
-            texts.push_back(text);
+            texts.push_back(row < 0 ? velkin::sim::ListColumnCaption(list, column)
+                                    : velkin::sim::ListCellText(list, row, column));
         }
         return texts;
     }
