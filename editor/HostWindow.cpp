@@ -48,7 +48,7 @@ CowString GetSelectedText(HWND window)
 CowString GetDocumentPath(HWND window)
 {
     char buffer[MAX_PATH] = "";
-    Send(window, HOSTMSG_INFO, INFO_DOC_FILE_NAME, AsLParam(buffer));
+    QueryInfo(window, INFO_DOC_FILE_NAME, AsLParam(buffer));
     buffer[MAX_PATH - 1] = 0;  // a host that fills the whole buffer still leaves a text
     return CowString(buffer);
 }
@@ -57,12 +57,7 @@ void SetStatusText(HWND window, const char* text) { Send(window, HOSTMSG_SET_STA
 
 void ExecuteCommand(HWND window, WPARAM commandId) { Send(window, HOSTMSG_EXEC_COMMAND, commandId); }
 
-LRESULT QueryInfo(HWND window, UINT infoCode, LPARAM lParam) { return Send(window, HOSTMSG_INFO, infoCode, lParam); }
-
-LRESULT QueryDocumentInfoCode(HWND view, int documentIndex, UINT infoCode, LPARAM lParam)
-{
-    return Send(view, HOSTMSG_INFO, MakeDocumentInfoCode(documentIndex, infoCode), lParam);
-}
+LRESULT QueryInfo(HWND window, WPARAM infoCode, LPARAM lParam) { return Send(window, HOSTMSG_INFO, infoCode, lParam); }
 
 bool LoadFile(HWND window, const char* fullPath) { return Send(window, HOSTMSG_LOAD_FILE, 0, AsLParam(fullPath)) != 0; }
 

@@ -40,13 +40,11 @@ void ExecuteCommand(HWND window, WPARAM commandId);
 
 // ---- Documents of a view -----------------------------------------------------
 
-// HOSTMSG_INFO with a bare info code (INFO_PREPARE, INFO_DOC_COUNT, ...): the
-// editor's answer.
-LRESULT QueryInfo(HWND window, UINT infoCode, LPARAM lParam = 0);
-
-// HOSTMSG_INFO addressing document `documentIndex` (zero-based) of a view:
-// the editor's answer. `lParam` per code (INFO_DOC_FILE_NAME: a 260-byte buffer).
-LRESULT QueryDocumentInfoCode(HWND view, int documentIndex, UINT infoCode, LPARAM lParam);
+// HOSTMSG_INFO: the editor's answer. `infoCode` is a bare INFO_ code for the
+// window's active document (INFO_PREPARE, INFO_DOC_COUNT, ...), or
+// MakeDocumentInfoCode(index, code) for one document of a view; `lParam` per
+// code (INFO_DOC_FILE_NAME: a 260-byte buffer).
+LRESULT QueryInfo(HWND window, WPARAM infoCode, LPARAM lParam = 0);
 
 // Loads `fullPath` into the window's active (normally new, untitled) document.
 // True when the editor reports it loaded.

@@ -52,7 +52,7 @@ int FindDocumentIndex(HWND view, const char* name)
 
 LRESULT QueryDocumentInfo(HWND view, int documentIndex, UINT code, LPARAM lParam)
 {
-    return QueryDocumentInfoCode(view, documentIndex, code, lParam);
+    return QueryInfo(view, MakeDocumentInfoCode(documentIndex, code), lParam);
 }
 
 BOOL CALLBACK CollectViewWindow(HWND window, LPARAM viewList)

@@ -57,6 +57,13 @@ void SearchPattern(HWND view, const TagEntry& entry)
     if (!FindText(view, searchText.Text())) FindText(view, entry.name.Text());
 }
 
+// An empty full path the system would have given: there was no memory to
+// store it, which is no file that cannot be opened.
+bool FullPathNotStored(const CowString& joinedPath, const CowString& fullPath)
+{
+    return fullPath.IsEmpty() && GetFullPathNameA(joinedPath.Text(), 0, nullptr, nullptr) != 0;
+}
+
 // The box that says the file cannot be opened, naming it; modal on this thread.
 void ShowOpenFailure(HWND hostWindow, const CowString& fullPath, const CowString& joinedPath)
 {
@@ -71,12 +78,11 @@ void ShowOpenFailure(HWND hostWindow, const CowString& fullPath, const CowString
 
 void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder)
 {
-    // Out of memory the jump ends quietly: a path it could not store is no
-    // file that cannot be opened.
+    // Out of memory the jump ends quietly, without a box.
     const CowString joinedPath = JoinPath(tagsFolder, entry.file);
     if (joinedPath.IsEmpty()) return;
     const CowString fullPath = GetFullPath<CowString>(joinedPath.Text());
-    if (fullPath.IsEmpty() && GetFullPathNameA(joinedPath.Text(), 0, nullptr, nullptr) != 0) return;
+    if (FullPathNotStored(joinedPath, fullPath)) return;
 
     // Shown before anything can fail, so it also stands when the jump does.
     CowString status;

@@ -197,7 +197,8 @@ INT_PTR OnInitDialog(HWND dialog, TagList& list)
     return FALSE;   // no row selected and the focus left to the dialog manager
 }
 
-// The list fills the client area.
+// The list fills the client area, once the dialog's rectangles can be read
+// (not before the dialog exists).
 INT_PTR OnSize(HWND dialog, LPARAM size)
 {
     RECT window;

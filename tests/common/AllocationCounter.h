@@ -14,7 +14,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <set>
 
 #include "common/ImportPatch.h"
@@ -26,15 +25,15 @@ public:
     explicit AllocationCounter(HMODULE module)
     {
         active_ = this;
-        Patch(module, "malloc", &MallocHook, malloc_);
-        Patch(module, "calloc", &CallocHook, calloc_);
-        Patch(module, "realloc", &ReallocHook, realloc_);
-        Patch(module, "_strdup", &StrdupHook, strdup_);
-        Patch(module, "free", &FreeHook, free_);
+        patches_.Add(module, "malloc", &MallocHook, malloc_);
+        patches_.Add(module, "calloc", &CallocHook, calloc_);
+        patches_.Add(module, "realloc", &ReallocHook, realloc_);
+        patches_.Add(module, "_strdup", &StrdupHook, strdup_);
+        patches_.Add(module, "free", &FreeHook, free_);
     }
     ~AllocationCounter()
     {
-        patches_.clear();
+        patches_.Clear();
         active_ = nullptr;
     }
     AllocationCounter(const AllocationCounter&) = delete;
@@ -54,13 +53,6 @@ public:
     std::size_t Live() const { return live_.size(); }
 
 private:
-    template <typename Function>
-    void Patch(HMODULE module, const char* name, Function hook, Function& original)
-    {
-        const ImportPatch& patch = patches_.emplace_back(module, name, reinterpret_cast<const void*>(hook));
-        if (patch.Patched()) original = patch.Original<Function>();
-    }
-
     // Counts one allocation; false when it is the one to fail.
     static bool Allow() { return ++active_->allocations_ != active_->failAt_; }
     static void* Born(void* block)
@@ -98,7 +90,7 @@ private:
     static inline char*(__cdecl* strdup_)(const char*) = nullptr;
     static inline void(__cdecl* free_)(void*) = nullptr;
 
-    std::deque<ImportPatch> patches_;
+    ImportPatches patches_;
     long allocations_ = 0;
     long failAt_ = 0;
     std::set<void*> live_;

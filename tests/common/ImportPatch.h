@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <deque>
 #include <vector>
 
 namespace velkin::test {
@@ -76,6 +77,24 @@ private:
 
     std::vector<void**> slots_;
     void* original_ = nullptr;
+};
+
+// Several patches of one module, each keeping the function it replaced, all
+// put back when the set is cleared or destroyed.
+class ImportPatches {
+public:
+    // Patches `function` to `hook`; `original` receives the function the
+    // slots held (it stays as it was when the module does not import it).
+    template <typename Function>
+    void Add(HMODULE module, const char* function, Function hook, Function& original)
+    {
+        const ImportPatch& patch = patches_.emplace_back(module, function, reinterpret_cast<const void*>(hook));
+        if (patch.Patched()) original = patch.Original<Function>();
+    }
+    void Clear() { patches_.clear(); }
+
+private:
+    std::deque<ImportPatch> patches_;   // a deque: patches never move
 };
 
 }  // namespace velkin::test

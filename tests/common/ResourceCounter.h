@@ -14,7 +14,6 @@
 
 #include <windows.h>
 
-#include <deque>
 #include <initializer_list>
 #include <map>
 #include <set>
@@ -37,20 +36,20 @@ public:
     explicit ResourceCounter(HMODULE module)
     {
         active_ = this;
-        Patch(module, "CreateFileA", &CreateFileHook, createFile_);
-        Patch(module, "CreateFileMappingA", &CreateFileMappingHook, createFileMapping_);
-        Patch(module, "CloseHandle", &CloseHandleHook, closeHandle_);
-        Patch(module, "MapViewOfFile", &MapViewOfFileHook, mapViewOfFile_);
-        Patch(module, "UnmapViewOfFile", &UnmapViewOfFileHook, unmapViewOfFile_);
-        Patch(module, "RegOpenKeyExA", &RegOpenKeyExHook, regOpenKeyEx_);
-        Patch(module, "RegCloseKey", &RegCloseKeyHook, regCloseKey_);
-        Patch(module, "GetDC", &GetDCHook, getDC_);
-        Patch(module, "ReleaseDC", &ReleaseDCHook, releaseDC_);
-        Patch(module, "SelectObject", &SelectObjectHook, selectObject_);
+        patches_.Add(module, "CreateFileA", &CreateFileHook, createFile_);
+        patches_.Add(module, "CreateFileMappingA", &CreateFileMappingHook, createFileMapping_);
+        patches_.Add(module, "CloseHandle", &CloseHandleHook, closeHandle_);
+        patches_.Add(module, "MapViewOfFile", &MapViewOfFileHook, mapViewOfFile_);
+        patches_.Add(module, "UnmapViewOfFile", &UnmapViewOfFileHook, unmapViewOfFile_);
+        patches_.Add(module, "RegOpenKeyExA", &RegOpenKeyExHook, regOpenKeyEx_);
+        patches_.Add(module, "RegCloseKey", &RegCloseKeyHook, regCloseKey_);
+        patches_.Add(module, "GetDC", &GetDCHook, getDC_);
+        patches_.Add(module, "ReleaseDC", &ReleaseDCHook, releaseDC_);
+        patches_.Add(module, "SelectObject", &SelectObjectHook, selectObject_);
     }
     ~ResourceCounter()
     {
-        patches_.clear();
+        patches_.Clear();
         active_ = nullptr;
     }
     ResourceCounter(const ResourceCounter&) = delete;
@@ -83,13 +82,6 @@ public:
 
 private:
     static constexpr int kKinds = 6;
-
-    template <typename Function>
-    void Patch(HMODULE module, const char* name, Function hook, Function& original)
-    {
-        const ImportPatch& patch = patches_.emplace_back(module, name, reinterpret_cast<const void*>(hook));
-        if (patch.Patched()) original = patch.Original<Function>();
-    }
 
     // The bookkeeping must not disturb the last error the caller reads next.
     static void Acquire(Resource kind, const void* value)
@@ -195,7 +187,7 @@ private:
     static inline decltype(&::ReleaseDC) releaseDC_ = nullptr;
     static inline decltype(&::SelectObject) selectObject_ = nullptr;
 
-    std::deque<ImportPatch> patches_;
+    ImportPatches patches_;
     Counts counts_[kKinds];
     std::set<std::pair<Resource, const void*>> live_;
     std::map<HDC, HGDIOBJ> displaced_;
