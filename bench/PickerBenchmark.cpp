@@ -85,7 +85,7 @@ std::vector<RowTexts> ShownTexts(const TagList& entries)
     std::vector<RowTexts> rows;
     rows.reserve(entries.size());
     for (const TagEntry& entry : entries)
-        rows.push_back({entry.name, words.ShownText(DescribeTagKind(entry.kind, entry.extensionFields)), entry.file,
+        rows.push_back({entry.name, words.ShownText(entry.kind, entry.extensionFields), entry.file,
                         entry.address});
     return rows;
 }

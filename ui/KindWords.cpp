@@ -16,7 +16,12 @@ KindWords::KindWords()
     for (int i = 0; i < kWordCount; ++i) words_[i].LoadFromTable(IDS_KIND_FIRST + i);
 }
 
-CowString KindWords::ShownText(const CowString& kindText) const
+CowString KindWords::ShownText(char kind, const CowString& extensionFields) const
+{
+    return InWords(DescribeTagKind(kind, KindColumnFields(extensionFields)));
+}
+
+CowString KindWords::InWords(const CowString& kindText) const
 {
     const int length = kindText.Length();
     if (length == 0) return kindText;
