@@ -44,6 +44,7 @@ const Cells kSamples[] = {
     {"pi", "geo\\shapes.cpp", "7", "f", "namespace:geo\ttyperef:typename:double\tfile:", "ファイル内限定 関数"},
     {"half", "geo\\shapes.cpp", "3", "v", "file:\ttyperef:typename:int", "ファイル内限定 変数"},
     {"tmp", "geo\\shapes.cpp", "4", "v", "typeref:typename:file:\tfile:x", "変数"},
+    {"odd", "geo\\shapes.cpp", "5", "\t", "class:A", "クラス A メンバ "},   // an empty kind field
 };
 
 TagList Samples()
