@@ -84,9 +84,11 @@ std::vector<RowTexts> ShownTexts(const TagList& entries)
     const KindWords words;
     std::vector<RowTexts> rows;
     rows.reserve(entries.size());
-    for (const TagEntry& entry : entries)
-        rows.push_back({entry.name, words.ShownText(DescribeTagKind(entry.kind, entry.extensionFields)), entry.file,
+    for (const TagEntry& entry : entries) {
+        const CowString kindText = DescribeTagKind(entry.kind, entry.extensionFields);
+        rows.push_back({entry.name, words.ShownText(entry.kind, entry.extensionFields, kindText), entry.file,
                         entry.address});
+    }
     return rows;
 }
 

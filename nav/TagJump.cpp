@@ -5,6 +5,7 @@
 #include "editor/HostWindow.h"
 #include "nav/DocumentLocator.h"
 #include "res/ResourceIds.h"
+#include "tags/SearchTexts.h"
 #include "tags/TagsFileLocator.h"
 #include "win/FullPath.h"
 
@@ -48,29 +49,30 @@ void MoveToLine(HWND view, const CowString& address)
     ExecuteCommand(view, CMD_AFTER_CARET_2);
 }
 
-// A pattern "/^text$/" (or "?^text$?") is searched as its text: two bytes are
-// cut at each end, nothing is unescaped. The tag's name is the second try.
+// A pattern "/^text$/" (or "?^text$?") is searched from the top as its text,
+// then unescaped, then as the tag's name, until one is found.
 void SearchPattern(HWND view, const TagEntry& entry)
 {
     ExecuteCommand(view, CMD_GO_TO_TOP);
-    const CowString searchText = entry.address.Substring(2, entry.address.Length() - 4);
-    if (!FindText(view, searchText.Text())) FindText(view, entry.name.Text());
+    const SearchTexts tries = PatternSearchTexts(entry);
+    for (int i = 0; i < tries.count; ++i)
+        if (FindText(view, tries.texts[i].Text())) return;
 }
 
 // An empty full path the system would have given: there was no memory to
 // store it, which is no file that cannot be opened.
-bool FullPathNotStored(const CowString& joinedPath, const CowString& fullPath)
+bool FullPathNotStored(const CowString& filePath, const CowString& fullPath)
 {
-    return fullPath.IsEmpty() && GetFullPathNameA(joinedPath.Text(), 0, nullptr, nullptr) != 0;
+    return fullPath.IsEmpty() && GetFullPathNameA(filePath.Text(), 0, nullptr, nullptr) != 0;
 }
 
 // The box that says the file cannot be opened, naming it; modal on this thread.
-void ShowOpenFailure(HWND hostWindow, const CowString& fullPath, const CowString& joinedPath)
+void ShowOpenFailure(HWND hostWindow, const CowString& fullPath, const CowString& filePath)
 {
     CowString caption;
     caption.FormatFromTable(IDS_CANNOT_OPEN_FILE, fullPath.Text());
     CowString body;
-    body.FormatFromTable(IDS_CANNOT_OPEN_NAMED, fullPath.IsEmpty() ? joinedPath.Text() : fullPath.Text());
+    body.FormatFromTable(IDS_CANNOT_OPEN_NAMED, fullPath.IsEmpty() ? filePath.Text() : fullPath.Text());
     MessageBoxA(hostWindow, body.Text(), caption.Text(), MB_OK);
 }
 
@@ -79,10 +81,10 @@ void ShowOpenFailure(HWND hostWindow, const CowString& fullPath, const CowString
 void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder)
 {
     // Out of memory the jump ends quietly, without a box.
-    const CowString joinedPath = JoinPath(tagsFolder, entry.file);
-    if (joinedPath.IsEmpty()) return;
-    const CowString fullPath = GetFullPath<CowString>(joinedPath.Text());
-    if (FullPathNotStored(joinedPath, fullPath)) return;
+    const CowString filePath = TagFilePath(tagsFolder, entry.file);
+    if (filePath.IsEmpty()) return;
+    const CowString fullPath = GetFullPath<CowString>(filePath.Text());
+    if (FullPathNotStored(filePath, fullPath)) return;
 
     // Shown before anything can fail, so it also stands when the jump does.
     CowString status;
@@ -91,12 +93,12 @@ void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFold
 
     // An empty full path fails this test as well.
     if (GetFileAttributesA(fullPath.Text()) == INVALID_FILE_ATTRIBUTES) {
-        ShowOpenFailure(hostWindow, fullPath, joinedPath);
+        ShowOpenFailure(hostWindow, fullPath, filePath);
         return;
     }
     HWND view = FindOrOpenDocument(hostWindow, fullPath.Text());
     if (!view) {
-        ShowOpenFailure(hostWindow, fullPath, joinedPath);
+        ShowOpenFailure(hostWindow, fullPath, filePath);
         return;
     }
 

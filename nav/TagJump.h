@@ -9,14 +9,15 @@
 namespace velkin {
 
 // Shows `entry`'s file in an editor view and moves that view to the tag.
-//  - The file: `tagsFolder`, one backslash and the `file` field, made absolute
+//  - The file: the `file` field as TagFilePath places it (a full path as it
+//    stands, else below `tagsFolder` or on its drive), made absolute
 //    (GetFullPath); found in whichever editor window holds it, or opened
 //    (FindOrOpenDocument).
 //  - The tag: an `address` of digits only (the empty one included) is a line
 //    number: the caret goes to (0, line - 1), a line beyond int range counting
 //    as INT_MAX. Any other address is a search pattern: the editor searches
-//    its text (two bytes cut at each end, nothing unescaped) from the top,
-//    then the tag's `name` when the text is not found.
+//    from the top for each of PatternSearchTexts in turn until one is found
+//    (the text as written, unescaped, then the tag's `name`).
 //  - When the view is not `hostWindow`, its top-level window is brought to
 //    the foreground.
 //
@@ -24,7 +25,7 @@ namespace velkin {
 // address) before anything else, so it stands also when the jump fails; a
 // file that does not exist or that the editor will not load gives a message
 // box (MB_OK, caption string 516, body string 515 naming the full path, or
-// the joined path when no full path could be formed), and the call returns
+// the field's path when no full path could be formed), and the call returns
 // once it is closed. `entry` and `tagsFolder` are read during the call only.
 void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder);
 

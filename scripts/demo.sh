@@ -122,6 +122,11 @@ if [ ${#arguments[@]} -eq 0 ]; then
     "$main" "$(line_of "$main" 'fprintf(stderr')" fprintf escape
   add_case "A word no tag holds, in a file without tags: nothing to offer" \
     "$root/README.txt" "$(line_of "$root/README.txt" 'gcc -o stock')" gcc escape
+  shapes=$root/geo/shapes.cpp
+  add_case "C++: a blank line of geo/shapes.cpp lists its tags in words; scaled_radius (row 6) has an escaped pattern" \
+    "$shapes" "$(( $(line_of "$shapes" 'double Circle::area') - 1 ))" 1 double-click:6
+  add_case "C++: scaled_radius, declared in geo/shapes.h; a comment above its definition names it too" \
+    "$root/geo/shapes.h" "$(line_of "$root/geo/shapes.h" 'scaled_radius(')" scaled_radius escape
 elif [ -d "${arguments[0]}" ]; then
   [ ${#arguments[@]} -eq 2 ] || usage
   folder=$(realpath "${arguments[0]}") word=${arguments[1]}

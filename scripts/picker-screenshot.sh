@@ -23,9 +23,9 @@ done
 velkin_build_arch i686 Velkin picker_picture
 
 mkdir -p "$picture" "$(dirname "$output")"
-# Without universal-ctags' type fields, as Exuberant Ctags writes members:
-# "class:ui::Widget" rather than "class:ui::Widget<TAB>typeref:typename:int".
-(cd "$VELKIN_ROOT/tests/tags/sample" && ctags --quiet --options=NONE -R --fields=-t -f "$picture/tags")
+# universal-ctags' default fields, as `ctags -R` writes them: a member's
+# "class:ui::Widget<TAB>typeref:typename:int", a static function's "file:".
+(cd "$VELKIN_ROOT/tests/tags/sample" && ctags --quiet --options=NONE -R -f "$picture/tags")
 
 # A prefix of its own, so the tests keep Wine's usual fonts. The dialog's
 # "MS Shell Dlg" (which a Japanese prefix maps to "MS UI Gothic") and the

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "tags/TagsFileLocator.h"
 #include "win/FullPath.h"
 
 namespace velkin {
@@ -265,7 +266,7 @@ CowString DocumentLineFilterName(const CowString& documentPath, const CowString&
 
 FileFieldMemo::FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder)
     : documentPath_(documentPath),
-      folderPrefix_(tagsFolder + "\\"),
+      tagsFolder_(tagsFolder),
       documentName_(PlainDocumentName(documentPath, tagsFolder)),
       lineFilterName_(DocumentLineFilterName(documentPath, tagsFolder))
 {
@@ -359,8 +360,8 @@ void FileFieldMemo::Forget() noexcept
 
 bool FileFieldMemo::Resolve(const char* field, std::size_t length) const
 {
-    const CowString joined = folderPrefix_ + CowString(field, static_cast<int>(length));
-    return lstrcmpA(GetFullPath<CowString>(joined.Text()).Text(), documentPath_.Text()) == 0;
+    const CowString path = TagFilePath(tagsFolder_, CowString(field, static_cast<int>(length)));
+    return lstrcmpA(GetFullPath<CowString>(path.Text()).Text(), documentPath_.Text()) == 0;
 }
 
 const FileFieldMemo::Slot* FileFieldMemo::Find(const char* field, std::size_t length,

@@ -25,7 +25,7 @@ public:
     // Borrows nothing: both strings are copied by reference count.
     FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder);
 
-    // True when GetFullPath(tagsFolder + "\" + field) equals documentPath under
+    // True when GetFullPath(TagFilePath(tagsFolder, field)) equals documentPath under
     // lstrcmpA; always the same answer as resolving the field afresh. Fields
     // are remembered as copies, but the last one is compared in place: its
     // bytes must stay readable and unchanged until the next call or Forget.
@@ -72,7 +72,7 @@ private:
     static void Place(std::vector<Slot>& slots, const Slot& slot) noexcept;
 
     CowString documentPath_;
-    CowString folderPrefix_;   // tagsFolder and one backslash
+    CowString tagsFolder_;
     CowString documentName_;   // the document's plain name; empty: no field is ruled out early
     CowString lineFilterName_;
     std::vector<Slot> slots_;  // open addressing, linear probing; a power of two, at most half full

@@ -38,7 +38,38 @@ bool BeginsWith(const CowString& text, const PrefixKey& key)
     return std::strncmp(text.Text(), key.key, static_cast<size_t>(key.length)) == 0;
 }
 
+// The end of the field that starts at `field`: its tab, or `end`.
+const char* FieldEnd(const char* field, const char* end)
+{
+    while (field != end && *field != '\t') ++field;
+    return field;
+}
+
+// True when a tab-separated field of [fields, end) is exactly "file:".
+bool HasFileScopeField(const char* fields, const char* end)
+{
+    constexpr int kLength = 5;
+    for (const char* field = fields;; ++field) {
+        const char* const fieldEnd = FieldEnd(field, end);
+        if (fieldEnd - field == kLength && std::memcmp(field, "file:", kLength) == 0) return true;
+        if (fieldEnd == end) return false;
+        field = fieldEnd;
+    }
+}
+
 }  // namespace
+
+CowString KindColumnFields(const CowString& extensionFields)
+{
+    const char* const fields = extensionFields.Text();
+    const char* const end = fields + extensionFields.Length();
+    for (const PrefixKey& key : kPrefixKeys) {
+        if (!BeginsWith(extensionFields, key)) continue;
+        const char* const tab = FieldEnd(fields, end);
+        return tab == end ? extensionFields : extensionFields.Prefix(static_cast<int>(tab - fields));
+    }
+    return HasFileScopeField(fields, end) ? CowString("file:") : CowString();
+}
 
 CowString DescribeTagKind(char kind, CowString extensionFields)
 {

@@ -20,4 +20,11 @@ constexpr unsigned char kFileScopeMarker = 0xFE;
 // string that cannot be loaded gives an empty prefix.
 CowString DescribeTagKind(char kind, CowString extensionFields);
 
+// The part of `extensionFields` the Kind column describes, for
+// DescribeTagKind: the first field (up to its first tab) when it begins with
+// one of the four keys above; else "file:" when any tab-separated field is
+// exactly that; else empty. universal-ctags writes later fields (typeref:,
+// file:) after the scope, and they are no part of the kind's words.
+CowString KindColumnFields(const CowString& extensionFields);
+
 }  // namespace velkin

@@ -36,7 +36,7 @@ struct TagQuery {
     // ASCII letters, digits and '_'; empty: no line matches by name.
     CowString word;
     // The current document's full path; a line belongs to the document when
-    // GetFullPath(tagsFolder + "\" + file field) equals it under lstrcmpA.
+    // GetFullPath(TagFilePath(tagsFolder, file field)) equals it under lstrcmpA.
     CowString documentPath;
     // The folder holding the tags file, no trailing backslash.
     CowString tagsFolder;

@@ -23,4 +23,15 @@ CowString FindTagsFolder(const CowString& documentPath, const CowString& tagsFil
 // stored (out of memory): a path missing a part would name another file.
 CowString JoinPath(const CowString& folder, const CowString& name);
 
+// The path a tags line's file field names, before it is made absolute:
+//  - a full path (a drive letter, ':' and '\' or '/'; or two leading
+//    separators, a network path) stands as written;
+//  - a path rooted at one separator takes the drive of `tagsFolder` ("C:", or
+//    "\\server\share" for a network folder); with a folder that has no
+//    drive it stands as written, on the current drive;
+//  - anything else is below `tagsFolder` (JoinPath).
+// Empty when the path cannot be stored (out of memory). The jump and the
+// scanner's current-document test both resolve fields through this.
+CowString TagFilePath(const CowString& tagsFolder, const CowString& field);
+
 }  // namespace velkin

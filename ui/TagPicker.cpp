@@ -83,7 +83,7 @@ void AddTagRow(TagEntry& entry, ColumnMaxima& maxima, TagListFill& fill, int row
     const int index = static_cast<int>(SendMessageA(fill.list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 
     entry.kindText = DescribeTagKind(entry.kind, entry.extensionFields);
-    const CowString shownKind = fill.words.ShownText(entry.kindText);
+    const CowString shownKind = fill.words.ShownText(entry.kind, entry.extensionFields, entry.kindText);
     Widen(maxima, kKindColumn, fill, shownKind.Text());
     SetTagCell(fill, index, kKindColumn, shownKind.Text());
     Widen(maxima, kFileColumn, fill, entry.file.Text());

@@ -30,11 +30,14 @@ const char* const kDocument = "T:\\jump\\proj\\src\\main.c";
 const char* const kOther = "T:\\jump\\proj\\src\\other.c";
 
 // The word's first occurrence is on line 3, the caret on line 45: a search
-// for the name lands visibly elsewhere than where the caret started.
+// for the name lands visibly elsewhere than where the caret started. Line 10
+// holds the '/' and '\' that ctags escapes in a pattern.
+const char* const kEscapedLine = R"(int half = 1 / 2; /* C:\dir\ */)";
 std::string SourceText()
 {
     std::string text = "/* jump target */\n\nstatic int target(void)\nint foo_bar2(void)\n";
-    for (int line = 4; line < 45; ++line) text += "int v" + std::to_string(line) + ";\n";
+    for (int line = 4; line < 45; ++line)
+        text += (line == 10 ? std::string(kEscapedLine) : "int v" + std::to_string(line) + ";") + "\n";
     return text + "    return foo_bar2();\n}\n";
 }
 
@@ -139,6 +142,12 @@ TEST_F(SingleMatchJumpTest, AnnouncesActivatesThenGoesToTheLineOrThePatternCutBy
         {"?^static int target(void)$?", {top, Find("static int target(void)", 1)}, 2},
         {"/^static int target(void)/", {top, Find("static int target(void", 1)}, 2},
         {"/^not in the file$/", {top, Find("not in the file", 0), Find("foo_bar2", 1)}, 3},
+        // Escaped: searched as written, then with "\/" and "\\" undone, before the name.
+        {R"(/^int half = 1 \/ 2; \/* C:\\dir\\ *\/$/)",
+         {top, Find(R"(int half = 1 \/ 2; \/* C:\\dir\\ *\/)", 0), Find(kEscapedLine, 1)}, 10},
+        {R"(?^int half = 3 \/ 4;$?)", {top, Find(R"(int half = 3 \/ 4;)", 0), Find("int half = 3 / 4;", 0),
+                                        Find("foo_bar2", 1)}, 3},
+        {R"(/^a\tb$/)", {top, Find(R"(a\tb)", 0), Find("foo_bar2", 1)}, 3},   // nothing to undo
     };
     for (const auto& c : cases) {
         WriteTag("src/main.c", c.address);
@@ -153,6 +162,40 @@ TEST_F(SingleMatchJumpTest, AnnouncesActivatesThenGoesToTheLineOrThePatternCutBy
         expected.insert(expected.end(), c.moves.begin(), c.moves.end());
         EXPECT_EQ(expected, RunCommand()) << c.address;
         EXPECT_EQ(c.caretLine, document_.caret.y) << c.address;
+    }
+}
+
+// A full path stands as written, a rooted one takes the tags folder's drive;
+// the status names the resolved path, and a path that opens nothing the box.
+TEST_F(SingleMatchJumpTest, FullAndRootedFileFieldsNameTheirFileAndRelativeOnesAreJoined)
+{
+    const std::string unc = R"(\\velkin-nowhere\share\other.c)";
+    const struct {
+        std::string field;
+        std::string fullPath;
+    } cases[] = {
+        {"src/other.c", kOther},
+        {kOther, kOther},
+        {"T:/jump/proj/src/other.c", kOther},
+        {R"(\jump\proj\src\other.c)", kOther},
+        {"/jump/proj/src/other.c", kOther},
+        {unc, unc},
+    };
+    for (const auto& c : cases) {
+        WriteTag(c.field, "3");
+        view_.Activate(0);
+        const bool opens = c.fullPath == kOther;
+        ModalReport box;
+        if (opens) {
+            calls_ = RunCommand();
+        } else {
+            box = RunCommandWithBox();
+        }
+        ASSERT_FALSE(calls_.empty()) << c.field;
+        EXPECT_EQ("frame1 2085 0 \"" + JumpStatus(c.fullPath, "3") + "\" -> 0", calls_.front()) << c.field;
+        EXPECT_EQ(opens ? kOther : kDocument, view_.ActiveDocument()->path) << c.field;
+        EXPECT_EQ(opens ? 2 : 45, view_.ActiveDocument()->caret.y) << c.field;
+        EXPECT_EQ(opens ? "" : c.fullPath + Sjis(" が開けません"), BoxBody(box)) << c.field;
     }
 }
 

@@ -65,7 +65,13 @@ const GrammarCase kGrammarCases[] = {
     {"empty name and file", "\t\t1;\"\tf\nFoo\t\t1;\"\tf\n", "Foo",
      {{"Foo", "", "1", 'f', ""}}, {{"Foo", "", "1", 'f', ""}}, {}},
     {"letter case of the path", "Foo\tsrc\\Foo.c\t1;\"\tf\n", "", {}, {}, {}},
-    {"absolute file field", "Foo\tC:\\proj\\src\\foo.c\t1;\"\tf\n", "", {}, {}, {}},
+    {"full, rooted and network file fields",
+     "A\tC:\\proj\\src\\foo.c\t1;\"\tf\nB\tC:/proj/src/foo.c\t2;\"\tf\nC\t\\proj\\src\\foo.c\t3;\"\tf\n"
+     "D\t/proj/src/foo.c\t4;\"\tf\nE\tD:\\proj\\src\\foo.c\t5;\"\tf\nF\t\\src\\foo.c\t6;\"\tf\n"
+     "G\t\\\\host\\proj\\src\\foo.c\t7;\"\tf\nH\tC:proj\\src\\foo.c\t8;\"\tf\n", "",
+     {}, {},
+     {{"A", "C:\\proj\\src\\foo.c", "1", 'f', ""}, {"B", "C:/proj/src/foo.c", "2", 'f', ""},
+      {"C", "\\proj\\src\\foo.c", "3", 'f', ""}, {"D", "/proj/src/foo.c", "4", 'f', ""}}},
     {"fields resolving to the document",
      "A\t.\\src\\foo.c\t1;\"\tf\nB\tsrc\\sub\\..\\foo.c\t2;\"\tf\nC\tsrc/foo.c\t3;\"\tf\nD\tsrc/./foo.c\t4;\"\tf\n", "",
      {}, {},

@@ -12,12 +12,20 @@
 #include "tags/FileFieldMemo.h"
 #include "tags/ScannerTestSupport.h"
 #include "tags/TagScanner.h"
+#include "tags/TagsFileLocator.h"
 #include "win/FullPath.h"
 
 using namespace scannertest;
 using namespace std::string_literals;
 
 namespace {
+
+// The exact rule: the field placed by TagFilePath, resolved, compared with lstrcmpA.
+bool Resolves(const std::string& folder, const std::string& field, const char* document)
+{
+    const velkin::CowString path = velkin::TagFilePath(folder.c_str(), velkin::CowString(field.data(), static_cast<int>(field.size())));
+    return lstrcmpA(velkin::GetFullPath<velkin::CowString>(path.Text()).Text(), document) == 0;
+}
 
 // Lines as ctags writes them, with file fields that do and do not resolve to
 // the document C:\proj\src\foo.c.
@@ -116,7 +124,8 @@ TEST(FileFieldMemoTest, RememberingNeverChangesADecision)
 {
     std::vector<std::string> pool = {"src/foo.c",  "src\\foo.c",  "./src/foo.c", "src/sub/../foo.c", "SRC/foo.c",
                                      "src/foo.c.", "src/foo.c ",  "src//foo.c", "src/foo.c\0x"s,    "",
-                                     "..\\proj\\src\\foo.c", "C:\\proj\\src\\foo.c"};
+                                     "..\\proj\\src\\foo.c", "C:\\proj\\src\\foo.c", "C:/proj/src/foo.c",
+                                     "\\proj\\src\\foo.c", "\\\\host\\share\\foo.c"};
     const size_t variants = pool.size();
     for (int i = 0; i < 5000; ++i) pool.push_back("src/f" + std::to_string(i) + ".c");
     std::mt19937 random(99);
@@ -140,8 +149,7 @@ TEST(FileFieldMemoTest, RememberingNeverChangesADecision)
         size_t inDocument = 0;
         for (const auto& [offset, length] : fields) {
             const std::string field = copy.substr(offset, length);
-            const bool expected =
-                lstrcmpA(velkin::GetFullPath<velkin::CowString>((folder + "\\" + field).c_str()).Text(), document.c_str()) == 0;
+            const bool expected = Resolves(folder, field, document.c_str());
             ASSERT_EQ(expected, memo.IsInDocument(copy.data() + offset, copy.data() + offset + length)) << field;
             inDocument += expected;
             distinct.insert(field);
@@ -175,9 +183,6 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
         for (int n = 1 + static_cast<int>(random() % 6); n > 0; --n) field += pieces[random() % pieces.size()];
         return field;
     };
-    const auto resolves = [](const std::string& folder, const std::string& field, const std::string& document) {
-        return lstrcmpA(velkin::GetFullPath<velkin::CowString>((folder + "\\" + field).c_str()).Text(), document.c_str()) == 0;
-    };
 
     size_t accepted = 0, resolved = 0, decided = 0, filtered = 0;
     for (int round = 0; round < 300; ++round) {
@@ -188,7 +193,11 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
         const std::string base = prefixes[random() % 3] + randomField() + (random() % 2 ? ".c" : "");
         const velkin::CowString document = velkin::GetFullPath<velkin::CowString>((folder + "\\" + base).c_str());
         if (document.IsEmpty()) continue;
-        std::vector<std::string> fields = {base, base + ".", base + " ", "./" + base, "x/../" + base};
+        // The document's own full path, also with '/' and without its drive.
+        std::string slashed = document.Text();
+        for (char& c : slashed) c = c == '\\' ? '/' : c;
+        std::vector<std::string> fields = {base,          base + ".",         base + " ", "./" + base, "x/../" + base,
+                                           document.Text(), document.Text() + 2, slashed};
         std::string upper = base;
         for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
         fields.push_back(upper);
@@ -201,7 +210,7 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
         velkin::FileFieldMemo memo(document, folder.c_str());
         filtered += !memo.LineFilterName().IsEmpty();
         for (const std::string& field : fields) {
-            const bool expected = resolves(folder, field, document.Text());
+            const bool expected = Resolves(folder, field, document.Text());
             ASSERT_EQ(expected, memo.IsInDocument(field.data(), field.data() + field.size()))
                 << "folder " << folder << ", field " << field << ", document " << document.Text();
             const std::string line = "name\t" + field + "\t1;\"\tf\taccess:public";

@@ -8,6 +8,7 @@
 
 #include "common/TestText.h"
 #include "tags/TagScanner.h"
+#include "tags/TagsFileLocator.h"
 #include "win/FullPath.h"
 
 namespace scannertest {
@@ -116,9 +117,10 @@ Lists ReadReference(const std::string& data, const ScanSettings& settings)
         const std::string file = line.substr(nameTab + 1, fileTab - nameTab - 1);
         const bool exact = !word.empty() && name == word;
         const bool prefix = !word.empty() && name.compare(0, word.size(), word) == 0;
-        const std::string joined = settings.tagsFolder + "\\" + file;
+        const velkin::CowString path = velkin::TagFilePath(settings.tagsFolder.c_str(),
+                                                           velkin::CowString(file.data(), static_cast<int>(file.size())));
         const bool inDocument =
-            lstrcmpA(velkin::GetFullPath<velkin::CowString>(joined.c_str()).Text(), settings.documentPath.c_str()) == 0;
+            lstrcmpA(velkin::GetFullPath<velkin::CowString>(path.Text()).Text(), settings.documentPath.c_str()) == 0;
         if (!prefix && !inDocument) continue;
 
         const size_t terminator = line.find(";\"", fileTab + 1);

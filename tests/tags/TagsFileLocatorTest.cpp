@@ -263,6 +263,34 @@ TEST_F(FullPathTest, RelativePartsAndSlashesAreResolved)
     }
 }
 
+// A file field that is a full path stands as written; one rooted at a
+// separator takes the tags folder's drive; any other is below the folder.
+TEST(TagFilePathTest, FullPathsStandRootedOnesTakeTheFoldersDriveOthersAreJoined)
+{
+    const struct {
+        const char* folder;
+        const char* field;
+        const char* expected;
+    } cases[] = {
+        {"C:\\proj", "src/x.c", "C:\\proj\\src/x.c"},
+        {"C:\\proj", "D:\\src\\x.c", "D:\\src\\x.c"},
+        {"C:\\proj", "d:/src/x.c", "d:/src/x.c"},
+        {"C:\\proj", "\\\\host\\share\\x.c", "\\\\host\\share\\x.c"},
+        {"C:\\proj", "//host/share/x.c", "//host/share/x.c"},
+        {"C:\\proj", "\\src\\x.c", "C:\\src\\x.c"},
+        {"C:", "/src/x.c", "C:/src/x.c"},
+        {"\\\\host\\share\\proj", "\\src\\x.c", "\\\\host\\share\\src\\x.c"},
+        {"\\\\host", "\\x.c", "\\\\host\\x.c"},
+        {"proj", "\\src\\x.c", "\\src\\x.c"},   // no drive to take: the current one
+        {"C:\\proj", "D:x.c", "C:\\proj\\D:x.c"},  // a drive without a separator is no full path
+        {"C:\\proj", "1:\\x.c", "C:\\proj\\1:\\x.c"},
+        {"C:\\proj", "", "C:\\proj\\"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.expected, Str(velkin::TagFilePath(c.folder, c.field))) << c.folder << " + " << c.field;
+    }
+}
+
 // ---- Resource owners -------------------------------------------------------------
 
 // However an owner takes another file, it then holds that one, still open,

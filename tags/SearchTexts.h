@@ -1,0 +1,36 @@
+// What the jump searches for when a tag's address is a search pattern.
+#pragma once
+
+#include "tags/TagEntry.h"
+#include "text/CowString.h"
+
+namespace velkin {
+
+// The texts to search for from the top of the tag's file, in order, until one
+// is found.
+struct SearchTexts {
+    static constexpr int kCapacity = 3;
+    CowString texts[kCapacity];
+    int count = 0;
+
+    void Add(const CowString& text) noexcept
+    {
+        if (count < kCapacity) texts[count++] = text;
+    }
+};
+
+// For a pattern address ("/^text$/" or "?^text$?"):
+//  1. the text as written: the address less two bytes at each end;
+//  2. when that holds a backslash, the text with each "\/" turned into "/"
+//     and each "\\" into "\" (how ctags escapes them), unless that changes
+//     nothing or cannot be stored;
+//  3. the tag's name.
+SearchTexts PatternSearchTexts(const TagEntry& entry);
+
+// `text` with each "\/" turned into "/" and each "\\" into "\", read byte by
+// byte from the left as ctags wrote them (a trail byte 0x5C of a double-byte
+// character was doubled too). `text` itself when it holds no backslash; empty
+// when the result cannot be stored.
+CowString UnescapePattern(const CowString& text);
+
+}  // namespace velkin
