@@ -18,10 +18,13 @@ struct Guard {
     void* jump[5];
     std::uintptr_t begin;
     std::uintptr_t end;
-    DWORD thread;
 };
 
-Guard* volatile activeGuard = nullptr;
+// The thread of the guarded read in progress (0: none; no thread has id 0),
+// and its guard, which only that thread reads: a fault on another thread
+// never touches a guard that may be ending.
+volatile LONG guardedThread = 0;
+Guard* activeGuard = nullptr;
 
 bool IsGuardedReadFault(const EXCEPTION_RECORD& record, const Guard& guard) noexcept
 {
@@ -46,10 +49,8 @@ bool IsGuardedReadFault(const EXCEPTION_RECORD& record, const Guard& guard) noex
 // leave them on the thread's exception chain).
 LONG CALLBACK TakeGuardedReadFault(EXCEPTION_POINTERS* fault) noexcept
 {
-    const Guard* guard = activeGuard;
-    if (!guard || guard->thread != GetCurrentThreadId() || !IsGuardedReadFault(*fault->ExceptionRecord, *guard)) {
-        return EXCEPTION_CONTINUE_SEARCH;
-    }
+    if (static_cast<DWORD>(guardedThread) != GetCurrentThreadId()) return EXCEPTION_CONTINUE_SEARCH;
+    if (!IsGuardedReadFault(*fault->ExceptionRecord, *activeGuard)) return EXCEPTION_CONTINUE_SEARCH;
     CONTEXT& context = *fault->ContextRecord;
     constexpr std::uintptr_t kGap = 256;  // leaves the faulting frame's stack untouched
     // Aligned as a called function finds it: 16 bytes less a return address.
@@ -71,22 +72,24 @@ __attribute__((noinline)) bool RunToEnd(Guard& guard, void (*read)(void*), void*
     return true;
 }
 
-// Makes `guard` the active one for its lifetime, with the handler registered
-// first in line; Active() is false when another guard is active.
+// Makes `guard` this thread's active one for its lifetime, with the handler
+// registered first in line; Active() is false when another guard is active.
 class ActiveGuard {
 public:
     explicit ActiveGuard(Guard& guard) noexcept
     {
-        if (InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&activeGuard), &guard, nullptr)) {
-            return;
-        }
+        const auto thread = static_cast<LONG>(GetCurrentThreadId());
+        if (InterlockedCompareExchange(&guardedThread, thread, 0) != 0) return;
+        activeGuard = &guard;
         claimed_ = true;
         handler_.Reset(AddVectoredExceptionHandler(1, TakeGuardedReadFault));
     }
     ~ActiveGuard()
     {
         handler_.Reset();
-        if (claimed_) activeGuard = nullptr;
+        if (!claimed_) return;
+        activeGuard = nullptr;
+        InterlockedExchange(&guardedThread, 0);
     }
     ActiveGuard(const ActiveGuard&) = delete;
     ActiveGuard& operator=(const ActiveGuard&) = delete;
@@ -102,8 +105,7 @@ private:
 
 bool ReadGuarded(const char* begin, const char* end, void (*read)(void* context), void* context)
 {
-    Guard guard{{}, reinterpret_cast<std::uintptr_t>(begin), reinterpret_cast<std::uintptr_t>(end),
-                GetCurrentThreadId()};
+    Guard guard{{}, reinterpret_cast<std::uintptr_t>(begin), reinterpret_cast<std::uintptr_t>(end)};
     const ActiveGuard active(guard);
     if (!active.Active()) {
         read(context);

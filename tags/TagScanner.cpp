@@ -451,7 +451,8 @@ private:
 // Scans the file one window at a time; false when a window cannot be mapped,
 // or when a read of one faults: the file failed under the view (cut short by
 // another program, or its network share or drive gone). The scan's frames
-// are then abandoned (see ReadGuarded); the window is released here.
+// are then abandoned (see ReadGuarded): the window is released here, and the
+// scanner, left mid-line, must not scan again.
 bool ScanInWindows(const MappedFile& file, TagScanner& scanner, std::uint32_t windowBytes)
 {
     const std::uint32_t granularity = MappedFile::AllocationGranularity();

@@ -149,7 +149,9 @@ decltype(&::MapViewOfFile) g_mapViewOfFile = nullptr;
 LPVOID WINAPI MapThenCut(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T size)
 {
     const LPVOID view = g_mapViewOfFile(mapping, access, offsetHigh, offsetLow, size);
-    if (view && !g_cutPath.empty()) EXPECT_TRUE(CutShort(std::exchange(g_cutPath, ""), g_cutSize));
+    if (view && !g_cutPath.empty()) {
+        EXPECT_TRUE(CutShort(std::exchange(g_cutPath, ""), g_cutSize));
+    }
     return view;
 }
 
