@@ -10,6 +10,7 @@
 
 #include "tags/CandidateSearch.h"
 #include "tags/FileFieldMemo.h"
+#include "tags/GuardedRead.h"
 #include "tags/MappedFile.h"
 
 namespace velkin {
@@ -447,7 +448,11 @@ private:
     std::size_t sizes_[TagMatchLists::kCount];
 };
 
-// Scans the file one window at a time; false when a window cannot be mapped.
+// Scans the file one window at a time; false when a window cannot be mapped,
+// or when a read of one faults: the file failed under the view (cut short by
+// another program, or its network share or drive gone). The scan's frames
+// are then abandoned (see ReadGuarded): the window is released here, and the
+// scanner, left mid-line, must not scan again.
 bool ScanInWindows(const MappedFile& file, TagScanner& scanner, std::uint32_t windowBytes)
 {
     const std::uint32_t granularity = MappedFile::AllocationGranularity();
@@ -459,20 +464,26 @@ bool ScanInWindows(const MappedFile& file, TagScanner& scanner, std::uint32_t wi
         const std::uint32_t offset = next - next % granularity;
         const MappedWindow window = file.Map(offset, length);
         if (!window) return false;
-        const char* from = window.Begin() + (next - offset);
-        const char* to = window.End();
         const std::uint32_t rest = size - offset;
-        if (static_cast<std::uint32_t>(to - window.Begin()) != rest) {
-            const char* lastLineEnd = FindLastLineEnd(from, to);
-            if (!lastLineEnd) {
-                // One line fills the window: map a larger one at the same offset.
-                length = length >= rest / 2 ? rest : length * 2;
-                continue;
+        const char* scannedTo = nullptr;  // stays null when one line fills the window
+        const bool read = ReadGuarded(window, [&] {
+            const char* from = window.Begin() + (next - offset);
+            const char* to = window.End();
+            if (static_cast<std::uint32_t>(to - window.Begin()) != rest) {
+                const char* lastLineEnd = FindLastLineEnd(from, to);
+                if (!lastLineEnd) return;
+                to = lastLineEnd + 1;
             }
-            to = lastLineEnd + 1;
+            scanner.Scan(from, to);
+            scannedTo = to;
+        });
+        if (!read) return false;
+        if (!scannedTo) {
+            // One line fills the window: map a larger one at the same offset.
+            length = length >= rest / 2 ? rest : length * 2;
+            continue;
         }
-        scanner.Scan(from, to);
-        next += static_cast<std::uint32_t>(to - from);
+        next = offset + static_cast<std::uint32_t>(scannedTo - window.Begin());
         length = windowBytes;
     }
     return true;

@@ -65,12 +65,16 @@ struct ScanOptions {
 // Maps `tagsFilePath` and scans it into `lists`, one window of the file at a
 // time. True when the file was opened, mapped and scanned (whether or not
 // anything matched); false when it cannot be opened or mapped (see
-// MappedFile::Open), or a window cannot be mapped: the lists are then as they
-// were. A window holds whole lines: it ends after the last line end in it,
-// and the next one starts at the first line not scanned; a line longer than
-// a window is mapped in a window large enough for it. Throws std::bad_alloc
-// when a record or one of its fields cannot be stored; the file is closed on
-// that path too.
+// MappedFile::Open), a window cannot be mapped, or a read of a window faults
+// (the file was cut short under the view, or its share or drive went away;
+// see ReadGuarded): the lists are then as they were, and the file is closed.
+// A fault inside a qualifying line loses the few small heap blocks copied
+// from it so far (name, file and address: three blocks, when the fault comes
+// in its extension fields). A window holds whole lines: it ends after the
+// last line end in it, and the next one starts at the first line not
+// scanned; a line longer than a window is mapped in a window large enough for
+// it. Throws std::bad_alloc when a record or one of its fields cannot be
+// stored; the file is closed on that path too.
 bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatchLists& lists,
                   const ScanOptions& options = ScanOptions());
 

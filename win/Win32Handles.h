@@ -85,4 +85,13 @@ struct RegistryKeyTraits {
 };
 using RegistryKey = Win32Owner<RegistryKeyTraits>;
 
+// A handler from AddVectoredExceptionHandler: invalid is null. Nothing of a
+// module may stay registered once its code can be unloaded.
+struct ExceptionHandlerTraits {
+    using Value = PVOID;
+    static Value Invalid() noexcept { return nullptr; }
+    static void Release(Value value) noexcept { RemoveVectoredExceptionHandler(value); }
+};
+using ExceptionHandlerRegistration = Win32Owner<ExceptionHandlerTraits>;
+
 }  // namespace velkin

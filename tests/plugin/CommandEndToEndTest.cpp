@@ -3,12 +3,17 @@
 // rows, the repaint after it, and where the caret ends.
 #include <windows.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "common/AllocationCounter.h"
+#include "common/ResourceCounter.h"
 #include "plugin/CommandSession.h"
 
 namespace {
@@ -106,6 +111,96 @@ TEST(CommandEndToEndTest, ATagsFileThatCannotBeReadIsNamedAndNothingElseHappens)
             << c.label;
         EXPECT_EQ("notes.txt", outcome.document) << c.label;
     }
+}
+
+
+// Cuts `path` to `size` bytes with a native program, as another program on
+// the machine would; false when it is not cut within ten seconds. Wine gives
+// no handle for a native process: the file's size tells when it has run.
+bool CutShort(const std::string& path, DWORD size)
+{
+    const auto unixName = reinterpret_cast<char*(CDECL*)(LPCWSTR)>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char* const unixPath = unixName ? unixName(std::filesystem::path(path).wstring().c_str()) : nullptr;
+    if (!unixPath) return false;
+    std::string command = "/usr/bin/truncate -s " + std::to_string(size) + " " + unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
+    for (const HANDLE handle : {process.hThread, process.hProcess}) {
+        if (handle) CloseHandle(handle);
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    for (int tries = 0; tries < 1000; ++tries, Sleep(10)) {
+        if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow == size) return true;
+    }
+    return false;
+}
+
+// Cuts the tags file short right after the plug-in maps its view.
+std::string g_cutPath;
+DWORD g_cutSize = 0;
+decltype(&::MapViewOfFile) g_mapViewOfFile = nullptr;
+
+LPVOID WINAPI MapThenCut(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T size)
+{
+    const LPVOID view = g_mapViewOfFile(mapping, access, offsetHigh, offsetLow, size);
+    if (view && !g_cutPath.empty()) {
+        EXPECT_TRUE(CutShort(std::exchange(g_cutPath, ""), g_cutSize));
+    }
+    return view;
+}
+
+// The view's pages past the cut fault when read: the command names the file
+// as unreadable, releases what it holds, and the editor goes on.
+TEST(CommandEndToEndTest, ATagsFileCutShortUnderTheViewIsNamedAsUnreadableAndTheNextCommandWorks)
+{
+    CommandSession session;
+    const std::string tags = CommandSession::PathOf("tags");
+    const std::string whole = tags + ".whole";
+    std::filesystem::copy_file(tags, whole);
+    AllocationCounter heap(session.Plugin().Module());
+    session.Open("", {1, 1});
+    session.Run();   // what the library keeps between commands
+    const struct {
+        const char* label;
+        DWORD cutTo;
+        std::string firstLine;   // put before the file's lines
+    } cases[] = {
+        {"cut to nothing", 0, ""},
+        // The fault comes while the line's extension fields are searched:
+        // its name, file and address are copied already.
+        {"cut in a record", 4096, "Set\tsrc/widget.cpp\t8;\"\tf\t" + std::string(5000, 'x') + "\n"},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(tags, std::ios::binary | std::ios::trunc)
+            << c.firstLine << std::ifstream(whole, std::ios::binary).rdbuf();
+        g_cutPath = tags;
+        g_cutSize = c.cutTo;
+        const std::size_t blocks = heap.Live();
+        const ResourceCounter resources(session.Plugin().Module());
+        ImportPatches cut;
+        cut.Add(session.Plugin().Module(), "MapViewOfFile", &MapThenCut, g_mapViewOfFile);
+        session.Open("", {1, 1});
+        const CommandOutcome outcome = session.Run();
+        cut.Clear();
+        EXPECT_TRUE(g_cutPath.empty()) << c.label;
+        EXPECT_EQ((std::vector<std::string>{Searching("Set"), "status '" + kTags + "' を開くことが出来ませんでした"}),
+                  outcome.story)
+            << c.label;
+        EXPECT_EQ("file 1/1, mapping 1/1, view 1/1", resources.Report()) << c.label;
+        EXPECT_TRUE(resources.Balanced()) << c.label;
+        // What the abandoned record held; the lists and the rest are freed.
+        EXPECT_LE(heap.Live() - blocks, 3u) << c.label;
+        std::printf("%s: %zu heap blocks lost\n", c.label, heap.Live() - blocks);
+    }
+    ASSERT_TRUE(CopyFileA(whole.c_str(), tags.c_str(), FALSE));
+    session.Open("", {0, 0});
+    EXPECT_EQ("src\\widget.cpp", session.Run().document);
 }
 
 }  // namespace
