@@ -29,6 +29,7 @@
 #include "tags/MappedFile.h"
 #include "tags/TagKind.h"
 #include "tags/TagScanner.h"
+#include "text/Utf8ToAnsi.h"
 #include "ui/KindWords.h"
 #include "ui/TagPicker.h"
 #include "win/FullPath.h"
@@ -86,7 +87,7 @@ std::vector<RowTexts> ShownTexts(const TagList& entries)
     rows.reserve(entries.size());
     for (const TagEntry& entry : entries)
         rows.push_back({entry.name, words.ShownText(DescribeTagKind(entry.kind, entry.extensionFields)), entry.file,
-                        entry.address});
+                        ReadableText(entry.address)});
     return rows;
 }
 
