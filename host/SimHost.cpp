@@ -7,6 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "host/TextCodec.h"
 #include "win/Win32Handles.h"
 
 namespace velkin::sim {
@@ -21,23 +22,19 @@ constexpr std::size_t kMaxMessageText = 65536;
 // The editor's name buffer for 2106/278.
 constexpr std::size_t kNameBufferSize = 260;
 
-bool IsLeadByteAt(const std::string& line, std::size_t offset)
+// A character is one UTF-16 code unit, or a surrogate pair.
+std::size_t NextCharOffset(const std::wstring& line, std::size_t offset)
 {
-    return offset + 1 < line.size() && IsDBCSLeadByte(static_cast<BYTE>(line[offset]));
+    const bool pair = offset + 1 < line.size() && IS_HIGH_SURROGATE(line[offset]) && IS_LOW_SURROGATE(line[offset + 1]);
+    return offset + (pair ? 2 : 1);
 }
 
-std::size_t NextCharOffset(const std::string& line, std::size_t offset)
-{
-    return offset + (IsLeadByteAt(line, offset) ? 2 : 1);
-}
-
-// ASCII letters, digits and '_', and every double-byte character.
-bool IsWordCharAt(const std::string& line, std::size_t offset)
+// ASCII letters, digits and '_', and every character beyond ASCII.
+bool IsWordCharAt(const std::wstring& line, std::size_t offset)
 {
     if (offset >= line.size()) return false;
-    if (IsLeadByteAt(line, offset)) return true;
-    const char c = line[offset];
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    const wchar_t c = line[offset];
+    return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'_' || c >= 0x80;
 }
 
 bool IsBefore(HostPoint a, HostPoint b)
@@ -45,17 +42,17 @@ bool IsBefore(HostPoint a, HostPoint b)
     return a.y < b.y || (a.y == b.y && a.x < b.x);
 }
 
-std::vector<std::string> SplitLines(const std::string& text)
+std::vector<std::wstring> SplitLines(const std::wstring& text)
 {
-    std::vector<std::string> lines;
-    std::string current;
+    std::vector<std::wstring> lines;
+    std::wstring current;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n') {
+        const wchar_t c = text[i];
+        if (c != L'\r' && c != L'\n') {
             current += c;
             continue;
         }
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
         lines.push_back(current);
         current.clear();
     }
@@ -126,32 +123,47 @@ void RegisterWindowClass(const char* name, WNDPROC procedure)
 
 // ---- SimDocument -------------------------------------------------------------
 
-void SimDocument::SetText(const std::string& text)
+std::string SimDocument::AnsiPath() const
 {
-    lines = SplitLines(text);
+    return ToAnsi(path);
+}
+
+void SimDocument::SetAnsiPath(const std::string& ansiPath)
+{
+    path = FromAnsi(ansiPath);
+}
+
+void SimDocument::SetText(const std::string& fileBytes)
+{
+    lines = SplitLines(DecodeFileText(fileBytes));
     MoveCaret({0, 0});
 }
 
 std::string SimDocument::Text() const
 {
-    std::string text;
+    std::wstring text;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i) text += "\r\n";
+        if (i) text += L"\r\n";
         text += lines[i];
     }
-    return text;
+    return ToAnsi(text);
 }
 
 std::string SimDocument::SelectedText() const
 {
     if (forcedSelection_) return *forcedSelection_;
+    return ToAnsi(SelectedRange());
+}
+
+std::wstring SimDocument::SelectedRange() const
+{
     HostPoint first = Clamp(selectionStart);
     HostPoint last = Clamp(selectionEnd);
     if (IsBefore(last, first)) std::swap(first, last);
     if (first.y == last.y) return lines[first.y].substr(first.x, last.x - first.x);
-    std::string text = lines[first.y].substr(first.x);
-    for (LONG y = first.y + 1; y < last.y; ++y) text += "\r\n" + lines[y];
-    return text + "\r\n" + lines[last.y].substr(0, last.x);
+    std::wstring text = lines[first.y].substr(first.x);
+    for (LONG y = first.y + 1; y < last.y; ++y) text += L"\r\n" + lines[y];
+    return text + L"\r\n" + lines[last.y].substr(0, last.x);
 }
 
 HostPoint SimDocument::Clamp(HostPoint point) const
@@ -188,11 +200,11 @@ void SimDocument::SelectWord()
     if (selectWordResult) {
         // Stands for whatever the editor would have picked at the caret; an
         // empty result selects nothing.
-        Select(caret, {caret.x + static_cast<LONG>(selectWordResult->size()), caret.y});
+        Select(caret, {caret.x + static_cast<LONG>(FromAnsi(*selectWordResult).size()), caret.y});
         if (!selectWordResult->empty()) forcedSelection_ = *selectWordResult;
         return;
     }
-    const std::string& line = lines[caret.y];
+    const std::wstring& line = lines[caret.y];
     const std::size_t at = static_cast<std::size_t>(caret.x);
     // Character starts of the line, and the character holding the caret.
     std::vector<std::size_t> starts;
@@ -217,12 +229,13 @@ void SimDocument::SelectWord()
            {static_cast<LONG>(NextCharOffset(line, starts[last])), caret.y});
 }
 
-bool SimDocument::Find(const std::string& text)
+bool SimDocument::Find(const std::string& ansiText)
 {
+    const std::wstring text = FromAnsi(ansiText);
     if (text.empty()) return false;
     const HostPoint from = Clamp(caret);
     for (std::size_t y = from.y; y < lines.size(); ++y) {
-        const std::string& line = lines[y];
+        const std::wstring& line = lines[y];
         const std::size_t begin = static_cast<LONG>(y) == from.y ? from.x : 0;
         for (std::size_t offset = 0; offset + text.size() <= line.size(); offset = NextCharOffset(line, offset)) {
             if (offset < begin || line.compare(offset, text.size(), text) != 0) continue;
@@ -234,9 +247,10 @@ bool SimDocument::Find(const std::string& text)
     return false;
 }
 
-bool SimDocument::Load(const std::string& fileName)
+bool SimDocument::Load(const std::string& ansiFileName)
 {
-    FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const std::wstring fileName = FromAnsi(ansiFileName);
+    FileHandle file(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     LARGE_INTEGER size{};
@@ -284,6 +298,11 @@ struct SimHost::WindowSlot {
 
 SimFrame::SimFrame(SimHost& host, std::string name) : host_(host), name_(std::move(name)) {}
 
+std::string SimFrame::StatusText() const
+{
+    return ToAnsi(statusText_);
+}
+
 SimView& SimFrame::AddView(const std::string& name, HWND parent)
 {
     return NewView(name, parent ? parent : window_, false);
@@ -316,7 +335,7 @@ SimDocument& SimView::AddDocument(const std::string& path, const std::string& te
 {
     documents_.push_back(std::make_unique<SimDocument>());
     SimDocument& document = *documents_.back();
-    document.path = path;
+    document.SetAnsiPath(path);
     document.SetText(text);
     if (activeIndex_ < 0) activeIndex_ = 0;
     return document;
@@ -429,7 +448,7 @@ LRESULT SimHost::Answer(WindowSlot& slot, HostCall& call)
         return AnswerCommand(slot, call.wParam);
     case HOSTMSG_SET_STATUS_TEXT:
         call.text = ReadMessageText(call.lParam);
-        slot.frame->statusText_ = call.text.value_or(std::string());
+        slot.frame->statusText_ = FromAnsi(call.text.value_or(std::string()));
         return 0;
     case HOSTMSG_LOAD_FILE: {
         call.text = ReadMessageText(call.lParam);
@@ -498,7 +517,7 @@ LRESULT SimHost::AnswerInfo(WindowSlot& slot, HostCall& call)
     }
     char* buffer = reinterpret_cast<char*>(call.lParam);
     if (!buffer || document.leavesNameUnanswered) return 0;
-    call.text = CopyOut(document.path, buffer, kNameBufferSize);
+    call.text = CopyOut(document.AnsiPath(), buffer, kNameBufferSize);
     return 1;
 }
 

@@ -17,8 +17,17 @@
 // HOSTMSG_FIND move the caret (the find searches the text from the caret);
 // CMD_AFTER_CARET_1/2 leave it where it is (the editor only brings the caret
 // into view). A top-level window of the host that becomes the active window
-// (SetForegroundWindow) is recorded. Texts are bytes in the ANSI code page, kept in
-// std::string so the simulator shares no code with the plug-in under test.
+// (SetForegroundWindow) is recorded.
+//
+// Texts, as the editor holds them: documents, their paths and the status text
+// are Unicode (UTF-16). A file is decoded on load (DecodeFileText: UTF-8 with a
+// byte-order mark, or valid UTF-8 holding non-ASCII bytes; otherwise the ANSI
+// code page). Every text a message carries in or out (search text, selected
+// text, document names, status text, file to load) is ANSI and converted
+// through the ANSI code page (FromAnsi, ToAnsi), so the search compares
+// Unicode: UTF-8 bytes sent as a search text are read as other characters.
+// The test-facing helpers take and give ANSI where tests deal in bytes. The
+// simulator shares no code with the plug-in under test.
 //
 // Threads: create, use and destroy a host on one thread, the one that calls
 // the plug-in; every window of the host belongs to it.
@@ -44,14 +53,15 @@ class SimFrame;
 class SimView;
 
 // One document of a view: path, lines, caret and selection, and the switches
-// that make it misbehave. Points are zero-based (x = byte offset in the line).
+// that make it misbehave. Points are zero-based (x = UTF-16 code units into
+// the line).
 class SimDocument {
 public:
-    // Full path as the editor reports it; "" for an untitled document.
-    std::string path;
+    // Full path as the editor holds it; empty for an untitled document.
+    std::wstring path;
     // The text, one entry per line, without line ends. Never empty: an empty
     // text is one empty line.
-    std::vector<std::string> lines{std::string()};
+    std::vector<std::wstring> lines{std::wstring()};
     HostPoint caret{0, 0};
     // The selection as the editor reports it (2074/2075); nothing is selected
     // when both are equal.
@@ -65,18 +75,23 @@ public:
     // The name request (2106/278) leaves the buffer unwritten and answers 0.
     bool leavesNameUnanswered = false;
     // What CMD_SELECT_WORD selects: unset, the word-character run around the
-    // caret; set, exactly this text (the empty text: nothing is selected).
+    // caret; set, exactly this text (ANSI; the empty text: nothing is selected).
     std::optional<std::string> selectWordResult;
     // What 2051 answers for the size while nothing is selected (0 or 1).
     LRESULT emptySelectionSize = 1;
 
-    // Replaces the text; lines end at "\n", "\r\n" or "\r". Caret and
-    // selection go to the top.
-    void SetText(const std::string& text);
-    // The lines joined with "\r\n".
+    // The path through the ANSI code page, as the name request hands it out,
+    // and set from an ANSI path, as a load request gives it.
+    std::string AnsiPath() const;
+    void SetAnsiPath(const std::string& ansiPath);
+    // Replaces the text with the bytes of a file, decoded as on load
+    // (DecodeFileText); lines end at "\n", "\r\n" or "\r". Caret and selection
+    // go to the top.
+    void SetText(const std::string& fileBytes);
+    // The lines joined with "\r\n", in ANSI.
     std::string Text() const;
     // The selected text (lines joined with "\r\n"), or the text a forced word
-    // selection stands for; "" when nothing is selected.
+    // selection stands for, in ANSI; "" when nothing is selected.
     std::string SelectedText() const;
 
     // Editor operations, as the messages perform them. Points are clamped to
@@ -85,17 +100,20 @@ public:
     void Select(HostPoint start, HostPoint end);      // caret to `end`
     void CancelSelection();                           // caret stays
     void SelectWord();
-    // Searches `text` (case-sensitive, plain) forward from the caret, starting
-    // only at character boundaries; selects the match and puts the caret at
-    // its end. False, nothing changed, when not found or `text` is empty.
-    bool Find(const std::string& text);
-    // Reads the file with CreateFileA and takes its bytes as the text and
-    // `fileName` as the path. False, nothing changed, when it cannot be read.
-    bool Load(const std::string& fileName);
+    // Searches the Unicode form of `ansiText` (case-sensitive, plain) forward
+    // from the caret, starting only at character starts; selects the match and
+    // puts the caret at its end. False, nothing changed, when not found or
+    // `ansiText` is empty.
+    bool Find(const std::string& ansiText);
+    // Reads the file named by `ansiFileName` and takes its decoded text
+    // (SetText) and the name as the path. False, nothing changed, when it
+    // cannot be read.
+    bool Load(const std::string& ansiFileName);
 
 private:
     HostPoint Clamp(HostPoint point) const;
-    // Set by a forced word selection; any other selection change drops it.
+    std::wstring SelectedRange() const;
+    // Set by a forced word selection (ANSI); any other selection change drops it.
     std::optional<std::string> forcedSelection_;
 };
 
@@ -106,8 +124,9 @@ struct HostCall {
     UINT message = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    // The text lParam pointed to (2060, 2082, 2085), or the text the host wrote
-    // (2051 into the buffer, 2106/278 the name); unset when there was none.
+    // The ANSI text lParam pointed to (2060, 2082, 2085), as the plug-in sent
+    // it, or the ANSI text the host wrote (2051 into the buffer, 2106/278 the
+    // name); unset when there was none.
     std::optional<std::string> text;
     // Points passed or filled: 2066 and 2074/2075 one, 2081 two (start, end).
     std::vector<HostPoint> points;
@@ -145,8 +164,8 @@ public:
     // `view` must be one of this frame's views.
     void ActivateView(SimView& view) { activeView_ = &view; }
 
-    // The last text received with 2085, "" before any.
-    const std::string& StatusText() const { return statusText_; }
+    // The last text received with 2085 (held in Unicode), in ANSI; "" before any.
+    std::string StatusText() const;
 
     // Switch: load-file (2060) sent to this frame answers 0 and loads nothing.
     bool refusesLoading = false;
@@ -160,7 +179,7 @@ private:
     HWND window_ = nullptr;
     std::vector<std::unique_ptr<SimView>> views_;
     SimView* activeView_ = nullptr;
-    std::string statusText_;
+    std::wstring statusText_;
 };
 
 // An "EmEditorView" child window holding documents.
@@ -170,8 +189,8 @@ public:
     const std::string& Name() const { return name_; }
     SimFrame& Frame() const { return frame_; }
 
-    // A new document at the end; the first one becomes active. `text` as in
-    // SimDocument::SetText.
+    // A new document at the end; the first one becomes active. `path` is ANSI,
+    // `text` a file's bytes as in SimDocument::SetText.
     SimDocument& AddDocument(const std::string& path = std::string(), const std::string& text = std::string());
     std::size_t DocumentCount() const { return documents_.size(); }
     SimDocument& Document(std::size_t index) { return *documents_.at(index); }

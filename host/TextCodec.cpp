@@ -1,5 +1,7 @@
 #include "host/TextCodec.h"
 
+#include <algorithm>
+
 namespace velkin::sim {
 
 std::wstring Widen(const std::string& bytes, UINT codePage)
@@ -30,6 +32,20 @@ std::string Utf8ToShiftJis(const std::string& utf8)
 std::string ShiftJisToUtf8(const std::string& shiftJis)
 {
     return Narrow(Widen(shiftJis, kShiftJisCodePage), CP_UTF8);
+}
+
+std::wstring FromAnsi(const std::string& ansi) { return Widen(ansi, CP_ACP); }
+
+std::string ToAnsi(const std::wstring& text) { return Narrow(text, CP_ACP); }
+
+std::wstring DecodeFileText(const std::string& bytes)
+{
+    static const std::string byteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.compare(0, byteOrderMark.size(), byteOrderMark) == 0) return Widen(bytes.substr(byteOrderMark.size()), CP_UTF8);
+    const bool nonAscii = std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    const bool utf8 = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                          nullptr, 0) > 0;
+    return Widen(bytes, nonAscii && utf8 ? CP_UTF8 : CP_ACP);
 }
 
 }  // namespace velkin::sim

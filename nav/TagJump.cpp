@@ -7,6 +7,7 @@
 #include "res/ResourceIds.h"
 #include "tags/SearchTexts.h"
 #include "tags/TagsFileLocator.h"
+#include "text/Utf8ToAnsi.h"
 #include "win/FullPath.h"
 
 namespace velkin {
@@ -88,7 +89,7 @@ void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFold
 
     // Shown before anything can fail, so it also stands when the jump does.
     CowString status;
-    status.FormatFromTable(IDS_JUMPING_TO, fullPath.Text(), entry.address.Text());
+    status.FormatFromTable(IDS_JUMPING_TO, fullPath.Text(), ReadableText(entry.address).Text());
     SetStatusText(hostWindow, status.Text());
 
     // An empty full path fails this test as well.

@@ -9,6 +9,7 @@
 #include "res/ResourceIds.h"
 #include "tags/TagKind.h"
 #include "text/CowString.h"
+#include "text/Utf8ToAnsi.h"
 #include "ui/KindWords.h"
 #include "ui/ListTextMeasure.h"
 
@@ -88,8 +89,9 @@ void AddTagRow(TagEntry& entry, ColumnMaxima& maxima, TagListFill& fill, int row
     SetTagCell(fill, index, kKindColumn, shownKind.Text());
     Widen(maxima, kFileColumn, fill, entry.file.Text());
     SetTagCell(fill, index, kFileColumn, entry.file.Text());
-    Widen(maxima, kAddressColumn, fill, entry.address.Text());
-    SetTagCell(fill, index, kAddressColumn, entry.address.Text());
+    const CowString shownAddress = ReadableText(entry.address);
+    Widen(maxima, kAddressColumn, fill, shownAddress.Text());
+    SetTagCell(fill, index, kAddressColumn, shownAddress.Text());
 }
 
 // One row per entry, in list order; the widest text of each column, at least 50.

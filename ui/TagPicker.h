@@ -1,6 +1,7 @@
 // The tag picker: a modal dialog (template 103, "TAGSの検索結果") listing tags
 // in four columns (symbol, kind, file, position) fitted to their texts, from
-// which the user picks one with a double-click or Enter.
+// which the user picks one with a double-click or Enter. The position is shown
+// as ReadableText gives it (a UTF-8 pattern in its ANSI form).
 #pragma once
 
 #include <windows.h>

@@ -48,15 +48,12 @@ using velkin::sim::SimView;
 
 void Print(const std::string& utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stdout); }
 
-bool IsUtf8(const std::string& bytes)
+// Line `line` of a document (held in Unicode, as the editor decoded its
+// file) for the terminal; "" beyond the text.
+std::string LineText(const SimDocument& document, std::size_t line)
 {
-    return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
-                                                static_cast<int>(bytes.size()), nullptr, 0) > 0;
+    return line < document.lines.size() ? velkin::sim::Narrow(document.lines[line], CP_UTF8) : std::string();
 }
-
-// A document's bytes for the terminal: UTF-8 files as they are, others taken
-// as the ANSI code page, as the editor would.
-std::string DocumentText(const std::string& bytes) { return IsUtf8(bytes) ? bytes : ShiftJisToUtf8(bytes); }
 
 bool IsWide(unsigned codePoint)
 {
@@ -140,10 +137,9 @@ std::string ShortPath(const Demo& demo, const std::string& path)
 std::string CaretPlace(const Demo& demo, const SimDocument& document)
 {
     const std::size_t line = static_cast<std::size_t>(document.caret.y);
-    const std::string text = line < document.lines.size() ? document.lines[line] : std::string();
-    const std::string shown = WithoutIndent(text);
-    return ShortPath(demo, document.path) + ":" + std::to_string(line + 1) + "  " +
-           (shown.empty() ? std::string("(a blank line)") : DocumentText(shown));
+    const std::string shown = WithoutIndent(LineText(document, line));
+    return ShortPath(demo, document.AnsiPath()) + ":" + std::to_string(line + 1) + "  " +
+           (shown.empty() ? std::string("(a blank line)") : shown);
 }
 
 bool IsIdentifierByte(char c)
@@ -172,13 +168,13 @@ LONG CaretColumn(const std::string& line, const std::string& position)
 SimDocument& OpenDocument(Demo& demo, const std::string& path, const std::string& word)
 {
     for (std::size_t i = 0; i < demo.view.DocumentCount(); ++i) {
-        if (lstrcmpiA(demo.view.Document(i).path.c_str(), path.c_str()) != 0) continue;
+        if (lstrcmpiA(demo.view.Document(i).AnsiPath().c_str(), path.c_str()) != 0) continue;
         demo.view.Activate(static_cast<int>(i));
         return demo.view.Document(i);
     }
     SimDocument& document = demo.view.AddDocument(path);
     if (!document.Load(path)) document.SetText(word);   // an unsaved document holding the word
-    document.path = path;
+    document.SetAnsiPath(path);
     demo.view.Activate(static_cast<int>(demo.view.DocumentCount() - 1));
     return document;
 }
@@ -232,8 +228,10 @@ void RunCase(Demo& demo, const Case& c, int number)
 {
     SimDocument& document = OpenDocument(demo, c.file, c.position);
     const LONG line = std::max(0L, c.line - 1);
-    const std::string& text = static_cast<std::size_t>(line) < document.lines.size() ? document.lines[line] : std::string();
-    document.MoveCaret({CaretColumn(text, c.position), line});
+    // The caret's x counts UTF-16 units; the column is found in the UTF-8 line.
+    const std::string text = LineText(document, static_cast<std::size_t>(line));
+    const std::size_t column = static_cast<std::size_t>(CaretColumn(text, c.position));
+    document.MoveCaret({static_cast<LONG>(velkin::sim::Widen(text.substr(0, column), CP_UTF8).size()), line});
 
     Print(std::to_string(number) + ". " + ShiftJisToUtf8(c.title) + "\n");
     PrintField("caret", CaretPlace(demo, document) + "  (column " + std::to_string(document.caret.x + 1) + ")");

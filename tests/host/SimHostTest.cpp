@@ -96,7 +96,7 @@ TEST_F(SimHostTest, SwitchesRefuseActivationLoadingAndNames)
     view.refusesLoading = true;
     frame.refusesLoading = false;
     EXPECT_EQ(0, Send(view.Window(), HOSTMSG_LOAD_FILE, 0, self));
-    EXPECT_EQ("C:\\a.c", first.path);
+    EXPECT_EQ("C:\\a.c", first.AnsiPath());
 }
 
 TEST_F(SimHostTest, NestedViewsAreReachedByEnumeration)
@@ -161,8 +161,8 @@ TEST_F(SimHostTest, SelectedTextNeverOverrunsTheBuffer)
 TEST_F(SimHostTest, FindSearchesForwardFromTheCaretAtCharacterStarts)
 {
     SimDocument& document = view.AddDocument("C:\\a.c", kKatakanaA + " Abc\nabc\nx Abc");
-    EXPECT_EQ(1, Send(frame.Window(), HOSTMSG_FIND, FIND_FLAGS, "A"));   // not the trail byte at 1
-    EXPECT_EQ(3, document.selectionStart.x);
+    EXPECT_EQ(1, Send(frame.Window(), HOSTMSG_FIND, FIND_FLAGS, "A"));   // not the trail byte of "ア"
+    EXPECT_EQ(2, document.selectionStart.x);   // "ア" is one character
     EXPECT_EQ(1, Send(frame.Window(), HOSTMSG_FIND, FIND_FLAGS, "Abc"));
     EXPECT_EQ((std::vector<LONG>{2, 2, 5, 2}),
               (std::vector<LONG>{document.selectionStart.x, document.selectionStart.y, document.caret.x, document.caret.y}));
@@ -182,11 +182,49 @@ TEST_F(SimHostTest, LoadFileReadsARealFileIntoTheActiveDocument)
     SimDocument& untitled = view.AddDocument();
     view.Activate(1);
     EXPECT_EQ(0, Send(frame.Window(), HOSTMSG_LOAD_FILE, 0, (path + ".missing").c_str()));
-    EXPECT_EQ("", untitled.path);
+    EXPECT_EQ("", untitled.AnsiPath());
     EXPECT_NE(0, Send(frame.Window(), HOSTMSG_LOAD_FILE, 0, path.c_str()));
-    EXPECT_EQ(path, untitled.path);
-    EXPECT_EQ((std::vector<std::string>{"one", "two", ""}), untitled.lines);
+    EXPECT_EQ(path, untitled.AnsiPath());
+    EXPECT_EQ((std::vector<std::wstring>{L"one", L"two", L""}), untitled.lines);
     DeleteFileA(path.c_str());
+}
+
+// The editor holds documents in Unicode: a file is decoded on load, and the
+// ANSI texts of the messages go through the ANSI code page, so UTF-8 bytes
+// sent as a search text are other characters.
+TEST_F(SimHostTest, LoadDecodesTheFileAndMessagesCarryAnsi)
+{
+    const std::string kensu = "\xE4\xBB\xB6\xE6\x95\xB0";   // "件数" in UTF-8
+    const std::string bom = "\xEF\xBB\xBF";
+    struct Case { const char* label; std::string bytes; std::wstring line; };
+    const Case cases[] = {
+        {"UTF-8", "n = " + kensu, L"n = \u4EF6\u6570"},
+        {"UTF-8 after a byte-order mark", bom + "n = " + kensu, L"n = \u4EF6\u6570"},
+        {"a byte-order mark before ASCII", bom + "n = 1", L"n = 1"},
+        {"Shift-JIS", "n = " + Utf8ToShiftJis("件数"), L"n = \u4EF6\u6570"},
+        {"not valid UTF-8: the ANSI code page", "n = " + kensu.substr(0, 5), Widen("n = " + kensu.substr(0, 5), 932)},
+    };
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + Utf8ToShiftJis("読み込み.c");
+    SimDocument& document = view.AddDocument();
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteTestFile(path, c.bytes + "\r\nx"));
+        ASSERT_NE(0, Send(frame.Window(), HOSTMSG_LOAD_FILE, 0, path.c_str())) << c.label;
+        EXPECT_EQ((std::vector<std::wstring>{c.line, L"x"}), document.lines) << c.label;
+        EXPECT_EQ(FromAnsi(path), document.path) << c.label;
+        const bool japanese = c.line.find(L'\u6570') != std::wstring::npos;
+        EXPECT_EQ(0, Send(frame.Window(), HOSTMSG_FIND, FIND_FLAGS, ("= " + kensu).c_str())) << c.label;
+        EXPECT_EQ(japanese, Send(frame.Window(), HOSTMSG_FIND, FIND_FLAGS, Utf8ToShiftJis("= 件数").c_str()) != 0)
+            << c.label;
+        EXPECT_EQ(japanese ? Utf8ToShiftJis("= 件数") : "", SelectedText(frame.Window())) << c.label;
+    }
+    DeleteFileA(path.c_str());
+    Send(frame.Window(), HOSTMSG_SET_STATUS_TEXT, 0, path.c_str());
+    EXPECT_EQ(path, frame.StatusText());
+    char name[260] = "";
+    Send(frame.Window(), HOSTMSG_INFO, INFO_DOC_FILE_NAME, name);
+    EXPECT_EQ(path, name);
 }
 
 TEST_F(SimHostTest, RecordsEveryEditorMessageInOrder)

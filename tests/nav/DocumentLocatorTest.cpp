@@ -101,7 +101,7 @@ TEST_F(DocumentLocatorTest, SettlesOnTheFirstViewThatHoldsAndActivatesTheFile)
             EXPECT_EQ(nullptr, found) << c.label;
             // The new document stays open, untitled.
             EXPECT_EQ(2u, desk.view1.DocumentCount()) << c.label;
-            EXPECT_EQ("", desk.view1.Document(1).path) << c.label;
+            EXPECT_EQ("", desk.view1.Document(1).AnsiPath()) << c.label;
             continue;
         }
         SimView* view = nullptr;
@@ -110,7 +110,7 @@ TEST_F(DocumentLocatorTest, SettlesOnTheFirstViewThatHoldsAndActivatesTheFile)
         ASSERT_NE(nullptr, view) << c.label;
         EXPECT_EQ(view->Window(), found) << c.label;
         EXPECT_EQ(c.document, view->ActiveIndex()) << c.label;
-        EXPECT_EQ(kFile, view->ActiveDocument()->path) << c.label;
+        EXPECT_EQ(kFile, view->ActiveDocument()->AnsiPath()) << c.label;
         EXPECT_EQ(c.loaded, view->ActiveDocument()->Text() == kFileText) << c.label;
     }
 }

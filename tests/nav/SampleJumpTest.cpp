@@ -74,7 +74,7 @@ TEST(SampleJumpTest, EveryTagLandsOnItsDefinitionsLine)
                 JumpToTag(frame.Window(), entry, sample.c_str());
                 const SimDocument* shown = view.ActiveDocument();
                 ASSERT_NE(nullptr, shown);
-                EXPECT_EQ(documentPath.Text(), shown->path);
+                EXPECT_EQ(documentPath.Text(), shown->AnsiPath());
                 EXPECT_EQ(line - 1, shown->caret.y);
                 ++jumps;
             }

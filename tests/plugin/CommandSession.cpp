@@ -89,7 +89,7 @@ sim::SimDocument& CommandSession::Open(const std::string& relative, HostPoint ca
 {
     const std::string path = PathOf(relative.empty() ? "notes.txt" : relative);
     for (std::size_t index = 0; index < view_.DocumentCount(); ++index) {
-        if (view_.Document(index).path != path) continue;
+        if (view_.Document(index).AnsiPath() != path) continue;
         view_.Activate(static_cast<int>(index));
         view_.Document(index).MoveCaret(caret);
         return view_.Document(index);
@@ -116,7 +116,8 @@ CommandOutcome CommandSession::Run(int pickRow)
     if (const sim::SimView* view = frame_.ActiveView()) {
         if (const sim::SimDocument* document = view->ActiveDocument()) {
             const std::string prefix = Project() + "\\";
-            outcome_.document = document->path.rfind(prefix, 0) == 0 ? document->path.substr(prefix.size()) : document->path;
+            const std::string path = document->AnsiPath();
+            outcome_.document = path.rfind(prefix, 0) == 0 ? path.substr(prefix.size()) : path;
             outcome_.caretLine = document->caret.y;
         }
     }

@@ -219,7 +219,7 @@ TEST_F(SingleMatchJumpTest, TheFileOpenElsewhereIsActivatedThereAndItsWindowRais
         EXPECT_EQ(2, other.caret.y) << c.view->Name();
         EXPECT_EQ(c.root, GetForegroundWindow()) << c.view->Name();
         EXPECT_EQ(1u, host_.Activations().size()) << c.view->Name();
-        other.path = "closed";
+        other.SetAnsiPath("closed");
     }
     EXPECT_EQ(1u, view_.DocumentCount());
 }
@@ -237,7 +237,7 @@ TEST_F(SingleMatchJumpTest, TheHostWindowAsTheViewIsMovedButNotRaised)
                                         "frame1 2070 4153 0 -> 0", "frame1 2070 4183 0 -> 0"}),
               std::vector<std::string>(calls.end() - 4, calls.end()));
     ASSERT_EQ(2u, view_.DocumentCount());
-    EXPECT_EQ(kOther, view_.Document(1).path);
+    EXPECT_EQ(kOther, view_.Document(1).AnsiPath());
     EXPECT_EQ(2, view_.Document(1).caret.y);
     EXPECT_EQ(bystander.Window(), GetForegroundWindow());
     EXPECT_TRUE(host_.Activations().empty());
@@ -273,7 +273,7 @@ TEST_F(SingleMatchJumpTest, AFileThatCannotBeOpenedIsNamedInABoxAfterTheStatus)
     }
     // The document the editor created for the folder stays open.
     ASSERT_EQ(2u, view_.DocumentCount());
-    EXPECT_EQ("", view_.Document(1).path);
+    EXPECT_EQ("", view_.Document(1).AnsiPath());
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ protected:
         RemoveScratch();
         WriteTextFile(kTagsFile, kTagsLine);
         WriteTextFile(kDocument, "int foo_bar2 = 1;\n");
-        document_.path = kDocument;
+        document_.SetAnsiPath(kDocument);
         document_.SetText("int foo_bar2 = 1;\n");
         document_.MoveCaret({6, 0});
     }

@@ -1,0 +1,70 @@
+// Japanese text in the patterns of a tags file, through the real DLL: ctags
+// writes a pattern with the source line's bytes, UTF-8 for a UTF-8 source;
+// the editor reads what the plug-in sends through the ANSI code page (932).
+// The picker's Position column and the jump's status text show a UTF-8
+// pattern converted when every character converts, other bytes as they are.
+#include <windows.h>
+
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/Sjis.h"
+#include "common/TestText.h"
+#include "plugin/CommandSession.h"
+
+namespace {
+
+using namespace velkin;
+using namespace velkin::test;
+
+const std::string kUtf8Kensu = "\xE4\xBB\xB6\xE6\x95\xB0";   // "件数"
+const std::string kBom = "\xEF\xBB\xBF";
+
+TEST(JapaneseTextTest, PositionCellsAndTheJumpStatusShowUtf8PatternsConverted)
+{
+    const struct {
+        const char* name;        // the tag, defined in src/<name>.c
+        std::string fileStart;   // the file's bytes before the definition line
+        std::string line;        // the definition line, in the file's encoding
+        std::string shown;       // its pattern as the user reads it, in UTF-8
+    } cases[] = {
+        {"label_bom", kBom + "// label_bom\n", "const char *label_bom = \"" + kUtf8Kensu + "\";",
+         "/^const char *label_bom = \"件数\";$/"},
+        {"label_cut", "// label_cut\n", "const char *label_cut = \"" + kUtf8Kensu.substr(0, 5),   // not UTF-8
+         Utf8("/^const char *label_cut = \"" + kUtf8Kensu.substr(0, 5) + "$/")},
+        {"label_lacking", "// label_lacking\n", "const char *label_lacking = \"caf\xC3\xA9\";",   // no "é" in 932
+         Utf8("/^const char *label_lacking = \"caf\xC3\xA9\";$/")},
+        {"label_sjis", "// label_sjis\n", Sjis("const char *label_sjis = \"件数\";"),
+         "/^const char *label_sjis = \"件数\";$/"},
+        {"label_utf8", "// label_utf8\n", "const char *label_utf8 = \"" + kUtf8Kensu + "\";",
+         "/^const char *label_utf8 = \"件数\";$/"},
+    };
+    CommandSession session;
+    std::string tags;
+    std::vector<std::string> rows;
+    for (const auto& c : cases) {
+        const std::string file = std::string("src/") + c.name + ".c";
+        tags += std::string(c.name) + "\t" + file + "\t/^" + c.line + "$/;\"\tv\n";
+        ASSERT_TRUE(WriteTestFile(CommandSession::PathOf("src\\" + std::string(c.name) + ".c"), c.fileStart + c.line + "\n"));
+        rows.push_back(std::string(c.name) + " | " + file + " | " + c.shown);
+    }
+    ASSERT_TRUE(WriteTestFile(CommandSession::PathOf("tags"), tags));
+    ASSERT_TRUE(WriteTestFile(CommandSession::PathOf("src\\use.c"), "label;\n"));
+
+    for (int row = 0; row < static_cast<int>(std::size(cases)); ++row) {
+        session.Open("src\\use.c", {1, 0});
+        const CommandOutcome outcome = session.Run(row);
+        std::vector<std::string> shownRows;
+        for (const std::string& cells : outcome.rows) shownRows.push_back(Utf8(cells));
+        EXPECT_EQ(rows, shownRows) << cases[row].name;
+        EXPECT_EQ("status '" + CommandSession::PathOf("src\\") + cases[row].name + ".c' を開き '" + cases[row].shown +
+                      "'に移動します。",
+                  outcome.story.back())
+            << cases[row].name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "common/Sjis.h"
+#include "common/TestText.h"
+#include "text/Utf8ToAnsi.h"
+
+namespace {
+
+using velkin::CowString;
+
+TEST(Utf8ToAnsiTest, ConvertsOnlyUtf8WhoseEveryCharacterTheCodePageHas)
+{
+    const struct {
+        std::string bytes;
+        std::string ansi;   // "" when there is none
+    } cases[] = {
+        {"\xE4\xBB\xB6\xE6\x95\xB0 = 1", Sjis("件数 = 1")},
+        {std::string("a\0\xE3\x81\x82", 5), std::string("a\0", 2) + Sjis("あ")},   // an embedded zero stays
+        {"ascii only", ""},
+        {"", ""},
+        {Sjis("件数"), ""},                     // not UTF-8
+        {"\xE4\xBB\xB6\xE6\x95", ""},           // the last character cut
+        {"\xED\xA0\x80", ""},                   // a surrogate half
+        {"caf\xC3\xA9", ""},                    // "é": no best-fit "e" either
+        {"\xE4\xBB\xB6\xEA\xB0\x80", ""},       // a Korean syllable among kanji
+    };
+    for (const auto& c : cases) {
+        const CowString text(c.bytes.data(), static_cast<int>(c.bytes.size()));
+        EXPECT_EQ(c.ansi, Str(velkin::Utf8ToAnsi(text))) << Utf8(c.bytes);
+        EXPECT_EQ(c.ansi.empty() ? c.bytes : c.ansi, Str(velkin::ReadableText(text))) << Utf8(c.bytes);
+    }
+}
+
+}  // namespace

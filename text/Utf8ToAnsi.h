@@ -1,0 +1,23 @@
+// Texts from a tags file hold the source's bytes as they stand: UTF-8 for a
+// UTF-8 source. The editor reads every text a plug-in hands it through the
+// ANSI code page, so such a text is shown and searched for in its ANSI form.
+#pragma once
+
+#include "text/CowString.h"
+
+namespace velkin {
+
+// The ANSI-code-page form of `text` when `text` is valid UTF-8 that holds at
+// least one non-ASCII byte and every character of it has its own character in
+// the code page (no default character, no best-fit stand-in). Otherwise the
+// empty string: for ASCII text, for bytes that are not UTF-8 (Shift-JIS, say),
+// for a character the code page lacks, and when storage runs out. A result
+// that is not empty always differs from `text`. When the ANSI code page is
+// UTF-8 itself there is nothing to convert and the result is empty too.
+CowString Utf8ToAnsi(const CowString& text) noexcept;
+
+// What the user reads for `text`: Utf8ToAnsi(text) when that is not empty,
+// otherwise `text` itself (shared, not copied).
+CowString ReadableText(const CowString& text) noexcept;
+
+}  // namespace velkin
