@@ -193,7 +193,7 @@ TEST_F(SingleMatchJumpTest, FullAndRootedFileFieldsNameTheirFileAndRelativeOnesA
         }
         ASSERT_FALSE(calls_.empty()) << c.field;
         EXPECT_EQ("frame1 2085 0 \"" + JumpStatus(c.fullPath, "3") + "\" -> 0", calls_.front()) << c.field;
-        EXPECT_EQ(opens ? kOther : kDocument, view_.ActiveDocument()->path) << c.field;
+        EXPECT_EQ(opens ? kOther : kDocument, view_.ActiveDocument()->AnsiPath()) << c.field;
         EXPECT_EQ(opens ? 2 : 45, view_.ActiveDocument()->caret.y) << c.field;
         EXPECT_EQ(opens ? "" : c.fullPath + Sjis(" が開けません"), BoxBody(box)) << c.field;
     }
