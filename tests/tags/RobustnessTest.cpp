@@ -156,7 +156,8 @@ TEST(FileFieldMemoTest, RememberingNeverChangesADecision)
 
 // The early rule-out by name must never reject a field that the exact rule
 // (GetFullPath of folder\field, lstrcmpA against the document) accepts, nor
-// the line filter a line holding that field. Each
+// the scan (its search and its check of the lines found, on every path) a line
+// holding that field. Each
 // document here is itself the resolution of a random field, so acceptances
 // are plentiful, and the fields tried against it are its variants: other
 // case, trailing dots and blanks, a control character, a hyphen, double-byte
@@ -179,6 +180,8 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
         return lstrcmpA(velkin::GetFullPath<velkin::CowString>((folder + "\\" + field).c_str()).Text(), document.c_str()) == 0;
     };
 
+    std::string filler;
+    for (int i = 0; i < 6; ++i) filler += "f" + std::to_string(i) + "\tother/sub/z.c\t/^int f;$/;\"\tv\n";
     size_t accepted = 0, resolved = 0, decided = 0, filtered = 0;
     for (int round = 0; round < 300; ++round) {
         const std::string folder = folders[random() % folders.size()];
@@ -188,7 +191,9 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
         const std::string base = prefixes[random() % 3] + randomField() + (random() % 2 ? ".c" : "");
         const velkin::CowString document = velkin::GetFullPath<velkin::CowString>((folder + "\\" + base).c_str());
         if (document.IsEmpty()) continue;
-        std::vector<std::string> fields = {base, base + ".", base + " ", "./" + base, "x/../" + base};
+        std::vector<std::string> fields = {base,          base + ".",         base + " ",   "./" + base,
+                                           "x/../" + base, base + "\\.",      base + ". /.", base + "/sub/..",
+                                           "C:" + base,    "sub/" + base + "\\x\\.."};
         std::string upper = base;
         for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
         fields.push_back(upper);
@@ -204,8 +209,12 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
             const bool expected = resolves(folder, field, document.Text());
             ASSERT_EQ(expected, memo.IsInDocument(field.data(), field.data() + field.size()))
                 << "folder " << folder << ", field " << field << ", document " << document.Text();
-            const std::string line = "name\t" + field + "\t1;\"\tf\taccess:public";
-            ASSERT_TRUE(!expected || memo.MayHoldDocument(line.data(), line.data() + line.size()))
+            // The scan that ships, on every path, with the line amid others
+            // so that the search (not the reading of the data's first and
+            // last lines) meets it.
+            const std::string line = "name\t" + field + "\t1;\"\tf\taccess:public\n";
+            const std::string data = filler + line + filler;
+            ASSERT_EQ(expected, !Scan(data, {"", document.Text(), folder}).inDocument.empty())
                 << "folder " << folder << ", field " << field << ", document " << document.Text();
             accepted += expected;
             ++decided;
