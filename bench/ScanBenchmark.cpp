@@ -3,9 +3,9 @@
 // over a freshly mapped view of the file (map, count, unmap: the price of
 // touching every page once) and over a view already touched.
 //
-//   scan_benchmark.exe [--runs N] [--sse2 | --every-line] TAGS_FILE
+//   scan_benchmark.exe [--runs N] [--avx2 | --sse2 | --every-line] TAGS_FILE
 //                     benchmark TAGS_FILE (best of N runs, default 5); the scanner
-//                     searches with SSE2 alone, not AVX2, or reads every line
+//                     searches with AVX2 at most, with SSE2 alone, or reads every line
 //   scan_benchmark.exe --generate TAGS_FILE   write the synthetic tags file there, unless the
 //                                             file there was written with the same shape
 //
@@ -17,12 +17,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
+#include <memory>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "bench/Clock.h"
+#include "bench/CommandClock.h"
 #include "bench/NewlineCount.h"
 #include "bench/ReadtagsFilter.h"
 #include "bench/TagsFileGenerator.h"
@@ -181,6 +184,164 @@ CowString DocumentPath(const CowString& tagsFolder, const std::string& fileField
     return GetFullPath<CowString>((tagsFolder + "\\" + fileField.c_str()).Text());
 }
 
+// ---- Document names ----------------------------------------------------------
+
+// A current document, named relative to the tags folder.
+struct DocumentName {
+    std::string label;
+    std::string field;
+    bool printable;  // printable ASCII: the scan searches for the name
+};
+
+std::vector<DocumentName> DocumentNames(const TagsFileProfile& profile)
+{
+    return {
+        {"e", "e", true},
+        {"x", "x", true},
+        {"a.c", "a.c", true},
+        {"io.h", "io.h", true},
+        {"t.h", "t.h", true},
+        {"main.c", "main.c", true},
+        {"Makefile", "Makefile", true},
+        {"stdio.h", "stdio.h", true},
+        {"long path", "src\\components\\network\\protocol\\handlers\\session_management_state_machine.c", true},
+        {"in the file: " + profile.typicalFile, profile.typicalFile, true},
+        {"absent", "velkin_absent_document.c", true},
+        {"Japanese (no search)", "\x93\xfa\x96\x7b\x8c\xea.c" /* 日本語.c */, false},
+    };
+}
+
+struct NameResult {
+    BestTime scan, command, fresh, scanTouched, countTouched;
+    std::size_t inDocument = 0;
+    bool sameAsEveryLine = true;
+    std::string status;  // the status after the scan (the command's)
+};
+
+// The lists of a scan of the touched view, sizes only.
+std::vector<std::size_t> ListSizesOf(const TagQuery& query, const MappedWindow& touched, ScanPath path)
+{
+    TagMatchLists lists;
+    TagScanner scanner(query, lists, path);
+    scanner.Scan(touched.Begin(), touched.End());
+    return {lists[0].size(), lists[1].size(), lists[2].size()};
+}
+
+// Each name in turn: ScanTagsFile, the command and the fresh count, each
+// round in that order, best of `runs` after a warm-up.
+NameResult RunName(const CowString& tagsPath, const TagQuery& query, const MappedFile& file,
+                   const MappedWindow& touched, const ScanOptions& options, CommandClock* command, int runs)
+{
+    NameResult result;
+    for (int round = 0; round <= runs; ++round) {
+        TimeRound(round, result.fresh, [&] { CountFreshView(file); });
+        TagMatchLists lists;
+        TimeRound(round, result.scan, [&] { ScanTagsFile(tagsPath, query, lists, options); });
+        result.inDocument = lists.inDocument.size();
+        TimeRound(round, result.countTouched, [&] { CountNewlinesSse2(touched.Begin(), touched.End()); });
+        TagMatchLists touchedLists;
+        TimeRound(round, result.scanTouched, [&] {
+            TagScanner scanner(query, touchedLists, options.path);
+            scanner.Scan(touched.Begin(), touched.End());
+        });
+        if (command) {
+            const double milliseconds = command->Run(query.documentPath.Text(), query.word.Text());
+            if (round > 0 && milliseconds >= 0) result.command.Add(milliseconds);
+            if (command->Statuses().size() >= 2) result.status = command->Statuses()[1];
+        }
+    }
+    result.sameAsEveryLine =
+        ListSizesOf(query, touched, options.path) == ListSizesOf(query, touched, ScanPath::everyLine);
+    return result;
+}
+
+std::string Ratio(double milliseconds, double baseline)
+{
+    if (milliseconds >= 1e300) return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2fx", milliseconds / baseline);
+    return text;
+}
+
+std::string Milliseconds(double milliseconds)
+{
+    if (milliseconds >= 1e300) return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", milliseconds);
+    return text;
+}
+
+// The command in the simulated editor, when the tags file is named "tags"
+// (the plug-in looks for that name) and a display is there; else none.
+std::unique_ptr<CommandClock> OpenCommandClock(const CowString& tagsPath)
+{
+    const int separator = tagsPath.FindLastByte('\\');
+    if (lstrcmpiA(tagsPath.Text() + separator + 1, "tags") != 0) {
+        std::printf("(the command is not timed: the tags file is not named \"tags\")\n");
+        return nullptr;
+    }
+    try {
+        return std::make_unique<CommandClock>();
+    } catch (const std::exception& error) {
+        std::printf("(the command is not timed: %s)\n", error.what());
+        return nullptr;
+    }
+}
+
+// One row per document name, the absent word as the word: the scan alone
+// (ScanTagsFile) and the command as the editor runs it, each against a fresh
+// count in the same rounds. Returns false when a name's lists differ from
+// those of reading every line.
+bool BenchmarkNames(const CowString& tagsPath, const CowString& tagsFolder, const TagsFileProfile& profile,
+                    const MappedFile& file, const MappedWindow& touched, const ScanOptions& options, int runs)
+{
+    std::unique_ptr<CommandClock> command = OpenCommandClock(tagsPath);
+    std::printf("\ndocument names, word \"%s\" (ms; /fresh: against mapping the file fresh and counting its lines,\n"
+                "in the same rounds; command: OnCommand to the status after the scan, Velkin.dll in the simulated editor)\n",
+                kAbsentWord);
+    std::printf("  %-34s %7s %7s %7s %8s %8s %7s %7s %6s  %s\n", "document", "scan", "command", "fresh", "scan/fr",
+                "cmd/fr", "touched", "count t", "in doc", "lists as every line");
+    double worstScan = 0, worstCommand = 0;
+    std::string worstScanName, worstCommandName;
+    bool agree = true;
+    for (const DocumentName& name : DocumentNames(profile)) {
+        const TagQuery query{CowString(kAbsentWord), DocumentPath(tagsFolder, name.field), tagsFolder};
+        const NameResult r = RunName(tagsPath, query, file, touched, options, command.get(), runs);
+        std::printf("  %-34.34s %7s %7s %7s %8s %8s %7s %7s %6lu  %s\n", name.label.c_str(),
+                    Milliseconds(r.scan.milliseconds).c_str(), Milliseconds(r.command.milliseconds).c_str(),
+                    Milliseconds(r.fresh.milliseconds).c_str(), Ratio(r.scan.milliseconds, r.fresh.milliseconds).c_str(),
+                    Ratio(r.command.milliseconds, r.fresh.milliseconds).c_str(),
+                    Milliseconds(r.scanTouched.milliseconds).c_str(), Milliseconds(r.countTouched.milliseconds).c_str(),
+                    static_cast<unsigned long>(r.inDocument), r.sameAsEveryLine ? "same" : "DIFFERENT");
+        std::fflush(stdout);
+        agree = agree && r.sameAsEveryLine;
+        if (!name.printable) continue;
+        if (r.scan.milliseconds / r.fresh.milliseconds > worstScan) {
+            worstScan = r.scan.milliseconds / r.fresh.milliseconds;
+            worstScanName = name.label;
+        }
+        if (r.command.milliseconds < 1e300 && r.command.milliseconds / r.fresh.milliseconds > worstCommand) {
+            worstCommand = r.command.milliseconds / r.fresh.milliseconds;
+            worstCommandName = name.label;
+        }
+    }
+    // The reference for a name the search cannot rule lines out by: the same
+    // scan reading every line.
+    const TagQuery absent{CowString(kAbsentWord), DocumentPath(tagsFolder, "velkin_absent_document.c"), tagsFolder};
+    ScanOptions everyLine = options;
+    everyLine.path = ScanPath::everyLine;
+    const NameResult reference = RunName(tagsPath, absent, file, touched, everyLine, nullptr, runs);
+    std::printf("  %-34s %7s %7s %7s %8s %8s %7s %7s\n", "(reading every line, any name)",
+                Milliseconds(reference.scan.milliseconds).c_str(), "", Milliseconds(reference.fresh.milliseconds).c_str(),
+                Ratio(reference.scan.milliseconds, reference.fresh.milliseconds).c_str(), "",
+                Milliseconds(reference.scanTouched.milliseconds).c_str(),
+                Milliseconds(reference.countTouched.milliseconds).c_str());
+    std::printf("worst over the printable names: scan %.2fx (%s)", worstScan, worstScanName.c_str());
+    if (command) std::printf(", command %.2fx (%s)", worstCommand, worstCommandName.c_str());
+    std::printf("; goal: at most 1.5x\n");
+    return agree;
+}
+
 int Benchmark(const char* path, const ScanOptions& options, int runs)
 {
     const CowString tagsPath = GetFullPath<CowString>(path);
@@ -197,9 +358,13 @@ int Benchmark(const char* path, const ScanOptions& options, int runs)
     }
     const auto size = static_cast<std::uint64_t>(touched.End() - touched.Begin());
     std::printf("tags file  %s\n", tagsPath.Text());
-    const char* search = options.path == ScanPath::everyLine           ? "no"
-                         : options.path == ScanPath::best && HasAvx2() ? "AVX2"
-                                                                       : "SSE2";
+    const CandidateSearch::Width widest = options.path == ScanPath::best   ? WidestVectors()
+                                          : options.path == ScanPath::avx2 ? std::min(WidestVectors(), CandidateSearch::Width::avx2)
+                                                                           : CandidateSearch::Width::sse2;
+    const char* search = options.path == ScanPath::everyLine                   ? "no"
+                         : widest == CandidateSearch::Width::avx512 ? "AVX-512"
+                         : widest == CandidateSearch::Width::avx2   ? "AVX2"
+                                                                    : "SSE2";
     std::printf("build      %d-bit, %s search, %lu MB windows, best of %d runs after a warm-up; MB = 10^6 bytes\n",
                 static_cast<int>(sizeof(void*) * 8), search,
                 static_cast<unsigned long>(options.windowBytes >> 20), runs);
@@ -241,6 +406,8 @@ int Benchmark(const char* path, const ScanOptions& options, int runs)
     }
 
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    agree = BenchmarkNames(tagsPath, tagsFolder, profile, *opened.file, touched, options, runs) && agree;
+
     std::printf("\npeak working set %.1f MB (the views %.1f MB each; %.1f MB before mapping)\n",
                 Megabytes(memory.PeakWorkingSetSize), Megabytes(static_cast<SIZE_T>(size)),
                 Megabytes(workingSetBeforeMapping));
@@ -253,7 +420,7 @@ int Benchmark(const char* path, const ScanOptions& options, int runs)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: scan_benchmark [--runs N] [--sse2 | --every-line] TAGS_FILE\n"
+    std::fprintf(stderr, "usage: scan_benchmark [--runs N] [--avx2 | --sse2 | --every-line] TAGS_FILE\n"
                          "       scan_benchmark --generate TAGS_FILE\n");
     return 2;
 }
@@ -273,8 +440,11 @@ int main(int argc, char** argv)
         if (std::strcmp(arguments[0], "--runs") == 0 && arguments.size() > 2) {
             runs = std::atoi(arguments[1]);
             arguments.erase(arguments.begin(), arguments.begin() + 2);
-        } else if (std::strcmp(arguments[0], "--sse2") == 0 || std::strcmp(arguments[0], "--every-line") == 0) {
-            options.path = arguments[0][2] == 's' ? velkin::ScanPath::sse2 : velkin::ScanPath::everyLine;
+        } else if (std::strcmp(arguments[0], "--avx2") == 0 || std::strcmp(arguments[0], "--sse2") == 0 ||
+                   std::strcmp(arguments[0], "--every-line") == 0) {
+            options.path = arguments[0][2] == 'a'   ? velkin::ScanPath::avx2
+                           : arguments[0][2] == 's' ? velkin::ScanPath::sse2
+                                                    : velkin::ScanPath::everyLine;
             arguments.erase(arguments.begin());
         } else {
             return Usage();

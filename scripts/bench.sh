@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # Scanner benchmark: builds both architectures, times the whole ScanTagsFile
 # of each under Wine beside two line-feed counts of the same file in the same
-# run (over a freshly mapped view and over one already touched), then times
-# universal-ctags' readtags filtering the same file natively.
+# run (over a freshly mapped view and over one already touched), then for a
+# row of current-document names the scan and the whole command (Velkin.dll in
+# the simulated editor, OnCommand to the status after the scan) beside the
+# fresh count, then times universal-ctags' readtags filtering the same file
+# natively.
 #
 #   scripts/bench.sh [TAGS_FILE]
 #
 # Without TAGS_FILE it uses a generated tags file of 1,000,000 tags (164 MB),
 # written once to $VELKIN_BUILD/bench/generated.tags and reused afterwards.
 # A real one: cd /usr/include && ctags -R --fields=+iaSKz --extras=+q -f FILE
-# BENCH_FLAGS passes --sse2 (search without AVX2) or --every-line.
+# (or plain: ctags -R -f FILE).
+# BENCH_FLAGS passes --avx2 (search with AVX2 at most), --sse2 (SSE2 alone) or
+# --every-line.
 # BENCH_RUNS sets the timed runs per case (best of them is shown; default 5).
 # The reports are kept in $VELKIN_BUILD/bench/report-<arch>.txt.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -18,9 +23,15 @@ runs=${BENCH_RUNS:-5}
 velkin_bench_prepare "$@"
 tags=$BENCH_TAGS report_dir=$BENCH_REPORTS
 
+# The command finds a file named "tags": the file is read through a link of
+# that name.
+project=$report_dir/project
+mkdir -p "$project"
+ln -sfn "$tags" "$project/tags"
+
 for arch in "${VELKIN_ARCHS[@]}"; do
   velkin_log "scan benchmark, $arch build"
-  wine "$VELKIN_BUILD/$arch/bin/scan_benchmark.exe" --runs "$runs" ${BENCH_FLAGS:-} "Z:$tags" | tr -d '\r' \
+  wine "$VELKIN_BUILD/$arch/bin/scan_benchmark.exe" --runs "$runs" ${BENCH_FLAGS:-} "Z:$project/tags" | tr -d '\r' \
     | tee "$report_dir/report-$arch.txt"
 done
 

@@ -12,6 +12,7 @@ namespace {
 #define VELKIN_INLINE __attribute__((always_inline)) inline
 #define VELKIN_AVX2 __attribute__((target("avx2")))
 #define VELKIN_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
+#define VELKIN_AVX512 __attribute__((target("avx512bw")))
 
 constexpr std::ptrdiff_t kChunk = CandidateSearch::kChunk;
 constexpr char kNone = static_cast<char>(0x80);  // a table entry that matches no byte below 0x80
@@ -22,18 +23,24 @@ const char* ChunkAfter(const char* p, const char* last) noexcept
     return p + ((last - p) / kChunk + 1) * kChunk;
 }
 
+// The searches look at each byte as the byte before a name (the lead), with
+// the name's first byte after it (compared, as is the word's first byte after
+// a line end, in one load at p + 1) and the byte after the name (the trail);
+// the name's other bytes are left to the caller. The bytes outside printable
+// ASCII are found in the lead's own load: with one added, they are exactly
+// the signed bytes below 0x21, less tab, CR and LF.
+
 // ---- SSE2: 16 bytes a vector ------------------------------------------------
 
 struct Sse2Pattern {
-    explicit Sse2Pattern(const CandidateSearch::KeyedPattern& pattern) noexcept
+    explicit Sse2Pattern(const CandidatePattern& pattern) noexcept
         : wordFirst(_mm_set1_epi8(pattern.wordFirst)),
-          nameKey(_mm_set1_epi8(pattern.name[pattern.nameKey])),
-          nameOtherKey(_mm_set1_epi8(pattern.name[pattern.nameOtherKey])),
-          keyDistance(static_cast<std::ptrdiff_t>(pattern.nameOtherKey - pattern.nameKey))
+          nameFirst(_mm_set1_epi8(pattern.name[0])),
+          trailOffset(static_cast<std::ptrdiff_t>(1 + pattern.nameLength))
     {
     }
-    const __m128i wordFirst, nameKey, nameOtherKey;
-    const std::ptrdiff_t keyDistance;
+    const __m128i wordFirst, nameFirst;
+    const std::ptrdiff_t trailOffset;  // from the lead
 };
 
 struct Sse2Marks {
@@ -43,24 +50,37 @@ struct Sse2Marks {
 
 VELKIN_INLINE __m128i Load16(const char* p) noexcept { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
+VELKIN_INLINE __m128i Equal(__m128i bytes, char byte) noexcept { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(byte)); }
+
+// A byte that may stand right before a component that resolves to the name:
+// the tab that opens the file field, a separator, or the colon of a drive.
+VELKIN_INLINE __m128i IsLeadSse2(__m128i bytes) noexcept
+{
+    return _mm_or_si128(_mm_or_si128(Equal(bytes, '\t'), Equal(bytes, '\\')),
+                        _mm_or_si128(Equal(bytes, '/'), Equal(bytes, ':')));
+}
+
+// A byte that may stand right after such a component: the tab that closes
+// the field, a separator, or the dot or blank that resolution trims.
+VELKIN_INLINE __m128i IsTrailSse2(__m128i bytes) noexcept
+{
+    return _mm_or_si128(_mm_or_si128(_mm_or_si128(Equal(bytes, '\t'), Equal(bytes, '\\')), Equal(bytes, '/')),
+                        _mm_or_si128(Equal(bytes, '.'), Equal(bytes, ' ')));
+}
+
 template <bool kWord>
 VELKIN_INLINE Sse2Marks ClassifySse2(const char* p, const Sse2Pattern& pattern) noexcept
 {
     const __m128i bytes = Load16(p);
-    const __m128i lineEnd =
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
-    const __m128i stop = _mm_or_si128(lineEnd, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')));
-    // Below 0x20 or above 0x7E: with one added, exactly the signed bytes below 0x21.
-    const __m128i unprintable = _mm_cmplt_epi8(_mm_add_epi8(bytes, _mm_set1_epi8(1)), _mm_set1_epi8(0x21));
-    const __m128i name = _mm_and_si128(_mm_cmpeq_epi8(bytes, pattern.nameKey),
-                                       _mm_cmpeq_epi8(Load16(p + pattern.keyDistance), pattern.nameOtherKey));
+    const __m128i next = Load16(p + 1);
+    const __m128i lineEnd = _mm_or_si128(Equal(bytes, '\n'), Equal(bytes, '\r'));
+    const __m128i lead = IsLeadSse2(bytes);
+    const __m128i belowPrintable = _mm_cmplt_epi8(_mm_add_epi8(bytes, _mm_set1_epi8(1)), _mm_set1_epi8(0x21));
+    __m128i name = _mm_and_si128(_mm_and_si128(lead, _mm_cmpeq_epi8(next, pattern.nameFirst)),
+                                 IsTrailSse2(Load16(p + pattern.trailOffset)));
     Sse2Marks marks;
-    marks.inLine = _mm_or_si128(_mm_andnot_si128(stop, unprintable), name);
-    if (kWord) {
-        marks.lineEnds = _mm_and_si128(lineEnd, _mm_cmpeq_epi8(Load16(p + 1), pattern.wordFirst));
-    } else {
-        marks.lineEnds = _mm_setzero_si128();
-    }
+    marks.inLine = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(lineEnd, lead), belowPrintable), name);
+    marks.lineEnds = kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(next, pattern.wordFirst)) : _mm_setzero_si128();
     return marks;
 }
 
@@ -82,7 +102,7 @@ std::uint64_t ChunkMask(__m128i m0, __m128i m1, __m128i m2, __m128i m3) noexcept
 }
 
 template <bool kWord>
-bool FindSse2(const char*& start, const char* last, const CandidateSearch::KeyedPattern& candidates,
+bool FindSse2(const char*& start, const char* last, const CandidatePattern& candidates,
               CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
@@ -90,7 +110,8 @@ bool FindSse2(const char*& start, const char* last, const CandidateSearch::Keyed
     for (const char* p = start; p <= last; p += kChunk) {
         // The common case, no candidate, with as few steps as the test allows.
         const __m128i low = _mm_or_si128(AnySse2<kWord>(p, pattern), AnySse2<kWord>(p + 16, pattern));
-        const __m128i high = _mm_or_si128(AnySse2<kWord>(p + 32, pattern), AnySse2<kWord>(p + 48, pattern));
+        const __m128i high =
+            _mm_or_si128(AnySse2<kWord>(p + 32, pattern), AnySse2<kWord>(p + 48, pattern));
         const __m128i any = _mm_or_si128(low, high);
         if (_mm_movemask_epi8(any) == 0) continue;
         const Sse2Marks m0 = ClassifySse2<kWord>(p, pattern);
@@ -125,27 +146,28 @@ VELKIN_AVX2_INLINE __m256i InTable(__m256i bytes, __m256i table) noexcept
     return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(table, bytes), bytes);
 }
 
-// As Sse2Pattern.
+// As Sse2Pattern; the tables as InTable takes them. Few enough values for the
+// eight vector registers of a 32-bit build.
 struct Avx2Pattern {
-    __m256i lineEndTable, stopTable, wordFirst, nameKey, nameOtherKey;
-    std::ptrdiff_t keyDistance;
+    __m256i lineEndTable, leadOrTrailTable, wordFirst, nameFirst;
+    std::ptrdiff_t trailOffset;
 };
 
 template <bool kWord>
 VELKIN_AVX2_INLINE Avx2Marks ClassifyAvx2(const char* p, const Avx2Pattern& pattern) noexcept
 {
     const __m256i bytes = Load32(p);
-    const __m256i unprintable = _mm256_cmpgt_epi8(_mm256_set1_epi8(0x21), _mm256_add_epi8(bytes, _mm256_set1_epi8(1)));
-    const __m256i name = _mm256_and_si256(_mm256_cmpeq_epi8(bytes, pattern.nameKey),
-                                          _mm256_cmpeq_epi8(Load32(p + pattern.keyDistance), pattern.nameOtherKey));
+    const __m256i next = Load32(p + 1);
+    const __m256i lineEnd = InTable(bytes, pattern.lineEndTable);
+    const __m256i lead = InTable(bytes, pattern.leadOrTrailTable);
+    const __m256i belowPrintable =
+        _mm256_cmpgt_epi8(_mm256_set1_epi8(0x21), _mm256_add_epi8(bytes, _mm256_set1_epi8(1)));
+    __m256i name = _mm256_and_si256(_mm256_and_si256(lead, _mm256_cmpeq_epi8(next, pattern.nameFirst)),
+                                    InTable(Load32(p + pattern.trailOffset), pattern.leadOrTrailTable));
     Avx2Marks marks;
-    marks.inLine = _mm256_or_si256(_mm256_andnot_si256(InTable(bytes, pattern.stopTable), unprintable), name);
-    if (kWord) {
-        marks.lineEnds =
-            _mm256_and_si256(InTable(bytes, pattern.lineEndTable), _mm256_cmpeq_epi8(Load32(p + 1), pattern.wordFirst));
-    } else {
-        marks.lineEnds = _mm256_setzero_si256();
-    }
+    marks.inLine = _mm256_or_si256(_mm256_andnot_si256(_mm256_or_si256(lineEnd, lead), belowPrintable), name);
+    marks.lineEnds =
+        kWord ? _mm256_and_si256(lineEnd, _mm256_cmpeq_epi8(next, pattern.wordFirst)) : _mm256_setzero_si256();
     return marks;
 }
 
@@ -156,19 +178,19 @@ VELKIN_AVX2_INLINE std::uint64_t ChunkMask(__m256i low, __m256i high) noexcept
 }
 
 template <bool kWord>
-VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidateSearch::KeyedPattern& candidates,
+VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidatePattern& candidates,
                           CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
     const Avx2Pattern pattern{
         _mm256_broadcastsi128_si256(_mm_setr_epi8(kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
                                                   kNone, '\n', kNone, kNone, '\r', kNone, kNone)),
-        _mm256_broadcastsi128_si256(_mm_setr_epi8(kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
-                                                  '\t', '\n', kNone, kNone, '\r', kNone, kNone)),
+        // Both IsLeadSse2 and IsTrailSse2 at once, one register less.
+        _mm256_broadcastsi128_si256(_mm_setr_epi8(' ', kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
+                                                  '\t', ':', kNone, '\\', kNone, '.', '/')),
         _mm256_set1_epi8(candidates.wordFirst),
-        _mm256_set1_epi8(candidates.name[candidates.nameKey]),
-        _mm256_set1_epi8(candidates.name[candidates.nameOtherKey]),
-        static_cast<std::ptrdiff_t>(candidates.nameOtherKey - candidates.nameKey),
+        _mm256_set1_epi8(candidates.name[0]),
+        static_cast<std::ptrdiff_t>(1 + candidates.nameLength),
     };
     for (const char* p = start; p <= last; p += kChunk) {
         const Avx2Marks low = ClassifyAvx2<kWord>(p, pattern);
@@ -185,59 +207,72 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidateS
     return false;
 }
 
-// How common a byte is in tags files, roughly: names and paths are mostly
-// lower-case letters, and some letters are far more common than others.
-int Commonness(char byte) noexcept
-{
-    if (byte >= 'A' && byte <= 'Z') return 1;
-    if (byte >= '0' && byte <= '9') return 2;
-    for (const char rare : {'j', 'q', 'x', 'z', 'k', 'v', 'w', 'y', 'b', 'g', 'f'}) {
-        if (byte == rare) return 3;
-    }
-    if (byte >= 'a' && byte <= 'z') return 5;
-    if (byte == '.' || byte == '_') return 6;
-    return 4;
-}
+// ---- AVX-512: 64 bytes, a whole chunk, a vector -------------------------------
 
-// The index of the least common byte of [name, name + length) other than
-// the one at `other` (none when it is `length`); among bytes alike, the one
-// farthest from `other`, where the two are less often found together.
-std::size_t RarestByte(const char* name, std::size_t length, std::size_t other) noexcept
+// Each test gives a bit mask at once, and a masked comparison tests only the
+// bytes still in question: few values, also for a 32-bit build.
+template <bool kWord>
+VELKIN_AVX512 bool FindAvx512(const char*& start, const char* last, const CandidatePattern& candidates,
+                              CandidateChunk& chunk) noexcept
 {
-    const auto distance = [other](std::size_t i) { return i > other ? i - other : other - i; };
-    std::size_t rarest = length == 1 ? 0 : other == 0 ? 1 : 0;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (i == other) continue;
-        const int commonness = Commonness(name[i]);
-        const int rarestCommonness = Commonness(name[rarest]);
-        if (commonness < rarestCommonness || (commonness == rarestCommonness && distance(i) > distance(rarest))) {
-            rarest = i;
-        }
+    if (start > last) return false;
+    // As the AVX2 tables.
+    const __m512i lineEndTable = _mm512_broadcast_i32x4(_mm_setr_epi8(
+        kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, '\n', kNone, kNone, '\r', kNone, kNone));
+    const __m512i leadOrTrailTable = _mm512_broadcast_i32x4(
+        _mm_setr_epi8(' ', kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, '\t', ':', kNone, '\\', kNone, '.', '/'));
+    const __m512i wordFirst = _mm512_set1_epi8(candidates.wordFirst);
+    const __m512i nameFirst = _mm512_set1_epi8(candidates.name[0]);
+    const __m512i nameLast = _mm512_set1_epi8(candidates.name[candidates.nameLength - 1]);
+    const auto lastOffset = static_cast<std::ptrdiff_t>(candidates.nameLength);
+    const auto trailOffset = lastOffset + 1;
+    for (const char* p = start; p <= last; p += kChunk) {
+        const __m512i bytes = _mm512_loadu_si512(p);
+        const __m512i next = _mm512_loadu_si512(p + 1);
+        const __m512i trail = _mm512_loadu_si512(p + trailOffset);
+        const __mmask64 lineEnd = _mm512_cmpeq_epi8_mask(_mm512_shuffle_epi8(lineEndTable, bytes), bytes);
+        const __mmask64 lead = _mm512_cmpeq_epi8_mask(_mm512_shuffle_epi8(leadOrTrailTable, bytes), bytes);
+        // Mask operations only (no plain integer ones): a 32-bit build would
+        // move each mask through two general registers.
+        const __mmask64 unprintable = _mm512_mask_cmpgt_epi8_mask(
+            _knot_mask64(_kor_mask64(lineEnd, lead)), _mm512_set1_epi8(0x21), _mm512_add_epi8(bytes, _mm512_set1_epi8(1)));
+        __mmask64 name = _mm512_mask_cmpeq_epi8_mask(lead, next, nameFirst);
+        name = _mm512_mask_cmpeq_epi8_mask(name, _mm512_shuffle_epi8(leadOrTrailTable, trail), trail);
+        // The name's last byte too: two more steps, where a name's first byte
+        // and its length alone still pass many lines.
+        name = _mm512_mask_cmpeq_epi8_mask(name, _mm512_loadu_si512(p + lastOffset), nameLast);
+        const __mmask64 inLine = _kor_mask64(unprintable, name);
+        const __mmask64 lineEnds = kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst) : __mmask64(0);
+        if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
+        chunk.at = start = p;
+        _store_mask64(reinterpret_cast<__mmask64*>(&chunk.lineEnds), lineEnds);
+        _store_mask64(reinterpret_cast<__mmask64*>(&chunk.inLine), inLine);
+        return true;
     }
-    return rarest;
+    start = ChunkAfter(start, last);
+    return false;
 }
 
 }  // namespace
 
-bool HasAvx2() noexcept
+CandidateSearch::Width WidestVectors() noexcept
 {
-    // False also when the system does not save the AVX registers.
+    // Each false also when the system does not save the registers.
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
+    if (__builtin_cpu_supports("avx512bw")) return CandidateSearch::Width::avx512;
+    if (__builtin_cpu_supports("avx2")) return CandidateSearch::Width::avx2;
+    return CandidateSearch::Width::sse2;
 }
 
-CandidateSearch::CandidateSearch(const CandidatePattern& pattern, bool avx2) noexcept
+CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) noexcept : pattern_(pattern)
 {
-    static_cast<CandidatePattern&>(pattern_) = pattern;
-    if (pattern.nameLength != 0) {
-        const std::size_t rarest = RarestByte(pattern.name, pattern.nameLength, pattern.nameLength);
-        const std::size_t next = RarestByte(pattern.name, pattern.nameLength, rarest);
-        pattern_.nameKey = std::min(rarest, next);
-        pattern_.nameOtherKey = std::max(rarest, next);
-    }
-    const auto keyDistance = static_cast<std::ptrdiff_t>(pattern_.nameOtherKey - pattern_.nameKey);
-    reach_ = kChunk + std::max<std::ptrdiff_t>(1, keyDistance);
-    if (avx2 && HasAvx2()) {
+    // The last load of a chunk starts 16, 32 or 64 bytes before its end, at
+    // the trail (or at the word's first byte).
+    reach_ = kChunk + 1 + static_cast<std::ptrdiff_t>(pattern.nameLength);
+    const Width width = std::min(widest, WidestVectors());
+    if (width == Width::avx512) {
+        find_ = pattern.hasWord ? FindAvx512<true> : FindAvx512<false>;
+    } else if (width == Width::avx2) {
         find_ = pattern.hasWord ? FindAvx2<true> : FindAvx2<false>;
     } else {
         find_ = pattern.hasWord ? FindSse2<true> : FindSse2<false>;

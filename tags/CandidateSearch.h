@@ -21,9 +21,13 @@ struct CandidateChunk {
     // A CR or LF followed by the word's first byte: the line that starts at
     // at + i + 1 may match by name.
     std::uint64_t lineEnds = 0;
-    // Two bytes of the name in their places, the byte at + i being its byte
-    // NameKey(); or a byte outside printable ASCII other than tab, CR and
-    // LF: the line holding at + i may belong to the document.
+    // The name's first byte where a file field's component that resolves to
+    // the name may start: right after the byte at + i, which is a tab, '\\',
+    // '/' or ':', and with a tab, '\\', '/', '.' or ' ' right after the name
+    // (the wider searches let any of these bytes stand in either place; the
+    // name's other bytes are left to the caller); or a byte outside printable
+    // ASCII other than tab, CR and LF. The line holding at + i may belong to
+    // the document.
     std::uint64_t inLine = 0;
 };
 
@@ -31,14 +35,15 @@ class CandidateSearch {
 public:
     static constexpr std::ptrdiff_t kChunk = 64;
 
-    // Borrows the pattern's name for its lifetime. Searches with AVX2 when
-    // `avx2` and the processor and the system support it, else with SSE2.
-    CandidateSearch(const CandidatePattern& pattern, bool avx2) noexcept;
+    // The widest vectors a search may use.
+    enum class Width { sse2, avx2, avx512 };
+
+    // Borrows the pattern's name for its lifetime. Searches with the widest
+    // vectors up to `widest` that the processor and the system support.
+    CandidateSearch(const CandidatePattern& pattern, Width widest) noexcept;
 
     // A chunk at p reads [p, p + Reach()).
     std::ptrdiff_t Reach() const noexcept { return reach_; }
-    // Which byte of the name a name candidate marks.
-    std::size_t NameKey() const noexcept { return pattern_.nameKey; }
 
     // Looks at the chunks at p, p + 64, ... up to `last`: fills `chunk` with
     // the first that holds a candidate, moves `p` to it and returns true, or
@@ -46,23 +51,15 @@ public:
     // must lie inside the data: last + Reach() <= the data's end.
     bool Next(const char*& p, const char* last, CandidateChunk& chunk) const noexcept;
 
-    // The pattern with the two bytes of the name that are compared: the two
-    // rarest in tags files, and far apart among bytes alike, so that few
-    // places hold both.
-    struct KeyedPattern : CandidatePattern {
-        std::size_t nameKey = 0;       // the first of them
-        std::size_t nameOtherKey = 0;  // the second, at or after the first
-    };
-
 private:
-    using Finder = bool (*)(const char*& p, const char* last, const KeyedPattern& pattern, CandidateChunk& chunk);
+    using Finder = bool (*)(const char*& p, const char* last, const CandidatePattern& pattern, CandidateChunk& chunk);
 
-    KeyedPattern pattern_;
+    CandidatePattern pattern_;
     std::ptrdiff_t reach_;
     Finder find_;
 };
 
-// True when the processor and the system support AVX2.
-bool HasAvx2() noexcept;
+// The widest vectors the processor and the system support.
+CandidateSearch::Width WidestVectors() noexcept;
 
 }  // namespace velkin

@@ -202,10 +202,6 @@ CowString PlainDocumentName(const CowString& documentPath, const CowString& tags
 // A byte that lstrcmpA weighs as written: printable ASCII.
 bool IsPrintable(char byte) noexcept { return byte >= 0x20 && byte <= 0x7E; }
 
-// A line's byte that the line filter lets pass unexamined: printable ASCII and
-// the tab, CR and LF that separate fields and lines.
-bool IsQuietByte(char byte) noexcept { return IsPrintable(byte) || byte == '\t' || byte == '\r' || byte == '\n'; }
-
 // A document name that full-path resolution keeps as written when it is a
 // field's last component: printable, no separator, not ending in a dot or
 // blank (those are trimmed), not a device name.
@@ -248,7 +244,8 @@ bool FolderHasComponent(const CowString& folder, const CowString& name)
 // leaving a component of the tags folder. lstrcmpA weighs every printable
 // ASCII character and tells any two of them apart, so a last component made
 // of them equals the document's name only when it is that name, which the
-// line then holds; bytes outside printable ASCII are left to resolution.
+// field then holds as a component, perhaps followed by trimmed dots and
+// blanks; bytes outside printable ASCII are left to resolution.
 CowString DocumentLineFilterName(const CowString& documentPath, const CowString& tagsFolder)
 {
     const int separator = documentPath.FindLastByte('\\');
@@ -270,19 +267,6 @@ FileFieldMemo::FileFieldMemo(const CowString& documentPath, const CowString& tag
       documentName_(PlainDocumentName(documentPath, tagsFolder)),
       lineFilterName_(DocumentLineFilterName(documentPath, tagsFolder))
 {
-}
-
-bool FileFieldMemo::MayHoldDocument(const char* line, const char* lineEnd) const noexcept
-{
-    const auto nameLength = static_cast<std::size_t>(lineFilterName_.Length());
-    if (nameLength == 0) return true;
-    for (const char* p = line; p != lineEnd; ++p) {
-        if (!IsQuietByte(*p)) return true;
-        if (static_cast<std::size_t>(lineEnd - p) >= nameLength && SameBytes(p, lineFilterName_.Text(), nameLength)) {
-            return true;
-        }
-    }
-    return false;
 }
 
 bool FileFieldMemo::IsLastField(const char* field, std::size_t length) const noexcept

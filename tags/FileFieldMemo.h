@@ -38,16 +38,16 @@ public:
     // Drops only the borrowed bytes of the last field; remembered answers stay.
     void ForgetLastField() noexcept { lastField_ = nullptr; }
 
-    // Whole lines, rather than fields, ruled out by the document's name: a
-    // line whose bytes are all printable ASCII (0x20-0x7E), tab, CR or LF and
-    // that does not hold this name cannot belong to the document, so a scan
-    // may search for the name and for other bytes instead of reading every
-    // line's file field. Empty when no line can be ruled out this way: the
-    // name is empty, not printable ASCII, holds a separator, ends in '.' or
-    // ' ', is a device name, or is (trimmed) a component of the tags folder.
+    // Whole lines, rather than fields, ruled out by the document's name: in a
+    // line whose bytes are all printable ASCII (0x20-0x7E), tab, CR or LF, a
+    // file field resolves to the document only when one of its own components
+    // is this name, perhaps followed by dots and blanks (resolution trims
+    // them), so a scan may search for the name so written instead of reading
+    // every line's file field. Empty when no line can be ruled out this way:
+    // the name is empty, not printable ASCII, holds a separator, ends in '.'
+    // or ' ', is a device name, or is (trimmed) a component of the tags
+    // folder, which '.' and '..' steps can make the last one.
     const CowString& LineFilterName() const noexcept { return lineFilterName_; }
-    // False when the line [line, lineEnd) is ruled out by LineFilterName.
-    bool MayHoldDocument(const char* line, const char* lineEnd) const noexcept;
 
     // How many times a field was resolved with GetFullPath: at most once per
     // distinct field between two Forget calls, while the memo has room.

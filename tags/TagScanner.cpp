@@ -71,22 +71,41 @@ CowString CopyBytes(const char* first, const char* last)
     return copy;
 }
 
-// The last CR or LF in [begin, end), or null. Whole 16-byte blocks from the
-// end are compared at once, the bytes before them one by one.
-const char* FindLastLineEnd(const char* begin, const char* end) noexcept
+// The last byte of [begin, end) equal to a, b or c, or null. Whole 16-byte
+// blocks from the end are compared at once, the bytes before them one by one.
+const char* FindLastOf(const char* begin, const char* end, char a, char b, char c) noexcept
 {
     const char* p = end;
+    const __m128i wantA = _mm_set1_epi8(a);
+    const __m128i wantB = _mm_set1_epi8(b);
+    const __m128i wantC = _mm_set1_epi8(c);
     for (; p - begin >= 16; p -= 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 16));
-        const int mask = _mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(kCr)), _mm_cmpeq_epi8(block, _mm_set1_epi8(kLf))));
+        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, wantA), _mm_cmpeq_epi8(block, wantB)),
+                                          _mm_cmpeq_epi8(block, wantC));
+        const int mask = _mm_movemask_epi8(hits);
         if (mask != 0) return p - 16 + (31 - __builtin_clz(static_cast<unsigned>(mask)));
     }
     while (p != begin) {
-        if (IsLineEnd(*--p)) return p;
+        --p;
+        if (*p == a || *p == b || *p == c) return p;
     }
     return nullptr;
 }
+
+// The last CR or LF in [begin, end), or null.
+const char* FindLastLineEnd(const char* begin, const char* end) noexcept
+{
+    return FindLastOf(begin, end, kCr, kLf, kLf);
+}
+
+// The last tab, CR or LF in [begin, end), or null.
+const char* FindLastStop(const char* begin, const char* end) noexcept
+{
+    return FindLastOf(begin, end, kTab, kCr, kLf);
+}
+
+bool IsPrintable(char byte) noexcept { return byte >= 0x20 && byte <= 0x7E; }
 
 // The start of the line holding p, but not before `first` (a line start).
 const char* LineStart(const char* first, const char* p) noexcept
@@ -231,8 +250,17 @@ struct TagScanner::Impl {
           lists(lists),
           memo(query.documentPath, query.tagsFolder),
           filterName(path == ScanPath::everyLine ? CowString() : memo.LineFilterName()),
-          search(Pattern(word, filterName), path == ScanPath::best)
+          search(Pattern(word, filterName), Widest(path))
     {
+    }
+
+    static CandidateSearch::Width Widest(ScanPath path) noexcept
+    {
+        switch (path) {
+        case ScanPath::best: return CandidateSearch::Width::avx512;
+        case ScanPath::avx2: return CandidateSearch::Width::avx2;
+        default: return CandidateSearch::Width::sse2;
+        }
     }
 
     static CandidatePattern Pattern(const CowString& word, const CowString& filterName) noexcept
@@ -307,17 +335,38 @@ struct TagScanner::Impl {
                std::memcmp(line, word.Text(), static_cast<std::size_t>(length)) == 0;
     }
 
-    // The byte at `at` is not printable ASCII (nor tab, CR, LF), or it is
-    // the name's byte NameKey() in the document's name, which then lies
-    // within [first, end).
+    // The byte at `at`, in a line that starts at or after `first`, is not
+    // printable ASCII (nor tab, CR, LF), or it opens the document's name as
+    // a component of the line's file field: a component that resolution
+    // may turn into the name (the name, then only dots and blanks) and that
+    // is written within the field (after its opening tab, before its
+    // closing one). Any field that resolves to the document holds one.
     bool MayBeDocumentAt(const char* first, const char* at, const char* end) const noexcept
     {
-        const auto byte = static_cast<unsigned char>(*at);
-        if (byte < 0x20 || byte > 0x7E) return !IsLineEnd(*at) && *at != kTab;
-        const char* name = at - search.NameKey();
+        if (*at != kTab && !IsPrintable(*at)) return !IsLineEnd(*at);
+        if (*at != kTab && *at != '\\' && *at != '/' && *at != ':') return false;
+        const char* name = at + 1;
         const auto length = static_cast<std::ptrdiff_t>(filterName.Length());
-        return name >= first && end - name >= length &&
-               std::memcmp(name, filterName.Text(), static_cast<std::size_t>(length)) == 0;
+        if (end - name < length || std::memcmp(name, filterName.Text(), static_cast<std::size_t>(length)) != 0) {
+            return false;
+        }
+        const char* trail = name + length;
+        while (trail != end && (*trail == '.' || *trail == ' ')) ++trail;
+        if (trail == end || (*trail != kTab && *trail != '\\' && *trail != '/')) return false;
+        return OpensOrLiesInFileField(first, at);
+    }
+
+    // The tab at `at` is the line's first one, or the byte at `at` lies
+    // between the line's first and second tab. The line starts at or after
+    // `first`.
+    static bool OpensOrLiesInFileField(const char* first, const char* at) noexcept
+    {
+        const char* stop = FindLastStop(first, at);  // the stop before `at` on its line, if any
+        const bool atLineStart = !stop || IsLineEnd(*stop);
+        if (*at == kTab) return atLineStart;
+        if (atLineStart || *stop != kTab) return false;
+        const char* beforeStop = FindLastStop(first, stop);
+        return !beforeStop || IsLineEnd(*beforeStop);
     }
 
     // Scans the line at `line` (< end) and returns where the next one starts.

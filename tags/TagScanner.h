@@ -13,14 +13,17 @@
 // Most lines concern nothing. When the document's name allows it (see
 // FileFieldMemo::LineFilterName), the scan reads no line for itself: it
 // searches the whole data, 64 bytes a step, for the word's first byte right
-// after a line end, for two bytes of the document's name and for bytes
-// outside printable ASCII (CandidateSearch), and reads only the lines where
-// one is found. Otherwise it reads the first two fields of every line.
+// after a line end, for the document's name between the bytes that can
+// surround it in a file field (a tab or separator before it, a tab,
+// separator, dot or blank after it) and for bytes outside printable ASCII
+// (CandidateSearch). It reads only the lines where the word may start, where
+// the name stands as a component of the file field itself, and those holding
+// other bytes. Otherwise it reads the first two fields of every line.
 //
 // Every function reads only within [begin, end): the data need not be
 // zero-terminated, and zero bytes are ordinary data. Searches use SSE2, or
-// AVX2 where the processor has it, and never load a block that reaches past
-// `end`.
+// AVX2 or AVX-512 where the processor has them, and never load a block that
+// reaches past `end`.
 #pragma once
 
 #include <cstdint>
@@ -42,12 +45,13 @@ struct TagQuery {
     CowString tagsFolder;
 };
 
-// How a scan finds the lines that concern it. Tests compare the three.
+// How a scan finds the lines that concern it. Tests compare them all.
 enum class ScanPath {
     // Searches the whole data when the document's name allows it (see the
-    // top of this file), with AVX2 where the processor and the system
-    // support it, else with SSE2; otherwise reads every line.
+    // top of this file), with the widest vectors the processor and the
+    // system support (AVX-512, AVX2 or SSE2); otherwise reads every line.
     best,
+    avx2,       // as best, searching with AVX2 at most
     sse2,       // as best, searching with SSE2 alone
     everyLine,  // reads every line's first two fields
 };

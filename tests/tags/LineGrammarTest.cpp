@@ -145,6 +145,42 @@ TEST(LineGrammarTest, LinesAreFoundAtEveryOffset)
     }
 }
 
+// The data's end, and the end of a first block (a window's end), at every
+// offset in a 64-byte chunk, with a word line and a document line in the last
+// bytes and, past the end, readable bytes that would change the lists if read.
+TEST(LineGrammarTest, DataAndWindowEndsAtEveryOffsetOfAChunk)
+{
+    const std::string wordLine = "Foo\tx.c\t1;\"\tf\n";
+    const std::string documentLine = "a\tsrc\\foo.c\t2;\"\tv";
+    std::string data;
+    for (int i = 0; i < 8; ++i) data += "zz" + std::to_string(i) + "\tother.c\t/^int zz;$/;\"\tv\n";
+    data += wordLine + documentLine;
+    const std::string tempting = "\tclass:Y\nFoo\tsrc\\foo.c\t3;\"\tf\n" + std::string(64, 'x');
+    ScanSettings settings;
+    settings.word = "Foo";
+    const Lists expected = ReadReference(data, settings);
+    ASSERT_EQ(1u, expected.exact.size());
+    ASSERT_EQ(1u, expected.inDocument.size());
+    for (size_t beyond = 0; beyond < 64; ++beyond) {
+        for (const size_t split : {size_t(0), data.size() - documentLine.size() - wordLine.size(),
+                                   data.size() - documentLine.size()}) {
+            ExpectSameLists(expected, Scan(data, settings, tempting.substr(0, beyond), split),
+                            std::to_string(beyond) + " bytes beyond, split at " + std::to_string(split));
+        }
+    }
+    // The search reads past the name by a byte: a document name of every
+    // length up to a chunk's, its line last before the inaccessible page.
+    for (size_t length = 1; length <= 64; ++length) {
+        const std::string name = std::string(length - 1, 'n') + "e";
+        ScanSettings named;
+        named.documentPath = "C:\\proj\\" + name;
+        const std::string lines = data + "\nb\t" + name + "\t3;\"\tv";
+        const Lists lists = Scan(lines, named);
+        EXPECT_EQ(1u, lists.inDocument.size()) << name;
+        ExpectSameLists(ReadReference(lines, named), lists, name);
+    }
+}
+
 // Every position of the stop byte across and beyond one 16-byte block, so
 // whole-block and byte-by-byte searches are both covered.
 TEST(LineOperationsTest, FindTheFirstStopByteAtEveryPosition)

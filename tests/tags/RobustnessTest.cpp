@@ -164,7 +164,8 @@ TEST(FileFieldMemoTest, RememberingNeverChangesADecision)
 
 // The early rule-out by name must never reject a field that the exact rule
 // (GetFullPath of folder\field, lstrcmpA against the document) accepts, nor
-// the line filter a line holding that field. Each
+// the scan (its search and its check of the lines found, on every path) a line
+// holding that field. Each
 // document here is itself the resolution of a random field, so acceptances
 // are plentiful, and the fields tried against it are its variants: other
 // case, trailing dots and blanks, a control character, a hyphen, double-byte
@@ -184,6 +185,8 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
         return field;
     };
 
+    std::string filler;
+    for (int i = 0; i < 6; ++i) filler += "f" + std::to_string(i) + "\tother/sub/z.c\t/^int f;$/;\"\tv\n";
     size_t accepted = 0, resolved = 0, decided = 0, filtered = 0;
     for (int round = 0; round < 300; ++round) {
         const std::string folder = folders[random() % folders.size()];
@@ -196,8 +199,10 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
         // The document's own full path, also with '/' and without its drive.
         std::string slashed = document.Text();
         for (char& c : slashed) c = c == '\\' ? '/' : c;
-        std::vector<std::string> fields = {base,          base + ".",         base + " ", "./" + base, "x/../" + base,
-                                           document.Text(), document.Text() + 2, slashed};
+        std::vector<std::string> fields = {base,          base + ".",         base + " ",   "./" + base,
+                                           "x/../" + base, base + "\\.",     base + ". /.", base + "/sub/..",
+                                           "C:" + base,    "sub/" + base + "\\x\\..", document.Text(),
+                                           document.Text() + 2, slashed};
         std::string upper = base;
         for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
         fields.push_back(upper);
@@ -213,8 +218,12 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
             const bool expected = Resolves(folder, field, document.Text());
             ASSERT_EQ(expected, memo.IsInDocument(field.data(), field.data() + field.size()))
                 << "folder " << folder << ", field " << field << ", document " << document.Text();
-            const std::string line = "name\t" + field + "\t1;\"\tf\taccess:public";
-            ASSERT_TRUE(!expected || memo.MayHoldDocument(line.data(), line.data() + line.size()))
+            // The scan that ships, on every path, with the line amid others
+            // so that the search (not the reading of the data's first and
+            // last lines) meets it.
+            const std::string line = "name\t" + field + "\t1;\"\tf\taccess:public\n";
+            const std::string data = filler + line + filler;
+            ASSERT_EQ(expected, !Scan(data, {"", document.Text(), folder}).inDocument.empty())
                 << "folder " << folder << ", field " << field << ", document " << document.Text();
             accepted += expected;
             ++decided;

@@ -60,34 +60,37 @@ void ExpectSameLists(const Lists& expected, const Lists& actual, const std::stri
     EXPECT_EQ(expected.inDocument, actual.inDocument) << "inDocument: " << Escaped(context);
 }
 
-GuardedBytes::GuardedBytes(const std::string& data)
+GuardedBytes::GuardedBytes(const std::string& data, const std::string& beyondEnd)
 {
     SYSTEM_INFO system;
     GetSystemInfo(&system);
     const size_t page = system.dwPageSize;
-    const size_t dataPages = (data.size() + page - 1) / page;
+    const std::string bytes = data + beyondEnd;
+    const size_t dataPages = (bytes.size() + page - 1) / page;
     block_ = VirtualAlloc(nullptr, (dataPages + 1) * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!block_) throw std::bad_alloc();
     char* guard = static_cast<char*>(block_) + dataPages * page;
     DWORD previous;
     VirtualProtect(guard, page, PAGE_NOACCESS, &previous);
-    char* begin = guard - data.size();
-    data.copy(begin, data.size());
+    char* begin = guard - bytes.size();
+    bytes.copy(begin, bytes.size());
     begin_ = begin;
-    end_ = guard;
+    end_ = begin + data.size();
 }
 
 GuardedBytes::~GuardedBytes() { VirtualFree(block_, 0, MEM_RELEASE); }
 
-Lists Scan(const std::string& data, const ScanSettings& settings)
+Lists Scan(const std::string& data, const ScanSettings& settings, const std::string& beyondEnd, size_t split)
 {
-    const GuardedBytes bytes(data);
+    const GuardedBytes bytes(data, beyondEnd);
     const velkin::TagQuery query{settings.word.c_str(), settings.documentPath.c_str(), settings.tagsFolder.c_str()};
     Lists first;
-    for (const velkin::ScanPath path : {velkin::ScanPath::best, velkin::ScanPath::sse2, velkin::ScanPath::everyLine}) {
+    for (const velkin::ScanPath path :
+         {velkin::ScanPath::best, velkin::ScanPath::avx2, velkin::ScanPath::sse2, velkin::ScanPath::everyLine}) {
         velkin::TagMatchLists lists;
         velkin::TagScanner scanner(query, lists, path);
-        scanner.Scan(bytes.begin(), bytes.end());
+        if (split != 0) scanner.Scan(bytes.begin(), bytes.begin() + split);
+        scanner.Scan(bytes.begin() + split, bytes.end());
         if (path == velkin::ScanPath::best) {
             first = ToLists(lists);
         } else {

@@ -36,10 +36,11 @@ struct ScanSettings {
 };
 
 // `data` copied into its own pages so that its last byte is the last one
-// readable: a read at or past the end faults.
+// readable: a read at or past the end faults. With `beyondEnd`, those bytes
+// follow the data before the inaccessible page: readable, but not the data's.
 class GuardedBytes {
 public:
-    explicit GuardedBytes(const std::string& data);
+    explicit GuardedBytes(const std::string& data, const std::string& beyondEnd = std::string());
     ~GuardedBytes();
     GuardedBytes(const GuardedBytes&) = delete;
     GuardedBytes& operator=(const GuardedBytes&) = delete;
@@ -52,9 +53,12 @@ private:
     const char* end_;
 };
 
-// TagScanner over `data` placed before an inaccessible page, on every
-// ScanPath; a path that differs from the best one fails the test.
-Lists Scan(const std::string& data, const ScanSettings& settings);
+// TagScanner over `data` placed before an inaccessible page (`beyondEnd`
+// between them), on every ScanPath; a path that differs from the best one
+// fails the test. A non-zero `split` (a line start) scans the data in two
+// blocks, as two windows of a file.
+Lists Scan(const std::string& data, const ScanSettings& settings, const std::string& beyondEnd = std::string(),
+           size_t split = 0);
 // The same result read line by line straight from the grammar, each file field
 // resolved afresh: shares no code with the scanner.
 Lists ReadReference(const std::string& data, const ScanSettings& settings);

@@ -1,0 +1,45 @@
+// The command as the editor runs it: the real Velkin.dll (beside the program)
+// loaded into the simulated editor, timed from OnCommand to the status text
+// that follows the search announcement, the first one sent after the scan.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "host/PluginLibrary.h"
+#include "host/SimHost.h"
+
+namespace velkin::bench {
+
+class CommandClock {
+public:
+    // Throws std::runtime_error when the library or a window cannot be had
+    // (no display, no Velkin.dll beside the program).
+    CommandClock();
+    ~CommandClock();
+    CommandClock(const CommandClock&) = delete;
+    CommandClock& operator=(const CommandClock&) = delete;
+
+    // Runs the command with the caret on `word` in a document at
+    // `documentPath`; a picker it opens is cancelled. Milliseconds from
+    // OnCommand to the second status text, or a negative value when fewer
+    // came (the tags file was not found, or the word was not captured).
+    double Run(const std::string& documentPath, const std::string& word);
+    // The status texts of the last run, in order.
+    const std::vector<std::string>& Statuses() const { return statuses_; }
+
+private:
+    static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    sim::SimHost host_;
+    sim::PluginLibrary plugin_;
+    sim::SimFrame& frame_;
+    sim::SimDocument& document_;
+    WNDPROC frameProc_ = nullptr;
+    std::vector<std::string> statuses_;
+    std::vector<double> statusTimes_;
+};
+
+}  // namespace velkin::bench
