@@ -27,7 +27,7 @@ CommandClock::~CommandClock()
 double CommandClock::Run(const std::string& documentPath, const std::string& word)
 {
     document_.SetText(word);
-    document_.path = documentPath;
+    document_.SetAnsiPath(documentPath);
     statuses_.clear();
     statusTimes_.clear();
     const double start = NowMilliseconds();
