@@ -1,5 +1,7 @@
 #include "tags/SearchTexts.h"
 
+#include "text/Utf8ToAnsi.h"
+
 namespace velkin {
 
 namespace {
@@ -41,6 +43,10 @@ SearchTexts PatternSearchTexts(const TagEntry& entry)
     const CowString unescaped = UnescapePattern(asWritten);
     // Unescaping only drops bytes: the same length means nothing changed.
     if (!unescaped.IsEmpty() && unescaped.Length() != asWritten.Length()) tries.Add(unescaped);
+    // Unescaping touches ASCII bytes only: the unescaped text is UTF-8 when
+    // the text is. Empty when it could not be stored, and so is its ANSI form.
+    const CowString ansi = Utf8ToAnsi(unescaped);
+    if (!ansi.IsEmpty()) tries.Add(ansi);
     tries.Add(entry.name);
     return tries;
 }
