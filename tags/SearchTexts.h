@@ -29,7 +29,9 @@ struct SearchTexts {
 //     code page or it cannot be stored: the editor reads the texts above
 //     through the ANSI code page, so in a UTF-8 source only this one finds
 //     the line. ASCII text and bytes that are not UTF-8 (Shift-JIS) get no
-//     such try;
+//     such try. A pattern cut at ctags' length limit (no "$" before its
+//     closing byte) loses its text's last byte, maybe inside a character:
+//     that character is left out here, so the rest must be UTF-8;
 //  4. the tag's name.
 SearchTexts PatternSearchTexts(const TagEntry& entry);
 

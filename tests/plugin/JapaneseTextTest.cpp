@@ -32,6 +32,7 @@ TEST(JapaneseTextTest, Utf8PatternsAreShownAndSearchedConverted)
         std::string line;        // the definition line, in the file's encoding
         std::string shown;       // its pattern as the user reads it, in UTF-8
         int landing;             // the caret's line after the jump: 0 is the comment naming the tag
+        std::size_t kept = std::string::npos;   // the line's bytes in a pattern ctags cut short
     } cases[] = {
         {"label_bom", kBom + "// label_bom\n", "const char *label_bom = \"" + kUtf8Kensu + "\";",
          "/^const char *label_bom = \"件数\";$/", 1},
@@ -42,6 +43,9 @@ TEST(JapaneseTextTest, Utf8PatternsAreShownAndSearchedConverted)
          R"(/^const char *label_escaped = "件数\/";$/)", 1},
         {"label_lacking", "// label_lacking\n", "const char *label_lacking = \"caf\xC3\xA9\";",   // no "é" in 932
          Utf8("/^const char *label_lacking = \"caf\xC3\xA9\";$/"), 0},
+        // Cut after "件数件数", without "$": the search text ends inside the last "数".
+        {"label_long", "// label_long\n", "const char *label_long = \"" + kUtf8Kensu + kUtf8Kensu + kUtf8Kensu + "\";",
+         "/^const char *label_long = \"件数件数/", 1, 26 + 12},
         {"label_sjis", "// label_sjis\n", Sjis("const char *label_sjis = \"件数\";"),
          "/^const char *label_sjis = \"件数\";$/", 1},
         {"label_utf8", "// label_utf8\n", "const char *label_utf8 = \"" + kUtf8Kensu + "\";",
@@ -53,8 +57,8 @@ TEST(JapaneseTextTest, Utf8PatternsAreShownAndSearchedConverted)
     for (const auto& c : cases) {
         const std::string file = std::string("src/") + c.name + ".c";
         std::string pattern;   // escaped as ctags escapes it
-        for (char byte : c.line) pattern += byte == '/' || byte == '\\' ? std::string{'\\', byte} : std::string{byte};
-        tags += std::string(c.name) + "\t" + file + "\t/^" + pattern + "$/;\"\tv\n";
+        for (char byte : c.line.substr(0, c.kept)) pattern += byte == '/' || byte == '\\' ? std::string{'\\', byte} : std::string{byte};
+        tags += std::string(c.name) + "\t" + file + "\t/^" + pattern + (c.kept == std::string::npos ? "$/" : "/") + ";\"\tv\n";
         ASSERT_TRUE(WriteTestFile(CommandSession::PathOf("src\\" + std::string(c.name) + ".c"), c.fileStart + c.line + "\n"));
         rows.push_back(std::string(c.name) + " | " + file + " | " + c.shown);
     }
