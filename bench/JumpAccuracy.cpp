@@ -160,10 +160,10 @@ int Run(const char* tagsPath)
     std::printf("  %ld pattern tags in %zu files, %ld of them escaped (%.1f%%)", tally.patterns, files.size(),
                 tally.escaped, Percent(tally.escaped, tally.patterns));
     if (tally.unreadable || tally.noLine) std::printf("; skipped: %ld unreadable, %ld without line:", tally.unreadable, tally.noLine);
-    std::printf("\n  %-34s %22s %22s\n", "", "all pattern tags", "escaped ones");
-    std::printf("  %-34s %12ld %7.2f%% %12ld %7.2f%%\n", "old: as written, then the name", tally.landedOld,
+    std::printf("\n  %-40s %22s %22s\n", "", "all pattern tags", "escaped ones");
+    std::printf("  %-40s %12ld %7.2f%% %12ld %7.2f%%\n", "old: as written, then the name", tally.landedOld,
                 Percent(tally.landedOld, tally.patterns), tally.escapedOld, Percent(tally.escapedOld, tally.escaped));
-    std::printf("  %-34s %12ld %7.2f%% %12ld %7.2f%%\n", "new: as written, unescaped, name", tally.landedNew,
+    std::printf("  %-40s %12ld %7.2f%% %12ld %7.2f%%\n", "new: as written, unescaped, ANSI, name", tally.landedNew,
                 Percent(tally.landedNew, tally.patterns), tally.escapedNew, Percent(tally.escapedNew, tally.escaped));
     return 0;
 }
