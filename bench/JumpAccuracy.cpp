@@ -1,14 +1,16 @@
 // jump_accuracy: how many search-pattern tags of a tags file the jump lands on
 // their definition line, with the search sequence of old (the pattern as
 // written, then the name) beside today's (PatternSearchTexts: as written,
-// unescaped, then the name), in the same run.
+// unescaped, in the ANSI code page when UTF-8, then the name), in the same run.
 //
 //   jump_accuracy.exe TAGS_FILE
 //
 // The tags file must carry universal-ctags' line: field (--fields=+n), the
 // true line of each tag. Each tag's file is found as the jump finds it
 // (TagFilePath, GetFullPath) and searched as the editor searches: from the
-// top, for the first occurrence of each text in turn, byte for byte. A tag
+// top, for the first occurrence of each text in turn, byte for byte (the
+// editor compares Unicode: the same for ASCII sources, while in a UTF-8
+// source with non-ASCII text only the ANSI form would find the line). A tag
 // lands when the search stops on its line, or on an earlier line that holds
 // the tag's unescaped text too (a prototype): the right text found first there.
 #include <windows.h>
@@ -103,10 +105,11 @@ void Count(Tally& tally, const TagEntry& entry, int trueLine, std::map<std::stri
     const SearchTexts tries = PatternSearchTexts(entry);
     // The old sequence is the first and the last of today's: as written, then the name.
     const CowString old[] = {tries.texts[0], tries.texts[tries.count - 1]};
-    const bool escaped = tries.count > 2;
-    // The right text: unescaped when it is escaped. Where it is first found,
-    // before the tag's own line, a search for it stops there too.
-    const int firstHolding = source.FirstLineHolding(tries.texts[escaped ? 1 : 0]);
+    // The right text: unescaped. Where it is first found, before the tag's
+    // own line, a search for it stops there too.
+    const CowString unescaped = UnescapePattern(tries.texts[0]);
+    const bool escaped = unescaped.Length() != tries.texts[0].Length();
+    const int firstHolding = source.FirstLineHolding(unescaped);
     const int target = firstHolding > 0 && firstHolding < trueLine ? firstHolding : trueLine;
     const bool oldLands = LandingLine(source, old, 2) == target;
     const bool newLands = LandingLine(source, tries.texts, tries.count) == target;
@@ -157,10 +160,10 @@ int Run(const char* tagsPath)
     std::printf("  %ld pattern tags in %zu files, %ld of them escaped (%.1f%%)", tally.patterns, files.size(),
                 tally.escaped, Percent(tally.escaped, tally.patterns));
     if (tally.unreadable || tally.noLine) std::printf("; skipped: %ld unreadable, %ld without line:", tally.unreadable, tally.noLine);
-    std::printf("\n  %-34s %22s %22s\n", "", "all pattern tags", "escaped ones");
-    std::printf("  %-34s %12ld %7.2f%% %12ld %7.2f%%\n", "old: as written, then the name", tally.landedOld,
+    std::printf("\n  %-40s %22s %22s\n", "", "all pattern tags", "escaped ones");
+    std::printf("  %-40s %12ld %7.2f%% %12ld %7.2f%%\n", "old: as written, then the name", tally.landedOld,
                 Percent(tally.landedOld, tally.patterns), tally.escapedOld, Percent(tally.escapedOld, tally.escaped));
-    std::printf("  %-34s %12ld %7.2f%% %12ld %7.2f%%\n", "new: as written, unescaped, name", tally.landedNew,
+    std::printf("  %-40s %12ld %7.2f%% %12ld %7.2f%%\n", "new: as written, unescaped, ANSI, name", tally.landedNew,
                 Percent(tally.landedNew, tally.patterns), tally.escapedNew, Percent(tally.escapedNew, tally.escaped));
     return 0;
 }

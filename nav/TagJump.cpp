@@ -51,7 +51,8 @@ void MoveToLine(HWND view, const CowString& address)
 }
 
 // A pattern "/^text$/" (or "?^text$?") is searched from the top as its text,
-// then unescaped, then as the tag's name, until one is found.
+// then unescaped, then in the ANSI code page when it is UTF-8, then as the
+// tag's name, until one is found.
 void SearchPattern(HWND view, const TagEntry& entry)
 {
     ExecuteCommand(view, CMD_GO_TO_TOP);

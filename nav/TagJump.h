@@ -17,7 +17,8 @@ namespace velkin {
 //    number: the caret goes to (0, line - 1), a line beyond int range counting
 //    as INT_MAX. Any other address is a search pattern: the editor searches
 //    from the top for each of PatternSearchTexts in turn until one is found
-//    (the text as written, unescaped, then the tag's `name`).
+//    (the text as written, unescaped, in the ANSI code page when it is
+//    UTF-8, then the tag's `name`).
 //  - When the view is not `hostWindow`, its top-level window is brought to
 //    the foreground.
 //

@@ -3,7 +3,10 @@
 # options (plus --fields=+n for each tag's true line) and counts, under Wine
 # with the 32-bit build, how many search-pattern tags the jump lands on their
 # definition line: the old sequence (the pattern as written, then the name)
-# beside today's (as written, unescaped, then the name), in the same run.
+# beside today's (as written, unescaped, in the ANSI code page when UTF-8,
+# then the name), in the same run. It compares bytes, which gives the editor's
+# result for ASCII lines; in a UTF-8 source only the ANSI form would find a
+# line with other characters.
 #
 #   scripts/bench-jump.sh [TREE...]
 #

@@ -127,6 +127,11 @@ if [ ${#arguments[@]} -eq 0 ]; then
     "$shapes" "$(( $(line_of "$shapes" 'double Circle::area') - 1 ))" 1 double-click:6
   add_case "C++: scaled_radius, declared in geo/shapes.h; a comment above its definition names it too" \
     "$root/geo/shapes.h" "$(line_of "$root/geo/shapes.h" 'scaled_radius(')" scaled_radius escape
+  report=$root/src/report.c
+  add_case "Japanese text in a UTF-8 file: count_label = \"数量\" in src/report.c; a comment above names it too" \
+    "$report" "$(line_of "$report" 'count_label,')" count_label escape
+  add_case "Japanese text in a Shift-JIS file: price_unit = \"円\" in src/price.c; a comment above names it too" \
+    "$report" "$(line_of "$report" 'price_unit)')" price_unit escape
 elif [ -d "${arguments[0]}" ]; then
   [ ${#arguments[@]} -eq 2 ] || usage
   folder=$(realpath "${arguments[0]}") word=${arguments[1]}

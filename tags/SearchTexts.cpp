@@ -1,5 +1,7 @@
 #include "tags/SearchTexts.h"
 
+#include "text/Utf8ToAnsi.h"
+
 namespace velkin {
 
 namespace {
@@ -13,6 +15,37 @@ bool HoldsBackslash(const CowString& text)
     for (const char* p = text.Text(); p != end; ++p)
         if (*p == '\\') return true;
     return false;
+}
+
+// A pattern that ctags cut at its length limit ends without "$": the last
+// byte of the text went with the two bytes cut off its end.
+bool IsCutShort(const CowString& address)
+{
+    return address.Length() >= 4 && address.Text()[address.Length() - 2] != '$';
+}
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The bytes of a UTF-8 character that starts with `lead`; 0 when none does.
+int Utf8SequenceLength(unsigned char lead)
+{
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
+// `text` less a UTF-8 character that lacks bytes at its end; `text` itself
+// when it ends otherwise.
+CowString WithoutCutCharacter(const CowString& text)
+{
+    const auto* const begin = reinterpret_cast<const unsigned char*>(text.Text());
+    const auto* const end = begin + text.Length();
+    const unsigned char* lead = end;
+    while (lead != begin && end - lead < 3 && IsContinuation(lead[-1])) --lead;
+    if (lead == begin) return text;
+    --lead;
+    return Utf8SequenceLength(*lead) > end - lead ? text.Prefix(static_cast<int>(lead - begin)) : text;
 }
 
 }  // namespace
@@ -41,6 +74,12 @@ SearchTexts PatternSearchTexts(const TagEntry& entry)
     const CowString unescaped = UnescapePattern(asWritten);
     // Unescaping only drops bytes: the same length means nothing changed.
     if (!unescaped.IsEmpty() && unescaped.Length() != asWritten.Length()) tries.Add(unescaped);
+    // Unescaping touches ASCII bytes only: the unescaped text is UTF-8 when
+    // the text is. Empty when it could not be stored, and so is its ANSI form.
+    // A cut pattern's text may end inside a character; the line starts with
+    // the text before it all the same.
+    const CowString ansi = Utf8ToAnsi(IsCutShort(entry.address) ? WithoutCutCharacter(unescaped) : unescaped);
+    if (!ansi.IsEmpty()) tries.Add(ansi);
     tries.Add(entry.name);
     return tries;
 }

@@ -9,7 +9,7 @@ namespace velkin {
 // The texts to search for from the top of the tag's file, in order, until one
 // is found.
 struct SearchTexts {
-    static constexpr int kCapacity = 3;
+    static constexpr int kCapacity = 4;
     CowString texts[kCapacity];
     int count = 0;
 
@@ -24,7 +24,15 @@ struct SearchTexts {
 //  2. when that holds a backslash, the text with each "\/" turned into "/"
 //     and each "\\" into "\" (how ctags escapes them), unless that changes
 //     nothing or cannot be stored;
-//  3. the tag's name.
+//  3. when the text is valid UTF-8 holding a non-ASCII byte, the ANSI form
+//     of its unescaped text (Utf8ToAnsi), unless a character has none in the
+//     code page or it cannot be stored: the editor reads the texts above
+//     through the ANSI code page, so in a UTF-8 source only this one finds
+//     the line. ASCII text and bytes that are not UTF-8 (Shift-JIS) get no
+//     such try. A pattern cut at ctags' length limit (no "$" before its
+//     closing byte) loses its text's last byte, maybe inside a character:
+//     that character is left out here, so the rest must be UTF-8;
+//  4. the tag's name.
 SearchTexts PatternSearchTexts(const TagEntry& entry);
 
 // `text` with each "\/" turned into "/" and each "\\" into "\", read byte by

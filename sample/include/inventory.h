@@ -23,6 +23,9 @@ int inventory_load(struct inventory *inv, const char *path);
 struct item *inventory_find(struct inventory *inv, const char *name);
 long inventory_total(const struct inventory *inv);
 
+extern const char *count_label;
+extern const char *price_unit;
+
 void report_header(FILE *out);
 void report_item(FILE *out, const struct item *item);
 void report_footer(FILE *out, long total);

@@ -2,7 +2,8 @@
 // writes a pattern with the source line's bytes, UTF-8 for a UTF-8 source;
 // the editor reads what the plug-in sends through the ANSI code page (932).
 // The picker's Position column and the jump's status text show a UTF-8
-// pattern converted when every character converts, other bytes as they are.
+// pattern converted when every character converts, other bytes as they are;
+// the jump searches for that converted text before the tag's name.
 #include <windows.h>
 
 #include <iterator>
@@ -23,31 +24,41 @@ using namespace velkin::test;
 const std::string kUtf8Kensu = "\xE4\xBB\xB6\xE6\x95\xB0";   // "件数"
 const std::string kBom = "\xEF\xBB\xBF";
 
-TEST(JapaneseTextTest, PositionCellsAndTheJumpStatusShowUtf8PatternsConverted)
+TEST(JapaneseTextTest, Utf8PatternsAreShownAndSearchedConverted)
 {
     const struct {
         const char* name;        // the tag, defined in src/<name>.c
         std::string fileStart;   // the file's bytes before the definition line
         std::string line;        // the definition line, in the file's encoding
         std::string shown;       // its pattern as the user reads it, in UTF-8
+        int landing;             // the caret's line after the jump: 0 is the comment naming the tag
+        std::size_t kept = std::string::npos;   // the line's bytes in a pattern ctags cut short
     } cases[] = {
         {"label_bom", kBom + "// label_bom\n", "const char *label_bom = \"" + kUtf8Kensu + "\";",
-         "/^const char *label_bom = \"件数\";$/"},
+         "/^const char *label_bom = \"件数\";$/", 1},
         {"label_cut", "// label_cut\n", "const char *label_cut = \"" + kUtf8Kensu.substr(0, 5),   // not UTF-8
-         Utf8("/^const char *label_cut = \"" + kUtf8Kensu.substr(0, 5) + "$/")},
+         Utf8("/^const char *label_cut = \"" + kUtf8Kensu.substr(0, 5) + "$/"), 1},
+        // Escaped by ctags: the unescaped text is the one converted.
+        {"label_escaped", "// label_escaped\n", "const char *label_escaped = \"" + kUtf8Kensu + "/\";",
+         R"(/^const char *label_escaped = "件数\/";$/)", 1},
         {"label_lacking", "// label_lacking\n", "const char *label_lacking = \"caf\xC3\xA9\";",   // no "é" in 932
-         Utf8("/^const char *label_lacking = \"caf\xC3\xA9\";$/")},
+         Utf8("/^const char *label_lacking = \"caf\xC3\xA9\";$/"), 0},
+        // Cut after "件数件数", without "$": the search text ends inside the last "数".
+        {"label_long", "// label_long\n", "const char *label_long = \"" + kUtf8Kensu + kUtf8Kensu + kUtf8Kensu + "\";",
+         "/^const char *label_long = \"件数件数/", 1, 26 + 12},
         {"label_sjis", "// label_sjis\n", Sjis("const char *label_sjis = \"件数\";"),
-         "/^const char *label_sjis = \"件数\";$/"},
+         "/^const char *label_sjis = \"件数\";$/", 1},
         {"label_utf8", "// label_utf8\n", "const char *label_utf8 = \"" + kUtf8Kensu + "\";",
-         "/^const char *label_utf8 = \"件数\";$/"},
+         "/^const char *label_utf8 = \"件数\";$/", 1},
     };
     CommandSession session;
     std::string tags;
     std::vector<std::string> rows;
     for (const auto& c : cases) {
         const std::string file = std::string("src/") + c.name + ".c";
-        tags += std::string(c.name) + "\t" + file + "\t/^" + c.line + "$/;\"\tv\n";
+        std::string pattern;   // escaped as ctags escapes it
+        for (char byte : c.line.substr(0, c.kept)) pattern += byte == '/' || byte == '\\' ? std::string{'\\', byte} : std::string{byte};
+        tags += std::string(c.name) + "\t" + file + "\t/^" + pattern + (c.kept == std::string::npos ? "$/" : "/") + ";\"\tv\n";
         ASSERT_TRUE(WriteTestFile(CommandSession::PathOf("src\\" + std::string(c.name) + ".c"), c.fileStart + c.line + "\n"));
         rows.push_back(std::string(c.name) + " | " + file + " | " + c.shown);
     }
@@ -64,6 +75,8 @@ TEST(JapaneseTextTest, PositionCellsAndTheJumpStatusShowUtf8PatternsConverted)
                       "'に移動します。",
                   outcome.story.back())
             << cases[row].name;
+        EXPECT_EQ("src\\" + std::string(cases[row].name) + ".c", outcome.document);
+        EXPECT_EQ(cases[row].landing, outcome.caretLine) << cases[row].name;
     }
 }
 

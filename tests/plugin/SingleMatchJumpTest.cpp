@@ -148,6 +148,8 @@ TEST_F(SingleMatchJumpTest, AnnouncesActivatesThenGoesToTheLineOrThePatternCutBy
         {R"(?^int half = 3 \/ 4;$?)", {top, Find(R"(int half = 3 \/ 4;)", 0), Find("int half = 3 / 4;", 0),
                                         Find("foo_bar2", 1)}, 3},
         {R"(/^a\tb$/)", {top, Find(R"(a\tb)", 0), Find("foo_bar2", 1)}, 3},   // nothing to undo
+        // Shift-JIS bytes are not UTF-8: no converted text is searched for.
+        {"/^" + Sjis("int 件数;") + "$/", {top, Find(Sjis("int 件数;"), 0), Find("foo_bar2", 1)}, 3},
     };
     for (const auto& c : cases) {
         WriteTag("src/main.c", c.address);
