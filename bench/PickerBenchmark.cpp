@@ -29,7 +29,6 @@
 #include "tags/MappedFile.h"
 #include "tags/TagKind.h"
 #include "tags/TagScanner.h"
-#include "text/Utf8ToAnsi.h"
 #include "ui/KindWords.h"
 #include "ui/TagPicker.h"
 #include "win/FullPath.h"
@@ -88,7 +87,7 @@ std::vector<RowTexts> ShownTexts(const TagList& entries)
     for (const TagEntry& entry : entries) {
         const CowString kindText = DescribeTagKind(entry.kind, entry.extensionFields);
         rows.push_back({entry.name, words.ShownText(entry.kind, entry.extensionFields, kindText), entry.file,
-                        ReadableText(entry.address)});
+                        ShownPosition(entry.address)});
     }
     return rows;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <numeric>
 
 #include "res/ResourceIds.h"
@@ -89,7 +90,7 @@ void AddTagRow(TagEntry& entry, ColumnMaxima& maxima, TagListFill& fill, int row
     SetTagCell(fill, index, kKindColumn, shownKind.Text());
     Widen(maxima, kFileColumn, fill, entry.file.Text());
     SetTagCell(fill, index, kFileColumn, entry.file.Text());
-    const CowString shownAddress = ReadableText(entry.address);
+    const CowString shownAddress = ShownPosition(entry.address);
     Widen(maxima, kAddressColumn, fill, shownAddress.Text());
     SetTagCell(fill, index, kAddressColumn, shownAddress.Text());
 }
@@ -274,6 +275,21 @@ TagEntry* PickTag(HWND hostWindow, TagList& list)
                                            TagPickerProc, reinterpret_cast<LPARAM>(&list));
     if (result < 0 || static_cast<size_t>(result) >= list.size()) return nullptr;
     return &list[static_cast<size_t>(result)];
+}
+
+CowString ShownPosition(const CowString& address)
+{
+    const CowString readable = ReadableText(address);
+    const int length = readable.Length();
+    const char* const text = readable.Text();
+    if (std::memchr(text, '\t', static_cast<std::size_t>(length)) == nullptr) return readable;
+    // A tab is no trail byte of a double-byte character: bytes can be replaced one by one.
+    CowString shown;
+    char* const out = shown.OpenBuffer(length);
+    if (!out) return CowString();
+    for (int i = 0; i < length; ++i) out[i] = text[i] == '\t' ? ' ' : text[i];
+    shown.CloseBuffer(length);
+    return shown;
 }
 
 }  // namespace velkin

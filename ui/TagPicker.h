@@ -1,12 +1,12 @@
 // The tag picker: a modal dialog (template 103, "TAGSの検索結果") listing tags
 // in four columns (symbol, kind, file, position) fitted to their texts, from
-// which the user picks one with a double-click or Enter. The position is shown
-// as ReadableText gives it (a UTF-8 pattern in its ANSI form).
+// which the user picks one with a double-click or Enter.
 #pragma once
 
 #include <windows.h>
 
 #include "tags/TagEntry.h"
+#include "text/CowString.h"
 
 namespace velkin {
 
@@ -21,5 +21,11 @@ namespace velkin {
 // `list` (DescribeTagKind) and changes nothing else. Needs the list-view
 // window class registered in the process; one picker at a time.
 TagEntry* PickTag(HWND hostWindow, TagList& list);
+
+// The Position column's text for `address`: as ReadableText gives it (a UTF-8
+// pattern in its ANSI form), each tab shown as a blank, as a cell would show a
+// tab as a glyph. `address` itself when nothing changes; empty when storage
+// runs out.
+CowString ShownPosition(const CowString& address);
 
 }  // namespace velkin

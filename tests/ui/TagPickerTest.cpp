@@ -38,6 +38,7 @@ const Cells kSamples[] = {
     {"Button", "src\\ui\\controls\\push_button_with_a_long_name.h", "3", "c", "inherits:Widget", "Widget を継承したクラス"},
     {"count", "src\\main.c", "22", "v", "access:private", "スコープ private の変数"},
     {"RED", "src\\colour.h", "5", "e", "", "e"},
+    {"LIMIT", "src\\limits.h", "/^#define LIMIT\t100$/", "d", "", "マクロ定義"},   // a tab shows as a blank
     // universal-ctags' default fields: the scope ends at its tab; "file:" among later fields.
     {"area", "geo\\shapes.cpp", "11", "f", "class:geo::Circle\ttyperef:typename:double", "クラス geo::Circle メンバ 関数"},
     {"y", "geo\\shapes.h", "10", "m", "struct:geo::Point\ttyperef:typename:double\tfile:", "構造体 geo::Point メンバメンバ"},
@@ -234,7 +235,11 @@ TEST_F(TagPickerTest, ShowsTheListInFittedColumnsCentredOnTheOwner)
     lists.prefix = Samples();
     lists.inDocument = Samples();
     std::vector<Cells> expected, shown;
-    for (const Cells& sample : kSamples) expected.push_back({sample[0], sample[1], sample[2], Sjis(sample[5])});
+    for (const Cells& sample : kSamples) {
+        std::string position = sample[2];
+        std::replace(position.begin(), position.end(), '\t', ' ');
+        expected.push_back({sample[0], sample[1], position, Sjis(sample[5])});
+    }
     for (Cells& row : expected) std::rotate(row.begin() + 1, row.begin() + 3, row.end());   // name, kind, file, address
     std::vector<int> widths, fitted(4, 50);
     LRESULT style = 0;
