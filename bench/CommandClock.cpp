@@ -2,6 +2,7 @@
 
 #include "bench/Clock.h"
 #include "editor/HostMessages.h"
+#include "host/TextCodec.h"
 
 namespace velkin::bench {
 
@@ -27,7 +28,7 @@ CommandClock::~CommandClock()
 double CommandClock::Run(const std::string& documentPath, const std::string& word)
 {
     document_.SetText(word);
-    document_.path = documentPath;
+    document_.path = sim::FromAnsi(documentPath);
     statuses_.clear();
     statusTimes_.clear();
     const double start = NowMilliseconds();
