@@ -30,6 +30,97 @@ const char* ChunkAfter(const char* p, const char* last) noexcept
 // ASCII are found in the lead's own load: with one added, they are exactly
 // the signed bytes below 0x21, less tab, CR and LF.
 
+// ---- Candidates outside a file field ----------------------------------------
+
+// The bytes of a chunk that place a candidate in its line, bit i for the
+// byte at + i.
+struct ChunkStops {
+    std::uint64_t tabs = 0, lineEnds = 0;
+    std::uint64_t separators = 0;  // '\\', '/' and ':'
+    std::uint64_t dotsAndBlanks = 0;
+    std::uint64_t stops() const noexcept { return tabs | lineEnds; }
+};
+
+// The bits after each marker (a stop, with the carry in standing for one
+// right before the chunk) up to and including the next stop: adding one
+// after each marker to the non-stops carries through the run of them.
+VELKIN_INLINE std::uint64_t UpToNextStop(std::uint64_t markers, bool carryIn, std::uint64_t stops) noexcept
+{
+    const std::uint64_t others = ~stops;
+    return (others + (markers << 1 | static_cast<std::uint64_t>(carryIn))) ^ others;
+}
+
+// Tabs whose stop before them on their line is a tab (`tabBefore`: the
+// last stop before the chunk is one): they open no file field, which only a
+// line's first tab does.
+VELKIN_INLINE std::uint64_t TabsAfterTabs(const ChunkStops& chunk, bool tabBefore) noexcept
+{
+    return chunk.tabs & UpToNextStop(chunk.tabs, tabBefore, chunk.stops());
+}
+
+// What the last stop of a chunk tells the next one. Both false when the chunk
+// holds no stop or is not looked at.
+struct StopBefore {
+    bool tab = false;
+    bool outsideFileField = false;  // a line end, or a tab after a tab
+};
+
+VELKIN_INLINE StopBefore LastStopOf(const ChunkStops& chunk) noexcept
+{
+    const std::uint64_t stops = chunk.stops();
+    // Without branches: which stop comes last is a coin toss in a tags file.
+    const std::uint64_t last = stops == 0 ? 0 : std::uint64_t{1} << (63 - __builtin_clzll(stops | 1));
+    return {(chunk.tabs & last) != 0, ((chunk.lineEnds | TabsAfterTabs(chunk, false)) & last) != 0};
+}
+
+// Drops from `candidates` those that the chunk's stops (and the stop before
+// it) place outside a file field: a tab after another tab of its line, a
+// separator or colon in a line's first field or after such a tab, and the
+// dots and blanks the wider searches take for leads. Other bits stay.
+VELKIN_INLINE std::uint64_t InFileField(std::uint64_t candidates, const ChunkStops& chunk, StopBefore before) noexcept
+{
+    const std::uint64_t notOpeners = TabsAfterTabs(chunk, before.tab);
+    const std::uint64_t outside =
+        UpToNextStop(chunk.lineEnds | notOpeners, before.outsideFileField, chunk.stops()) & ~chunk.stops();
+    return candidates & ~(notOpeners | (chunk.separators & outside) | chunk.dotsAndBlanks);
+}
+
+// Keeps the chunk's line candidates that may lie in a file field, looking
+// also at the 64 bytes before the chunk when they lie at or after `floor`;
+// true when any candidate is left. `stopsAt` gives a chunk's stops.
+template <typename StopsAt>
+VELKIN_INLINE bool KeepFileFieldCandidates(const char* floor, CandidateChunk& chunk, StopsAt stopsAt) noexcept
+{
+    const StopBefore before = chunk.at - floor >= kChunk ? LastStopOf(stopsAt(chunk.at - kChunk)) : StopBefore();
+    chunk.inLine = InFileField(chunk.inLine, stopsAt(chunk.at), before);
+    return (chunk.inLine | chunk.lineEnds) != 0;
+}
+
+VELKIN_INLINE __m128i Load16(const char* p) noexcept { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+VELKIN_INLINE __m128i Equal(__m128i bytes, char byte) noexcept { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(byte)); }
+
+ChunkStops ChunkStopsSse2(const char* at) noexcept
+{
+    ChunkStops chunk;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i bytes = Load16(at + 16 * i);
+        const auto mask = [i](__m128i hits) {
+            return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(hits))) << (16 * i);
+        };
+        chunk.tabs |= mask(Equal(bytes, '\t'));
+        chunk.lineEnds |= mask(_mm_or_si128(Equal(bytes, '\n'), Equal(bytes, '\r')));
+        chunk.separators |= mask(_mm_or_si128(_mm_or_si128(Equal(bytes, '\\'), Equal(bytes, '/')), Equal(bytes, ':')));
+        chunk.dotsAndBlanks |= mask(_mm_or_si128(Equal(bytes, '.'), Equal(bytes, ' ')));
+    }
+    return chunk;
+}
+
+bool KeepFileFieldCandidatesSse2(const char* floor, CandidateChunk& chunk) noexcept
+{
+    return KeepFileFieldCandidates(floor, chunk, ChunkStopsSse2);
+}
+
 // ---- SSE2: 16 bytes a vector ------------------------------------------------
 
 struct Sse2Pattern {
@@ -47,10 +138,6 @@ struct Sse2Marks {
     __m128i lineEnds;  // see CandidateChunk
     __m128i inLine;
 };
-
-VELKIN_INLINE __m128i Load16(const char* p) noexcept { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-
-VELKIN_INLINE __m128i Equal(__m128i bytes, char byte) noexcept { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(byte)); }
 
 // A byte that may stand right before a component that resolves to the name:
 // the tab that opens the file field, a separator, or the colon of a drive.
@@ -102,7 +189,7 @@ std::uint64_t ChunkMask(__m128i m0, __m128i m1, __m128i m2, __m128i m3) noexcept
 }
 
 template <bool kWord>
-bool FindSse2(const char*& start, const char* last, const CandidatePattern& candidates,
+bool FindSse2(const char*& start, const char* floor, const char* last, const CandidatePattern& candidates,
               CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
@@ -118,9 +205,11 @@ bool FindSse2(const char*& start, const char* last, const CandidatePattern& cand
         const Sse2Marks m1 = ClassifySse2<kWord>(p + 16, pattern);
         const Sse2Marks m2 = ClassifySse2<kWord>(p + 32, pattern);
         const Sse2Marks m3 = ClassifySse2<kWord>(p + 48, pattern);
-        chunk.at = start = p;
+        chunk.at = p;
         chunk.lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
         chunk.inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
+        if (!KeepFileFieldCandidatesSse2(floor, chunk)) continue;
+        start = p;
         return true;
     }
     start = ChunkAfter(start, last);
@@ -178,8 +267,8 @@ VELKIN_AVX2_INLINE std::uint64_t ChunkMask(__m256i low, __m256i high) noexcept
 }
 
 template <bool kWord>
-VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidatePattern& candidates,
-                          CandidateChunk& chunk) noexcept
+VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* last,
+                          const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
     const Avx2Pattern pattern{
@@ -198,9 +287,11 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidateP
         const __m256i any = _mm256_or_si256(_mm256_or_si256(low.lineEnds, low.inLine),
                                             _mm256_or_si256(high.lineEnds, high.inLine));
         if (_mm256_testz_si256(any, any)) continue;
-        chunk.at = start = p;
+        chunk.at = p;
         chunk.lineEnds = ChunkMask(low.lineEnds, high.lineEnds);
         chunk.inLine = ChunkMask(low.inLine, high.inLine);
+        if (!KeepFileFieldCandidatesSse2(floor, chunk)) continue;
+        start = p;
         return true;
     }
     start = ChunkAfter(start, last);
@@ -209,11 +300,39 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidateP
 
 // ---- AVX-512: 64 bytes, a whole chunk, a vector -------------------------------
 
+// A load kept in a register: the compiler would otherwise repeat it as the
+// memory operand of each instruction that uses it, and a processor that splits
+// a 64-byte load in two pays for every copy.
+VELKIN_AVX512 VELKIN_INLINE __m512i Loaded(const char* p) noexcept
+{
+    __m512i bytes = _mm512_loadu_si512(p);
+    asm("" : "+v"(bytes));
+    return bytes;
+}
+
+VELKIN_AVX512 VELKIN_INLINE ChunkStops ChunkStopsAvx512(const char* at) noexcept
+{
+    const __m512i bytes = _mm512_loadu_si512(at);
+    const auto equal = [&bytes](char byte) VELKIN_AVX512 { return _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(byte)); };
+    ChunkStops chunk;
+    _store_mask64(reinterpret_cast<__mmask64*>(&chunk.tabs), equal('\t'));
+    _store_mask64(reinterpret_cast<__mmask64*>(&chunk.lineEnds), _kor_mask64(equal('\n'), equal('\r')));
+    _store_mask64(reinterpret_cast<__mmask64*>(&chunk.separators),
+                  _kor_mask64(_kor_mask64(equal('\\'), equal('/')), equal(':')));
+    _store_mask64(reinterpret_cast<__mmask64*>(&chunk.dotsAndBlanks), _kor_mask64(equal('.'), equal(' ')));
+    return chunk;
+}
+
+VELKIN_AVX512 VELKIN_INLINE bool KeepFileFieldCandidatesAvx512(const char* floor, CandidateChunk& chunk) noexcept
+{
+    return KeepFileFieldCandidates(floor, chunk, ChunkStopsAvx512);
+}
+
 // Each test gives a bit mask at once, and a masked comparison tests only the
 // bytes still in question: few values, also for a 32-bit build.
 template <bool kWord>
-VELKIN_AVX512 bool FindAvx512(const char*& start, const char* last, const CandidatePattern& candidates,
-                              CandidateChunk& chunk) noexcept
+VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char* last,
+                              const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
     // As the AVX2 tables.
@@ -227,9 +346,9 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* last, const Candid
     const auto lastOffset = static_cast<std::ptrdiff_t>(candidates.nameLength);
     const auto trailOffset = lastOffset + 1;
     for (const char* p = start; p <= last; p += kChunk) {
-        const __m512i bytes = _mm512_loadu_si512(p);
-        const __m512i next = _mm512_loadu_si512(p + 1);
-        const __m512i trail = _mm512_loadu_si512(p + trailOffset);
+        const __m512i bytes = Loaded(p);
+        const __m512i next = Loaded(p + 1);
+        const __m512i trail = Loaded(p + trailOffset);
         const __mmask64 lineEnd = _mm512_cmpeq_epi8_mask(_mm512_shuffle_epi8(lineEndTable, bytes), bytes);
         const __mmask64 lead = _mm512_cmpeq_epi8_mask(_mm512_shuffle_epi8(leadOrTrailTable, bytes), bytes);
         // Mask operations only (no plain integer ones): a 32-bit build would
@@ -244,9 +363,11 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* last, const Candid
         const __mmask64 inLine = _kor_mask64(unprintable, name);
         const __mmask64 lineEnds = kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst) : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
-        chunk.at = start = p;
+        chunk.at = p;
         _store_mask64(reinterpret_cast<__mmask64*>(&chunk.lineEnds), lineEnds);
         _store_mask64(reinterpret_cast<__mmask64*>(&chunk.inLine), inLine);
+        if (!KeepFileFieldCandidatesAvx512(floor, chunk)) continue;
+        start = p;
         return true;
     }
     start = ChunkAfter(start, last);
@@ -279,9 +400,9 @@ CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) 
     }
 }
 
-bool CandidateSearch::Next(const char*& p, const char* last, CandidateChunk& chunk) const noexcept
+bool CandidateSearch::Next(const char*& p, const char* floor, const char* last, CandidateChunk& chunk) const noexcept
 {
-    return find_(p, last, pattern_, chunk);
+    return find_(p, floor, last, pattern_, chunk);
 }
 
 }  // namespace velkin

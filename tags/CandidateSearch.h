@@ -48,11 +48,16 @@ public:
     // Looks at the chunks at p, p + 64, ... up to `last`: fills `chunk` with
     // the first that holds a candidate, moves `p` to it and returns true, or
     // returns false with `p` moved to the first chunk start after `last`. Every chunk read
-    // must lie inside the data: last + Reach() <= the data's end.
-    bool Next(const char*& p, const char* last, CandidateChunk& chunk) const noexcept;
+    // must lie inside the data: floor <= p and last + Reach() <= the data's
+    // end, where `floor` starts a line (the 64 bytes before a chunk are read
+    // when they lie at or after it). A name candidate whose line's tabs and
+    // line ends in those bytes or the chunk's own place it outside the file
+    // field is dropped.
+    bool Next(const char*& p, const char* floor, const char* last, CandidateChunk& chunk) const noexcept;
 
 private:
-    using Finder = bool (*)(const char*& p, const char* last, const CandidatePattern& pattern, CandidateChunk& chunk);
+    using Finder = bool (*)(const char*& p, const char* floor, const char* last, const CandidatePattern& pattern,
+                            CandidateChunk& chunk);
 
     CandidatePattern pattern_;
     std::ptrdiff_t reach_;
