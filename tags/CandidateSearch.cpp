@@ -65,12 +65,18 @@ struct StopBefore {
     bool outsideFileField = false;  // a line end, or a tab after a tab
 };
 
+// Whether the last stop of a chunk is one of `markers` (some of its stops):
+// the bits after it up to the chunk's end are then all in its run, or it is
+// the last byte. Without branches: which stop comes last is a coin toss.
+VELKIN_INLINE bool LastStopIsMarker(std::uint64_t markers, std::uint64_t stops) noexcept
+{
+    return (((UpToNextStop(markers, false, stops) & ~stops) | markers) >> 63) != 0;
+}
+
 VELKIN_INLINE StopBefore LastStopOf(const ChunkStops& chunk) noexcept
 {
-    const std::uint64_t stops = chunk.stops();
-    // Without branches: which stop comes last is a coin toss in a tags file.
-    const std::uint64_t last = stops == 0 ? 0 : std::uint64_t{1} << (63 - __builtin_clzll(stops | 1));
-    return {(chunk.tabs & last) != 0, ((chunk.lineEnds | TabsAfterTabs(chunk, false)) & last) != 0};
+    return {LastStopIsMarker(chunk.tabs, chunk.stops()),
+            LastStopIsMarker(chunk.lineEnds | TabsAfterTabs(chunk, false), chunk.stops())};
 }
 
 // Drops from `candidates` those that the chunk's stops (and the stop before
@@ -189,7 +195,7 @@ std::uint64_t ChunkMask(__m128i m0, __m128i m1, __m128i m2, __m128i m3) noexcept
 }
 
 template <bool kWord>
-bool FindSse2(const char*& start, const char* floor, const char* last, const CandidatePattern& candidates,
+bool FindSse2(const char*& start, const char* last, const CandidatePattern& candidates,
               CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
@@ -205,11 +211,9 @@ bool FindSse2(const char*& start, const char* floor, const char* last, const Can
         const Sse2Marks m1 = ClassifySse2<kWord>(p + 16, pattern);
         const Sse2Marks m2 = ClassifySse2<kWord>(p + 32, pattern);
         const Sse2Marks m3 = ClassifySse2<kWord>(p + 48, pattern);
-        chunk.at = p;
+        chunk.at = start = p;
         chunk.lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
         chunk.inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
-        if (!KeepFileFieldCandidatesSse2(floor, chunk)) continue;
-        start = p;
         return true;
     }
     start = ChunkAfter(start, last);
@@ -266,9 +270,31 @@ VELKIN_AVX2_INLINE std::uint64_t ChunkMask(__m256i low, __m256i high) noexcept
            static_cast<std::uint32_t>(_mm256_movemask_epi8(low));
 }
 
+VELKIN_AVX2_INLINE ChunkStops ChunkStopsAvx2(const char* at) noexcept
+{
+    ChunkStops chunk;
+    for (int i = 0; i < 2; ++i) {
+        const __m256i bytes = Load32(at + 32 * i);
+        const auto mask = [i](__m256i hits) VELKIN_AVX2 {
+            return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hits))) << (32 * i);
+        };
+        const auto equal = [&bytes](char byte) VELKIN_AVX2 { return _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(byte)); };
+        chunk.tabs |= mask(equal('\t'));
+        chunk.lineEnds |= mask(_mm256_or_si256(equal('\n'), equal('\r')));
+        chunk.separators |= mask(_mm256_or_si256(_mm256_or_si256(equal('\\'), equal('/')), equal(':')));
+        chunk.dotsAndBlanks |= mask(_mm256_or_si256(equal('.'), equal(' ')));
+    }
+    return chunk;
+}
+
+VELKIN_AVX2 bool KeepFileFieldCandidatesAvx2(const char* floor, CandidateChunk& chunk) noexcept
+{
+    return KeepFileFieldCandidates(floor, chunk, ChunkStopsAvx2);
+}
+
 template <bool kWord>
-VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* last,
-                          const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
+VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidatePattern& candidates,
+                          CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
     const Avx2Pattern pattern{
@@ -287,11 +313,9 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* las
         const __m256i any = _mm256_or_si256(_mm256_or_si256(low.lineEnds, low.inLine),
                                             _mm256_or_si256(high.lineEnds, high.inLine));
         if (_mm256_testz_si256(any, any)) continue;
-        chunk.at = p;
+        chunk.at = start = p;
         chunk.lineEnds = ChunkMask(low.lineEnds, high.lineEnds);
         chunk.inLine = ChunkMask(low.inLine, high.inLine);
-        if (!KeepFileFieldCandidatesSse2(floor, chunk)) continue;
-        start = p;
         return true;
     }
     start = ChunkAfter(start, last);
@@ -323,7 +347,7 @@ VELKIN_AVX512 VELKIN_INLINE ChunkStops ChunkStopsAvx512(const char* at) noexcept
     return chunk;
 }
 
-VELKIN_AVX512 VELKIN_INLINE bool KeepFileFieldCandidatesAvx512(const char* floor, CandidateChunk& chunk) noexcept
+VELKIN_AVX512 bool KeepFileFieldCandidatesAvx512(const char* floor, CandidateChunk& chunk) noexcept
 {
     return KeepFileFieldCandidates(floor, chunk, ChunkStopsAvx512);
 }
@@ -331,8 +355,8 @@ VELKIN_AVX512 VELKIN_INLINE bool KeepFileFieldCandidatesAvx512(const char* floor
 // Each test gives a bit mask at once, and a masked comparison tests only the
 // bytes still in question: few values, also for a 32-bit build.
 template <bool kWord>
-VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char* last,
-                              const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
+VELKIN_AVX512 bool FindAvx512(const char*& start, const char* last, const CandidatePattern& candidates,
+                              CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
     // As the AVX2 tables.
@@ -363,11 +387,9 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         const __mmask64 inLine = _kor_mask64(unprintable, name);
         const __mmask64 lineEnds = kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst) : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
-        chunk.at = p;
+        chunk.at = start = p;
         _store_mask64(reinterpret_cast<__mmask64*>(&chunk.lineEnds), lineEnds);
         _store_mask64(reinterpret_cast<__mmask64*>(&chunk.inLine), inLine);
-        if (!KeepFileFieldCandidatesAvx512(floor, chunk)) continue;
-        start = p;
         return true;
     }
     start = ChunkAfter(start, last);
@@ -393,16 +415,24 @@ CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) 
     const Width width = std::min(widest, WidestVectors());
     if (width == Width::avx512) {
         find_ = pattern.hasWord ? FindAvx512<true> : FindAvx512<false>;
+        keep_ = KeepFileFieldCandidatesAvx512;
     } else if (width == Width::avx2) {
         find_ = pattern.hasWord ? FindAvx2<true> : FindAvx2<false>;
+        keep_ = KeepFileFieldCandidatesAvx2;
     } else {
         find_ = pattern.hasWord ? FindSse2<true> : FindSse2<false>;
+        keep_ = KeepFileFieldCandidatesSse2;
     }
 }
 
 bool CandidateSearch::Next(const char*& p, const char* floor, const char* last, CandidateChunk& chunk) const noexcept
 {
-    return find_(p, floor, last, pattern_, chunk);
+    // Chunks are placed after the search leaves its loop, which needs every
+    // vector register of a 32-bit build: a call inside it would save them all.
+    for (; find_(p, last, pattern_, chunk); p += kChunk) {
+        if (keep_(floor, chunk)) return true;
+    }
+    return false;
 }
 
 }  // namespace velkin

@@ -56,12 +56,14 @@ public:
     bool Next(const char*& p, const char* floor, const char* last, CandidateChunk& chunk) const noexcept;
 
 private:
-    using Finder = bool (*)(const char*& p, const char* floor, const char* last, const CandidatePattern& pattern,
-                            CandidateChunk& chunk);
+    using Finder = bool (*)(const char*& p, const char* last, const CandidatePattern& pattern, CandidateChunk& chunk);
+    // Drops the candidates the chunk's line structure rules out; true when any is left.
+    using Keeper = bool (*)(const char* floor, CandidateChunk& chunk);
 
     CandidatePattern pattern_;
     std::ptrdiff_t reach_;
     Finder find_;
+    Keeper keep_;
 };
 
 // The widest vectors the processor and the system support.
