@@ -24,10 +24,11 @@ struct CandidateChunk {
     // The name's first byte where a file field's component that resolves to
     // the name may start: right after the byte at + i, which is a tab, '\\',
     // '/' or ':', and with a tab, '\\', '/', '.' or ' ' right after the name
-    // (the wider searches let any of these bytes stand in either place; the
-    // name's other bytes are left to the caller); or a byte outside printable
-    // ASCII other than tab, CR and LF. The line holding at + i may belong to
-    // the document.
+    // (the wider searches let any of these bytes stand after it; the name's
+    // other bytes are left to the caller), unless the tabs and line ends of
+    // the chunk and of the 64 bytes before it show that byte to lie outside
+    // its line's file field; or a byte outside printable ASCII other than
+    // tab, CR and LF. The line holding at + i may belong to the document.
     std::uint64_t inLine = 0;
 };
 
@@ -49,10 +50,8 @@ public:
     // the first that holds a candidate, moves `p` to it and returns true, or
     // returns false with `p` moved to the first chunk start after `last`. Every chunk read
     // must lie inside the data: floor <= p and last + Reach() <= the data's
-    // end, where `floor` starts a line (the 64 bytes before a chunk are read
-    // when they lie at or after it). A name candidate whose line's tabs and
-    // line ends in those bytes or the chunk's own place it outside the file
-    // field is dropped.
+    // end, where `floor` is the data's first byte (the 64 bytes before a
+    // chunk are read when they lie at or after it).
     bool Next(const char*& p, const char* floor, const char* last, CandidateChunk& chunk) const noexcept;
 
 private:
