@@ -91,40 +91,13 @@ VELKIN_INLINE std::uint64_t InFileField(std::uint64_t candidates, const ChunkSto
     return candidates & ~(notOpeners | (chunk.separators & outside) | chunk.dotsAndBlanks);
 }
 
-// Keeps the chunk's line candidates that may lie in a file field, looking
-// also at the 64 bytes before the chunk when they lie at or after `floor`;
-// true when any candidate is left. `stopsAt` gives a chunk's stops.
-template <typename StopsAt>
-VELKIN_INLINE bool KeepFileFieldCandidates(const char* floor, CandidateChunk& chunk, StopsAt stopsAt) noexcept
+// The bits that only the stop before the chunk places: up to and including
+// its first stop (all when it has none), and when that is a tab, those up to
+// the next stop.
+VELKIN_INLINE std::uint64_t PlacedByStopBefore(const ChunkStops& chunk) noexcept
 {
-    const StopBefore before = chunk.at - floor >= kChunk ? LastStopOf(stopsAt(chunk.at - kChunk)) : StopBefore();
-    chunk.inLine = InFileField(chunk.inLine, stopsAt(chunk.at), before);
-    return (chunk.inLine | chunk.lineEnds) != 0;
-}
-
-VELKIN_INLINE __m128i Load16(const char* p) noexcept { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-
-VELKIN_INLINE __m128i Equal(__m128i bytes, char byte) noexcept { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(byte)); }
-
-ChunkStops ChunkStopsSse2(const char* at) noexcept
-{
-    ChunkStops chunk;
-    for (int i = 0; i < 4; ++i) {
-        const __m128i bytes = Load16(at + 16 * i);
-        const auto mask = [i](__m128i hits) {
-            return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(hits))) << (16 * i);
-        };
-        chunk.tabs |= mask(Equal(bytes, '\t'));
-        chunk.lineEnds |= mask(_mm_or_si128(Equal(bytes, '\n'), Equal(bytes, '\r')));
-        chunk.separators |= mask(_mm_or_si128(_mm_or_si128(Equal(bytes, '\\'), Equal(bytes, '/')), Equal(bytes, ':')));
-        chunk.dotsAndBlanks |= mask(_mm_or_si128(Equal(bytes, '.'), Equal(bytes, ' ')));
-    }
-    return chunk;
-}
-
-bool KeepFileFieldCandidatesSse2(const char* floor, CandidateChunk& chunk) noexcept
-{
-    return KeepFileFieldCandidates(floor, chunk, ChunkStopsSse2);
+    const std::uint64_t first = chunk.stops() & (0 - chunk.stops());
+    return ((first << 1) - 1) | UpToNextStop(first & chunk.tabs, false, chunk.stops());
 }
 
 // ---- SSE2: 16 bytes a vector ------------------------------------------------
@@ -144,6 +117,10 @@ struct Sse2Marks {
     __m128i lineEnds;  // see CandidateChunk
     __m128i inLine;
 };
+
+VELKIN_INLINE __m128i Load16(const char* p) noexcept { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+VELKIN_INLINE __m128i Equal(__m128i bytes, char byte) noexcept { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(byte)); }
 
 // A byte that may stand right before a component that resolves to the name:
 // the tab that opens the file field, a separator, or the colon of a drive.
@@ -270,28 +247,6 @@ VELKIN_AVX2_INLINE std::uint64_t ChunkMask(__m256i low, __m256i high) noexcept
            static_cast<std::uint32_t>(_mm256_movemask_epi8(low));
 }
 
-VELKIN_AVX2_INLINE ChunkStops ChunkStopsAvx2(const char* at) noexcept
-{
-    ChunkStops chunk;
-    for (int i = 0; i < 2; ++i) {
-        const __m256i bytes = Load32(at + 32 * i);
-        const auto mask = [i](__m256i hits) VELKIN_AVX2 {
-            return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hits))) << (32 * i);
-        };
-        const auto equal = [&bytes](char byte) VELKIN_AVX2 { return _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(byte)); };
-        chunk.tabs |= mask(equal('\t'));
-        chunk.lineEnds |= mask(_mm256_or_si256(equal('\n'), equal('\r')));
-        chunk.separators |= mask(_mm256_or_si256(_mm256_or_si256(equal('\\'), equal('/')), equal(':')));
-        chunk.dotsAndBlanks |= mask(_mm256_or_si256(equal('.'), equal(' ')));
-    }
-    return chunk;
-}
-
-VELKIN_AVX2 bool KeepFileFieldCandidatesAvx2(const char* floor, CandidateChunk& chunk) noexcept
-{
-    return KeepFileFieldCandidates(floor, chunk, ChunkStopsAvx2);
-}
-
 template <bool kWord>
 VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidatePattern& candidates,
                           CandidateChunk& chunk) noexcept
@@ -347,9 +302,16 @@ VELKIN_AVX512 VELKIN_INLINE ChunkStops ChunkStopsAvx512(const char* at) noexcept
     return chunk;
 }
 
+// Keeps the chunk's line candidates that may lie in a file field, looking
+// also at the 64 bytes before the chunk when some candidate needs them and
+// they lie at or after `floor`; true when any candidate is left.
 VELKIN_AVX512 bool KeepFileFieldCandidatesAvx512(const char* floor, CandidateChunk& chunk) noexcept
 {
-    return KeepFileFieldCandidates(floor, chunk, ChunkStopsAvx512);
+    const ChunkStops here = ChunkStopsAvx512(chunk.at);
+    const bool needsBefore = (chunk.inLine & PlacedByStopBefore(here)) != 0 && chunk.at - floor >= kChunk;
+    chunk.inLine =
+        InFileField(chunk.inLine, here, needsBefore ? LastStopOf(ChunkStopsAvx512(chunk.at - kChunk)) : StopBefore());
+    return (chunk.inLine | chunk.lineEnds) != 0;
 }
 
 // Each test gives a bit mask at once, and a masked comparison tests only the
@@ -418,10 +380,8 @@ CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) 
         keep_ = KeepFileFieldCandidatesAvx512;
     } else if (width == Width::avx2) {
         find_ = pattern.hasWord ? FindAvx2<true> : FindAvx2<false>;
-        keep_ = KeepFileFieldCandidatesAvx2;
     } else {
         find_ = pattern.hasWord ? FindSse2<true> : FindSse2<false>;
-        keep_ = KeepFileFieldCandidatesSse2;
     }
 }
 
@@ -430,7 +390,7 @@ bool CandidateSearch::Next(const char*& p, const char* floor, const char* last, 
     // Chunks are placed after the search leaves its loop, which needs every
     // vector register of a 32-bit build: a call inside it would save them all.
     for (; find_(p, last, pattern_, chunk); p += kChunk) {
-        if (keep_(floor, chunk)) return true;
+        if (!keep_ || keep_(floor, chunk)) return true;
     }
     return false;
 }

@@ -24,11 +24,12 @@ struct CandidateChunk {
     // The name's first byte where a file field's component that resolves to
     // the name may start: right after the byte at + i, which is a tab, '\\',
     // '/' or ':', and with a tab, '\\', '/', '.' or ' ' right after the name
-    // (the wider searches let any of these bytes stand after it; the name's
-    // other bytes are left to the caller), unless the tabs and line ends of
-    // the chunk and of the 64 bytes before it show that byte to lie outside
-    // its line's file field; or a byte outside printable ASCII other than
-    // tab, CR and LF. The line holding at + i may belong to the document.
+    // (the wider searches let any of these bytes stand in either place; the
+    // name's other bytes are left to the caller), unless (AVX-512) that byte
+    // is a dot or blank, or the tabs and line ends of the chunk and of the 64
+    // bytes before it place it outside its line's file field; or a byte
+    // outside printable ASCII other than tab, CR and LF. The line holding
+    // at + i may belong to the document.
     std::uint64_t inLine = 0;
 };
 
@@ -56,13 +57,15 @@ public:
 
 private:
     using Finder = bool (*)(const char*& p, const char* last, const CandidatePattern& pattern, CandidateChunk& chunk);
-    // Drops the candidates the chunk's line structure rules out; true when any is left.
+    // Drops the candidates the chunk's line structure rules out; true when any
+    // is left. Only the AVX-512 search has one: for the narrower ones, finding
+    // a chunk's stops cost a 32-bit build more than reading the lines it saves.
     using Keeper = bool (*)(const char* floor, CandidateChunk& chunk);
 
     CandidatePattern pattern_;
     std::ptrdiff_t reach_;
     Finder find_;
-    Keeper keep_;
+    Keeper keep_ = nullptr;
 };
 
 // The widest vectors the processor and the system support.
