@@ -30,6 +30,76 @@ const char* ChunkAfter(const char* p, const char* last) noexcept
 // ASCII are found in the lead's own load: with one added, they are exactly
 // the signed bytes below 0x21, less tab, CR and LF.
 
+// ---- Candidates outside a file field ----------------------------------------
+
+// The bytes of a chunk that place a candidate in its line, bit i for the
+// byte at + i.
+struct ChunkStops {
+    std::uint64_t tabs = 0, lineEnds = 0;
+    std::uint64_t separators = 0;  // '\\', '/' and ':'
+    std::uint64_t dotsAndBlanks = 0;
+    std::uint64_t stops() const noexcept { return tabs | lineEnds; }
+};
+
+// The bits after each marker (a stop, with the carry in standing for one
+// right before the chunk) up to and including the next stop: adding one
+// after each marker to the non-stops carries through the run of them.
+VELKIN_INLINE std::uint64_t UpToNextStop(std::uint64_t markers, bool carryIn, std::uint64_t stops) noexcept
+{
+    const std::uint64_t others = ~stops;
+    return (others + (markers << 1 | static_cast<std::uint64_t>(carryIn))) ^ others;
+}
+
+// Tabs whose stop before them on their line is a tab (`tabBefore`: the
+// last stop before the chunk is one): they open no file field, which only a
+// line's first tab does.
+VELKIN_INLINE std::uint64_t TabsAfterTabs(const ChunkStops& chunk, bool tabBefore) noexcept
+{
+    return chunk.tabs & UpToNextStop(chunk.tabs, tabBefore, chunk.stops());
+}
+
+// What the last stop of a chunk tells the next one. Both false when the chunk
+// holds no stop or is not looked at.
+struct StopBefore {
+    bool tab = false;
+    bool outsideFileField = false;  // a line end, or a tab after a tab
+};
+
+// Whether the last stop of a chunk is one of `markers` (some of its stops):
+// the bits after it up to the chunk's end are then all in its run, or it is
+// the last byte. Without branches: which stop comes last is a coin toss.
+VELKIN_INLINE bool LastStopIsMarker(std::uint64_t markers, std::uint64_t stops) noexcept
+{
+    return (((UpToNextStop(markers, false, stops) & ~stops) | markers) >> 63) != 0;
+}
+
+VELKIN_INLINE StopBefore LastStopOf(const ChunkStops& chunk) noexcept
+{
+    return {LastStopIsMarker(chunk.tabs, chunk.stops()),
+            LastStopIsMarker(chunk.lineEnds | TabsAfterTabs(chunk, false), chunk.stops())};
+}
+
+// Drops from `candidates` those that the chunk's stops (and the stop before
+// it) place outside a file field: a tab after another tab of its line, a
+// separator or colon in a line's first field or after such a tab, and the
+// dots and blanks the wider searches take for leads. Other bits stay.
+VELKIN_INLINE std::uint64_t InFileField(std::uint64_t candidates, const ChunkStops& chunk, StopBefore before) noexcept
+{
+    const std::uint64_t notOpeners = TabsAfterTabs(chunk, before.tab);
+    const std::uint64_t outside =
+        UpToNextStop(chunk.lineEnds | notOpeners, before.outsideFileField, chunk.stops()) & ~chunk.stops();
+    return candidates & ~(notOpeners | (chunk.separators & outside) | chunk.dotsAndBlanks);
+}
+
+// The bits that only the stop before the chunk places: up to and including
+// its first stop (all when it has none), and when that is a tab, those up to
+// the next stop.
+VELKIN_INLINE std::uint64_t PlacedByStopBefore(const ChunkStops& chunk) noexcept
+{
+    const std::uint64_t first = chunk.stops() & (0 - chunk.stops());
+    return ((first << 1) - 1) | UpToNextStop(first & chunk.tabs, false, chunk.stops());
+}
+
 // ---- SSE2: 16 bytes a vector ------------------------------------------------
 
 struct Sse2Pattern {
@@ -209,6 +279,41 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidateP
 
 // ---- AVX-512: 64 bytes, a whole chunk, a vector -------------------------------
 
+// A load kept in a register: the compiler would otherwise repeat it as the
+// memory operand of each instruction that uses it, and a processor that splits
+// a 64-byte load in two pays for every copy.
+VELKIN_AVX512 VELKIN_INLINE __m512i Loaded(const char* p) noexcept
+{
+    __m512i bytes = _mm512_loadu_si512(p);
+    asm("" : "+v"(bytes));
+    return bytes;
+}
+
+VELKIN_AVX512 VELKIN_INLINE ChunkStops ChunkStopsAvx512(const char* at) noexcept
+{
+    const __m512i bytes = _mm512_loadu_si512(at);
+    const auto equal = [&bytes](char byte) VELKIN_AVX512 { return _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(byte)); };
+    ChunkStops chunk;
+    _store_mask64(reinterpret_cast<__mmask64*>(&chunk.tabs), equal('\t'));
+    _store_mask64(reinterpret_cast<__mmask64*>(&chunk.lineEnds), _kor_mask64(equal('\n'), equal('\r')));
+    _store_mask64(reinterpret_cast<__mmask64*>(&chunk.separators),
+                  _kor_mask64(_kor_mask64(equal('\\'), equal('/')), equal(':')));
+    _store_mask64(reinterpret_cast<__mmask64*>(&chunk.dotsAndBlanks), _kor_mask64(equal('.'), equal(' ')));
+    return chunk;
+}
+
+// Keeps the chunk's line candidates that may lie in a file field, looking
+// also at the 64 bytes before the chunk when some candidate needs them and
+// they lie at or after `floor`; true when any candidate is left.
+VELKIN_AVX512 bool KeepFileFieldCandidatesAvx512(const char* floor, CandidateChunk& chunk) noexcept
+{
+    const ChunkStops here = ChunkStopsAvx512(chunk.at);
+    const bool needsBefore = (chunk.inLine & PlacedByStopBefore(here)) != 0 && chunk.at - floor >= kChunk;
+    chunk.inLine =
+        InFileField(chunk.inLine, here, needsBefore ? LastStopOf(ChunkStopsAvx512(chunk.at - kChunk)) : StopBefore());
+    return (chunk.inLine | chunk.lineEnds) != 0;
+}
+
 // Each test gives a bit mask at once, and a masked comparison tests only the
 // bytes still in question: few values, also for a 32-bit build.
 template <bool kWord>
@@ -227,9 +332,9 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* last, const Candid
     const auto lastOffset = static_cast<std::ptrdiff_t>(candidates.nameLength);
     const auto trailOffset = lastOffset + 1;
     for (const char* p = start; p <= last; p += kChunk) {
-        const __m512i bytes = _mm512_loadu_si512(p);
-        const __m512i next = _mm512_loadu_si512(p + 1);
-        const __m512i trail = _mm512_loadu_si512(p + trailOffset);
+        const __m512i bytes = Loaded(p);
+        const __m512i next = Loaded(p + 1);
+        const __m512i trail = Loaded(p + trailOffset);
         const __mmask64 lineEnd = _mm512_cmpeq_epi8_mask(_mm512_shuffle_epi8(lineEndTable, bytes), bytes);
         const __mmask64 lead = _mm512_cmpeq_epi8_mask(_mm512_shuffle_epi8(leadOrTrailTable, bytes), bytes);
         // Mask operations only (no plain integer ones): a 32-bit build would
@@ -272,6 +377,7 @@ CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) 
     const Width width = std::min(widest, WidestVectors());
     if (width == Width::avx512) {
         find_ = pattern.hasWord ? FindAvx512<true> : FindAvx512<false>;
+        keep_ = KeepFileFieldCandidatesAvx512;
     } else if (width == Width::avx2) {
         find_ = pattern.hasWord ? FindAvx2<true> : FindAvx2<false>;
     } else {
@@ -279,9 +385,14 @@ CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) 
     }
 }
 
-bool CandidateSearch::Next(const char*& p, const char* last, CandidateChunk& chunk) const noexcept
+bool CandidateSearch::Next(const char*& p, const char* floor, const char* last, CandidateChunk& chunk) const noexcept
 {
-    return find_(p, last, pattern_, chunk);
+    // Chunks are placed after the search leaves its loop, which needs every
+    // vector register of a 32-bit build: a call inside it would save them all.
+    for (; find_(p, last, pattern_, chunk); p += kChunk) {
+        if (!keep_ || keep_(floor, chunk)) return true;
+    }
+    return false;
 }
 
 }  // namespace velkin

@@ -25,9 +25,11 @@ struct CandidateChunk {
     // the name may start: right after the byte at + i, which is a tab, '\\',
     // '/' or ':', and with a tab, '\\', '/', '.' or ' ' right after the name
     // (the wider searches let any of these bytes stand in either place; the
-    // name's other bytes are left to the caller); or a byte outside printable
-    // ASCII other than tab, CR and LF. The line holding at + i may belong to
-    // the document.
+    // name's other bytes are left to the caller), unless (AVX-512) that byte
+    // is a dot or blank, or the tabs and line ends of the chunk and of the 64
+    // bytes before it place it outside its line's file field; or a byte
+    // outside printable ASCII other than tab, CR and LF. The line holding
+    // at + i may belong to the document.
     std::uint64_t inLine = 0;
 };
 
@@ -48,15 +50,22 @@ public:
     // Looks at the chunks at p, p + 64, ... up to `last`: fills `chunk` with
     // the first that holds a candidate, moves `p` to it and returns true, or
     // returns false with `p` moved to the first chunk start after `last`. Every chunk read
-    // must lie inside the data: last + Reach() <= the data's end.
-    bool Next(const char*& p, const char* last, CandidateChunk& chunk) const noexcept;
+    // must lie inside the data: floor <= p and last + Reach() <= the data's
+    // end, where `floor` is the data's first byte (the 64 bytes before a
+    // chunk are read when they lie at or after it).
+    bool Next(const char*& p, const char* floor, const char* last, CandidateChunk& chunk) const noexcept;
 
 private:
     using Finder = bool (*)(const char*& p, const char* last, const CandidatePattern& pattern, CandidateChunk& chunk);
+    // Drops the candidates the chunk's line structure rules out; true when any
+    // is left. Only the AVX-512 search has one: for the narrower ones, finding
+    // a chunk's stops cost a 32-bit build more than reading the lines it saves.
+    using Keeper = bool (*)(const char* floor, CandidateChunk& chunk);
 
     CandidatePattern pattern_;
     std::ptrdiff_t reach_;
     Finder find_;
+    Keeper keep_ = nullptr;
 };
 
 // The widest vectors the processor and the system support.

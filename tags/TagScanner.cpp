@@ -297,7 +297,7 @@ struct TagScanner::Impl {
         if (end - p >= search.Reach()) {
             const char* last = end - search.Reach();
             CandidateChunk chunk;
-            while (search.Next(p, last, chunk)) {
+            while (search.Next(p, begin, last, chunk)) {
                 next = ScanCandidates(chunk, next, end, stops);
                 p = std::max(chunk.at + CandidateSearch::kChunk, next - 1 - ChunkOffset(next - 1));
             }
