@@ -209,6 +209,15 @@ VELKIN_AVX2_INLINE __m256i Load32(const char* p) noexcept
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
+// A load kept in a register: a 32-bit build, short of registers, would
+// otherwise repeat it as the memory operand of each instruction that uses it.
+VELKIN_AVX2_INLINE __m256i Loaded32(const char* p) noexcept
+{
+    __m256i bytes = Load32(p);
+    asm("" : "+x"(bytes));
+    return bytes;
+}
+
 // A byte equal to its entry in `table`, indexed by its low four bits: bytes
 // above 0x7F look up zero, and kNone entries match no byte below 0x80.
 VELKIN_AVX2_INLINE __m256i InTable(__m256i bytes, __m256i table) noexcept
@@ -216,24 +225,34 @@ VELKIN_AVX2_INLINE __m256i InTable(__m256i bytes, __m256i table) noexcept
     return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(table, bytes), bytes);
 }
 
-// As Sse2Pattern; the tables as InTable takes them. Few enough values for the
-// eight vector registers of a 32-bit build.
+// As Sse2Pattern, with the name's last byte; the tables as InTable takes them.
+// A 32-bit build keeps most of these on its stack: its eight vector registers
+// go to the three loads of each half chunk and what is made of them.
 struct Avx2Pattern {
-    __m256i lineEndTable, leadOrTrailTable, wordFirst, nameFirst;
+    __m256i lineEndTable, leadOrTrailTable, wordFirst, nameFirst, nameLast;
     std::ptrdiff_t trailOffset;
 };
 
-template <bool kWord>
+// kLastByte: also compare the name's last byte (the first one again when the
+// name is one byte long).
+template <bool kWord, bool kLastByte>
 VELKIN_AVX2_INLINE Avx2Marks ClassifyAvx2(const char* p, const Avx2Pattern& pattern) noexcept
 {
-    const __m256i bytes = Load32(p);
-    const __m256i next = Load32(p + 1);
+    const __m256i bytes = Loaded32(p);
+    const __m256i next = Loaded32(p + 1);
+    const __m256i trail = Loaded32(p + pattern.trailOffset);
     const __m256i lineEnd = InTable(bytes, pattern.lineEndTable);
     const __m256i lead = InTable(bytes, pattern.leadOrTrailTable);
     const __m256i belowPrintable =
         _mm256_cmpgt_epi8(_mm256_set1_epi8(0x21), _mm256_add_epi8(bytes, _mm256_set1_epi8(1)));
     __m256i name = _mm256_and_si256(_mm256_and_si256(lead, _mm256_cmpeq_epi8(next, pattern.nameFirst)),
-                                    InTable(Load32(p + pattern.trailOffset), pattern.leadOrTrailTable));
+                                    InTable(trail, pattern.leadOrTrailTable));
+    // The name's last byte as well: its first byte and its length alone pass
+    // many lines for some names (every "/asm/" for a.c), which cost the
+    // scanner more than the comparison costs the loop.
+    if (kLastByte) {
+        name = _mm256_and_si256(name, _mm256_cmpeq_epi8(Load32(p + pattern.trailOffset - 1), pattern.nameLast));
+    }
     Avx2Marks marks;
     marks.inLine = _mm256_or_si256(_mm256_andnot_si256(_mm256_or_si256(lineEnd, lead), belowPrintable), name);
     marks.lineEnds =
@@ -247,7 +266,7 @@ VELKIN_AVX2_INLINE std::uint64_t ChunkMask(__m256i low, __m256i high) noexcept
            static_cast<std::uint32_t>(_mm256_movemask_epi8(low));
 }
 
-template <bool kWord>
+template <bool kWord, bool kLastByte>
 VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidatePattern& candidates,
                           CandidateChunk& chunk) noexcept
 {
@@ -260,11 +279,12 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidateP
                                                   '\t', ':', kNone, '\\', kNone, '.', '/')),
         _mm256_set1_epi8(candidates.wordFirst),
         _mm256_set1_epi8(candidates.name[0]),
+        _mm256_set1_epi8(candidates.name[candidates.nameLength - 1]),
         static_cast<std::ptrdiff_t>(1 + candidates.nameLength),
     };
     for (const char* p = start; p <= last; p += kChunk) {
-        const Avx2Marks low = ClassifyAvx2<kWord>(p, pattern);
-        const Avx2Marks high = ClassifyAvx2<kWord>(p + 32, pattern);
+        const Avx2Marks low = ClassifyAvx2<kWord, kLastByte>(p, pattern);
+        const Avx2Marks high = ClassifyAvx2<kWord, kLastByte>(p + 32, pattern);
         const __m256i any = _mm256_or_si256(_mm256_or_si256(low.lineEnds, low.inLine),
                                             _mm256_or_si256(high.lineEnds, high.inLine));
         if (_mm256_testz_si256(any, any)) continue;
@@ -379,7 +399,9 @@ CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) 
         find_ = pattern.hasWord ? FindAvx512<true> : FindAvx512<false>;
         keep_ = KeepFileFieldCandidatesAvx512;
     } else if (width == Width::avx2) {
-        find_ = pattern.hasWord ? FindAvx2<true> : FindAvx2<false>;
+        const bool lastByte = pattern.nameLength > 1;
+        find_ = pattern.hasWord ? (lastByte ? FindAvx2<true, true> : FindAvx2<true, false>)
+                                : (lastByte ? FindAvx2<false, true> : FindAvx2<false, false>);
     } else {
         find_ = pattern.hasWord ? FindSse2<true> : FindSse2<false>;
     }
