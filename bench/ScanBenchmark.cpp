@@ -3,9 +3,10 @@
 // over a freshly mapped view of the file (map, count, unmap: the price of
 // touching every page once) and over a view already touched.
 //
-//   scan_benchmark.exe [--runs N] [--avx2 | --sse2 | --every-line] TAGS_FILE
+//   scan_benchmark.exe [--runs N] [--avx2 | --ssse3 | --sse2 | --every-line] TAGS_FILE
 //                     benchmark TAGS_FILE (best of N runs, default 5); the scanner
-//                     searches with AVX2 at most, with SSE2 alone, or reads every line
+//                     searches with AVX2 or SSSE3 at most, with SSE2 alone, or reads
+//                     every line
 //   scan_benchmark.exe --generate TAGS_FILE   write the synthetic tags file there, unless the
 //                                             file there was written with the same shape
 //
@@ -358,12 +359,11 @@ int Benchmark(const char* path, const ScanOptions& options, int runs)
     }
     const auto size = static_cast<std::uint64_t>(touched.End() - touched.Begin());
     std::printf("tags file  %s\n", tagsPath.Text());
-    const CandidateSearch::Width widest = options.path == ScanPath::best   ? WidestVectors()
-                                          : options.path == ScanPath::avx2 ? std::min(WidestVectors(), CandidateSearch::Width::avx2)
-                                                                           : CandidateSearch::Width::sse2;
+    const CandidateSearch::Width widest = SearchWidth(options.path);
     const char* search = options.path == ScanPath::everyLine                   ? "no"
                          : widest == CandidateSearch::Width::avx512 ? "AVX-512"
                          : widest == CandidateSearch::Width::avx2   ? "AVX2"
+                         : widest == CandidateSearch::Width::ssse3  ? "SSSE3"
                                                                     : "SSE2";
     std::printf("build      %d-bit, %s search, %lu MB windows, best of %d runs after a warm-up; MB = 10^6 bytes\n",
                 static_cast<int>(sizeof(void*) * 8), search,
@@ -418,9 +418,25 @@ int Benchmark(const char* path, const ScanOptions& options, int runs)
     return 0;
 }
 
+// The path an option names, or null.
+const ScanPath* PathNamed(const char* option)
+{
+    static const struct {
+        const char* option;
+        ScanPath path;
+    } kPaths[] = {{"--avx2", ScanPath::avx2},
+                  {"--ssse3", ScanPath::ssse3},
+                  {"--sse2", ScanPath::sse2},
+                  {"--every-line", ScanPath::everyLine}};
+    for (const auto& named : kPaths) {
+        if (std::strcmp(option, named.option) == 0) return &named.path;
+    }
+    return nullptr;
+}
+
 int Usage()
 {
-    std::fprintf(stderr, "usage: scan_benchmark [--runs N] [--avx2 | --sse2 | --every-line] TAGS_FILE\n"
+    std::fprintf(stderr, "usage: scan_benchmark [--runs N] [--avx2 | --ssse3 | --sse2 | --every-line] TAGS_FILE\n"
                          "       scan_benchmark --generate TAGS_FILE\n");
     return 2;
 }
@@ -440,11 +456,8 @@ int main(int argc, char** argv)
         if (std::strcmp(arguments[0], "--runs") == 0 && arguments.size() > 2) {
             runs = std::atoi(arguments[1]);
             arguments.erase(arguments.begin(), arguments.begin() + 2);
-        } else if (std::strcmp(arguments[0], "--avx2") == 0 || std::strcmp(arguments[0], "--sse2") == 0 ||
-                   std::strcmp(arguments[0], "--every-line") == 0) {
-            options.path = arguments[0][2] == 'a'   ? velkin::ScanPath::avx2
-                           : arguments[0][2] == 's' ? velkin::ScanPath::sse2
-                                                    : velkin::ScanPath::everyLine;
+        } else if (const velkin::ScanPath* path = PathNamed(arguments[0])) {
+            options.path = *path;
             arguments.erase(arguments.begin());
         } else {
             return Usage();

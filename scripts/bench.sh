@@ -13,7 +13,7 @@
 # written once to $VELKIN_BUILD/bench/generated.tags and reused afterwards.
 # A real one: cd /usr/include && ctags -R --fields=+iaSKz --extras=+q -f FILE
 # (or plain: ctags -R -f FILE).
-# BENCH_FLAGS passes --avx2 (search with AVX2 at most), --sse2 (SSE2 alone) or
+# BENCH_FLAGS passes --avx2 or --ssse3 (search with AVX2 or SSSE3 at most), --sse2 (SSE2 alone) or
 # --every-line.
 # BENCH_RUNS sets the timed runs per case (best of them is shown; default 5).
 # The reports are kept in $VELKIN_BUILD/bench/report-<arch>.txt.

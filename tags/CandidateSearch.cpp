@@ -10,6 +10,8 @@ namespace {
 
 // Functions for one instruction set each; called only when the processor has it.
 #define VELKIN_INLINE __attribute__((always_inline)) inline
+#define VELKIN_SSSE3 __attribute__((target("ssse3")))
+#define VELKIN_SSSE3_INLINE __attribute__((target("ssse3"), always_inline)) inline
 #define VELKIN_AVX2 __attribute__((target("avx2")))
 #define VELKIN_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
 #define VELKIN_AVX512 __attribute__((target("avx512bw")))
@@ -197,6 +199,108 @@ bool FindSse2(const char*& start, const char* last, const CandidatePattern& cand
     return false;
 }
 
+// ---- SSSE3: 16 bytes a vector, sets of bytes by table ------------------------
+
+// A load kept in a register: a 32-bit build, short of registers, would
+// otherwise repeat it as the memory operand of each instruction that uses it.
+VELKIN_SSSE3_INLINE __m128i Loaded16(const char* p) noexcept
+{
+    __m128i bytes = Load16(p);
+    asm("" : "+x"(bytes));
+    return bytes;
+}
+
+// A byte equal to its entry in `table`, indexed by its low four bits: bytes
+// above 0x7F look up zero, and kNone entries match no byte below 0x80.
+VELKIN_SSSE3_INLINE __m128i InTable(__m128i bytes, __m128i table) noexcept
+{
+    return _mm_cmpeq_epi8(_mm_shuffle_epi8(table, bytes), bytes);
+}
+
+// Line ends: CR and LF.
+VELKIN_INLINE __m128i LineEndTable() noexcept
+{
+    return _mm_setr_epi8(kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, '\n', kNone, kNone,
+                         '\r', kNone, kNone);
+}
+
+// Both IsLeadSse2 and IsTrailSse2 at once: a byte in either set is taken for
+// both, and the caller checks each candidate exactly.
+VELKIN_INLINE __m128i LeadOrTrailTable() noexcept
+{
+    return _mm_setr_epi8(' ', kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, '\t', ':', kNone, '\\', kNone,
+                         '.', '/');
+}
+
+// As Sse2Pattern, with the tables as InTable takes them and the name's last
+// byte.
+struct Ssse3Pattern {
+    __m128i lineEndTable, leadOrTrailTable, wordFirst, nameFirst, nameLast;
+    std::ptrdiff_t trailOffset;
+};
+
+// kLastByte: also compare the name's last byte (the first one again when the
+// name is one byte long).
+template <bool kWord, bool kLastByte>
+VELKIN_SSSE3_INLINE Sse2Marks ClassifySsse3(const char* p, const Ssse3Pattern& pattern) noexcept
+{
+    const __m128i bytes = Loaded16(p);
+    const __m128i next = Loaded16(p + 1);
+    const __m128i trail = Loaded16(p + pattern.trailOffset);
+    const __m128i lineEnd = InTable(bytes, pattern.lineEndTable);
+    const __m128i lead = InTable(bytes, pattern.leadOrTrailTable);
+    const __m128i belowPrintable = _mm_cmplt_epi8(_mm_add_epi8(bytes, _mm_set1_epi8(1)), _mm_set1_epi8(0x21));
+    __m128i name = _mm_and_si128(_mm_and_si128(lead, _mm_cmpeq_epi8(next, pattern.nameFirst)),
+                                 InTable(trail, pattern.leadOrTrailTable));
+    // See ClassifyAvx2.
+    if (kLastByte) name = _mm_and_si128(name, _mm_cmpeq_epi8(Load16(p + pattern.trailOffset - 1), pattern.nameLast));
+    Sse2Marks marks;
+    marks.inLine = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(lineEnd, lead), belowPrintable), name);
+    marks.lineEnds = kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(next, pattern.wordFirst)) : _mm_setzero_si128();
+    return marks;
+}
+
+template <bool kWord, bool kLastByte>
+VELKIN_SSSE3_INLINE __m128i AnySsse3(const char* p, const Ssse3Pattern& pattern) noexcept
+{
+    const Sse2Marks marks = ClassifySsse3<kWord, kLastByte>(p, pattern);
+    return kWord ? _mm_or_si128(marks.lineEnds, marks.inLine) : marks.inLine;
+}
+
+template <bool kWord, bool kLastByte>
+VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* last, const CandidatePattern& candidates,
+                            CandidateChunk& chunk) noexcept
+{
+    if (start > last) return false;
+    const Ssse3Pattern pattern{
+        LineEndTable(),
+        LeadOrTrailTable(),
+        _mm_set1_epi8(candidates.wordFirst),
+        _mm_set1_epi8(candidates.name[0]),
+        _mm_set1_epi8(candidates.name[candidates.nameLength - 1]),
+        static_cast<std::ptrdiff_t>(1 + candidates.nameLength),
+    };
+    for (const char* p = start; p <= last; p += kChunk) {
+        // As FindSse2: the common case, no candidate, first.
+        const __m128i low = _mm_or_si128(AnySsse3<kWord, kLastByte>(p, pattern),
+                                         AnySsse3<kWord, kLastByte>(p + 16, pattern));
+        const __m128i high = _mm_or_si128(AnySsse3<kWord, kLastByte>(p + 32, pattern),
+                                          AnySsse3<kWord, kLastByte>(p + 48, pattern));
+        const __m128i any = _mm_or_si128(low, high);
+        if (_mm_movemask_epi8(any) == 0) continue;
+        const Sse2Marks m0 = ClassifySsse3<kWord, kLastByte>(p, pattern);
+        const Sse2Marks m1 = ClassifySsse3<kWord, kLastByte>(p + 16, pattern);
+        const Sse2Marks m2 = ClassifySsse3<kWord, kLastByte>(p + 32, pattern);
+        const Sse2Marks m3 = ClassifySsse3<kWord, kLastByte>(p + 48, pattern);
+        chunk.at = start = p;
+        chunk.lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
+        chunk.inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
+        return true;
+    }
+    start = ChunkAfter(start, last);
+    return false;
+}
+
 // ---- AVX2: 32 bytes a vector ------------------------------------------------
 
 struct Avx2Marks {
@@ -272,11 +376,8 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidateP
 {
     if (start > last) return false;
     const Avx2Pattern pattern{
-        _mm256_broadcastsi128_si256(_mm_setr_epi8(kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
-                                                  kNone, '\n', kNone, kNone, '\r', kNone, kNone)),
-        // Both IsLeadSse2 and IsTrailSse2 at once, one register less.
-        _mm256_broadcastsi128_si256(_mm_setr_epi8(' ', kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
-                                                  '\t', ':', kNone, '\\', kNone, '.', '/')),
+        _mm256_broadcastsi128_si256(LineEndTable()),
+        _mm256_broadcastsi128_si256(LeadOrTrailTable()),
         _mm256_set1_epi8(candidates.wordFirst),
         _mm256_set1_epi8(candidates.name[0]),
         _mm256_set1_epi8(candidates.name[candidates.nameLength - 1]),
@@ -341,11 +442,8 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* last, const Candid
                               CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
-    // As the AVX2 tables.
-    const __m512i lineEndTable = _mm512_broadcast_i32x4(_mm_setr_epi8(
-        kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, '\n', kNone, kNone, '\r', kNone, kNone));
-    const __m512i leadOrTrailTable = _mm512_broadcast_i32x4(
-        _mm_setr_epi8(' ', kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, '\t', ':', kNone, '\\', kNone, '.', '/'));
+    const __m512i lineEndTable = _mm512_broadcast_i32x4(LineEndTable());
+    const __m512i leadOrTrailTable = _mm512_broadcast_i32x4(LeadOrTrailTable());
     const __m512i wordFirst = _mm512_set1_epi8(candidates.wordFirst);
     const __m512i nameFirst = _mm512_set1_epi8(candidates.name[0]);
     const __m512i nameLast = _mm512_set1_epi8(candidates.name[candidates.nameLength - 1]);
@@ -378,6 +476,13 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* last, const Candid
     return false;
 }
 
+// The variants of a search, [pattern.hasWord][nameLength > 1].
+using Finder = bool (*)(const char*& p, const char* last, const CandidatePattern& pattern, CandidateChunk& chunk);
+constexpr Finder kSsse3Finders[2][2] = {{FindSsse3<false, false>, FindSsse3<false, true>},
+                                        {FindSsse3<true, false>, FindSsse3<true, true>}};
+constexpr Finder kAvx2Finders[2][2] = {{FindAvx2<false, false>, FindAvx2<false, true>},
+                                       {FindAvx2<true, false>, FindAvx2<true, true>}};
+
 }  // namespace
 
 CandidateSearch::Width WidestVectors() noexcept
@@ -386,6 +491,7 @@ CandidateSearch::Width WidestVectors() noexcept
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512bw")) return CandidateSearch::Width::avx512;
     if (__builtin_cpu_supports("avx2")) return CandidateSearch::Width::avx2;
+    if (__builtin_cpu_supports("ssse3")) return CandidateSearch::Width::ssse3;
     return CandidateSearch::Width::sse2;
 }
 
@@ -399,9 +505,9 @@ CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) 
         find_ = pattern.hasWord ? FindAvx512<true> : FindAvx512<false>;
         keep_ = KeepFileFieldCandidatesAvx512;
     } else if (width == Width::avx2) {
-        const bool lastByte = pattern.nameLength > 1;
-        find_ = pattern.hasWord ? (lastByte ? FindAvx2<true, true> : FindAvx2<true, false>)
-                                : (lastByte ? FindAvx2<false, true> : FindAvx2<false, false>);
+        find_ = kAvx2Finders[pattern.hasWord][pattern.nameLength > 1];
+    } else if (width == Width::ssse3) {
+        find_ = kSsse3Finders[pattern.hasWord][pattern.nameLength > 1];
     } else {
         find_ = pattern.hasWord ? FindSse2<true> : FindSse2<false>;
     }

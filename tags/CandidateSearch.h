@@ -38,7 +38,7 @@ public:
     static constexpr std::ptrdiff_t kChunk = 64;
 
     // The widest vectors a search may use.
-    enum class Width { sse2, avx2, avx512 };
+    enum class Width { sse2, ssse3, avx2, avx512 };
 
     // Borrows the pattern's name for its lifetime. Searches with the widest
     // vectors up to `widest` that the processor and the system support.

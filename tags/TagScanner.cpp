@@ -250,17 +250,8 @@ struct TagScanner::Impl {
           lists(lists),
           memo(query.documentPath, query.tagsFolder),
           filterName(path == ScanPath::everyLine ? CowString() : memo.LineFilterName()),
-          search(Pattern(word, filterName), Widest(path))
+          search(Pattern(word, filterName), SearchWidth(path))
     {
-    }
-
-    static CandidateSearch::Width Widest(ScanPath path) noexcept
-    {
-        switch (path) {
-        case ScanPath::best: return CandidateSearch::Width::avx512;
-        case ScanPath::avx2: return CandidateSearch::Width::avx2;
-        default: return CandidateSearch::Width::sse2;
-        }
     }
 
     static CandidatePattern Pattern(const CowString& word, const CowString& filterName) noexcept
@@ -453,6 +444,18 @@ struct TagScanner::Impl {
     const CandidateSearch search;
     CowString lastName, lastFile;  // of the last record
 };
+
+CandidateSearch::Width SearchWidth(ScanPath path) noexcept
+{
+    using Width = CandidateSearch::Width;
+    const Width widest = WidestVectors();
+    switch (path) {
+    case ScanPath::avx2: return std::min(widest, Width::avx2);
+    case ScanPath::ssse3: return std::min(widest, Width::ssse3);
+    case ScanPath::sse2: return Width::sse2;
+    default: return widest;
+    }
+}
 
 TagScanner::TagScanner(const TagQuery& query, TagMatchLists& lists, ScanPath path)
     : impl_(std::make_unique<Impl>(query, lists, path))

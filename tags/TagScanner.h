@@ -22,13 +22,14 @@
 //
 // Every function reads only within [begin, end): the data need not be
 // zero-terminated, and zero bytes are ordinary data. Searches use SSE2, or
-// AVX2 or AVX-512 where the processor has them, and never load a block that
-// reaches past `end`.
+// SSSE3, AVX2 or AVX-512 where the processor has them, and never load a block
+// that reaches past `end`.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
+#include "tags/CandidateSearch.h"
 #include "tags/TagEntry.h"
 #include "text/CowString.h"
 
@@ -49,12 +50,17 @@ struct TagQuery {
 enum class ScanPath {
     // Searches the whole data when the document's name allows it (see the
     // top of this file), with the widest vectors the processor and the
-    // system support (AVX-512, AVX2 or SSE2); otherwise reads every line.
+    // system support (AVX-512, AVX2, SSSE3 or SSE2); otherwise reads every line.
     best,
     avx2,       // as best, searching with AVX2 at most
+    ssse3,      // as best, searching with SSSE3 at most
     sse2,       // as best, searching with SSE2 alone
     everyLine,  // reads every line's first two fields
 };
+
+// The widest vectors a search on `path` uses on this processor (everyLine
+// searches nothing: the widest the processor has).
+CandidateSearch::Width SearchWidth(ScanPath path) noexcept;
 
 // The bytes of the file mapped at once: 64 MB leaves room for a few views in
 // a crowded 32-bit editor, where one view of a large file does not fit.

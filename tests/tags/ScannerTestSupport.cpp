@@ -85,8 +85,8 @@ Lists Scan(const std::string& data, const ScanSettings& settings, const std::str
     const GuardedBytes bytes(data, beyondEnd);
     const velkin::TagQuery query{settings.word.c_str(), settings.documentPath.c_str(), settings.tagsFolder.c_str()};
     Lists first;
-    for (const velkin::ScanPath path :
-         {velkin::ScanPath::best, velkin::ScanPath::avx2, velkin::ScanPath::sse2, velkin::ScanPath::everyLine}) {
+    for (const velkin::ScanPath path : {velkin::ScanPath::best, velkin::ScanPath::avx2, velkin::ScanPath::ssse3,
+                                        velkin::ScanPath::sse2, velkin::ScanPath::everyLine}) {
         velkin::TagMatchLists lists;
         velkin::TagScanner scanner(query, lists, path);
         if (split != 0) scanner.Scan(bytes.begin(), bytes.begin() + split);
