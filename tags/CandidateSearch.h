@@ -24,12 +24,12 @@ struct CandidateChunk {
     // The name's first byte where a file field's component that resolves to
     // the name may start: right after the byte at + i, which is a tab, '\\',
     // '/' or ':', and with a tab, '\\', '/', '.' or ' ' right after the name
-    // (the wider searches let any of these bytes stand in either place; the
-    // name's other bytes are left to the caller), unless (AVX-512) that byte
-    // is a dot or blank, or the tabs and line ends of the chunk and of the 64
-    // bytes before it place it outside its line's file field; or a byte
-    // outside printable ASCII other than tab, CR and LF. The line holding
-    // at + i may belong to the document.
+    // (the searches beyond SSE2 let any of these bytes stand in either place,
+    // and may compare the name's last byte; its other bytes are left to the
+    // caller), unless (AVX-512) that byte is a dot or blank, or the tabs and
+    // line ends of the chunk and of the 64 bytes before it place it outside
+    // its line's file field; or a byte outside printable ASCII other than
+    // tab, CR and LF. The line holding at + i may belong to the document.
     std::uint64_t inLine = 0;
 };
 
