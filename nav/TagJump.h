@@ -23,11 +23,12 @@ namespace velkin {
 //    the foreground.
 //
 // Reports itself, to `hostWindow`: the status text (string 519, full path and
-// address, shown as ReadableText gives it) before anything else, so it stands also when the jump fails; a
-// file that does not exist or that the editor will not load gives a message
-// box (MB_OK, caption string 516, body string 515 naming the full path, or
-// the field's path when no full path could be formed), and the call returns
-// once it is closed. `entry` and `tagsFolder` are read during the call only.
+// address, shown as ReadableText gives it) before anything else, so it stands
+// also when the jump fails; a file that does not exist or that the editor will
+// not load gives a message box (MB_OK, caption string 516, body string 515
+// naming the full path, or the field's path when no full path could be
+// formed), and the call returns once it is closed. `entry` and `tagsFolder`
+// are read during the call only.
 void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder);
 
 }  // namespace velkin

@@ -1,5 +1,7 @@
 #include "tags/SearchTexts.h"
 
+#include <cstring>
+
 #include "text/Utf8ToAnsi.h"
 
 namespace velkin {
@@ -11,10 +13,7 @@ bool IsEscaped(char byte) { return byte == '/' || byte == '\\'; }
 // Byte by byte: a trail byte 0x5C counts, as ctags escaped it.
 bool HoldsBackslash(const CowString& text)
 {
-    const char* const end = text.Text() + text.Length();
-    for (const char* p = text.Text(); p != end; ++p)
-        if (*p == '\\') return true;
-    return false;
+    return std::memchr(text.Text(), '\\', static_cast<std::size_t>(text.Length())) != nullptr;
 }
 
 // A pattern that ctags cut at its length limit ends without "$": the last

@@ -20,7 +20,7 @@ CowString Utf8ToAnsi(const CowString& text) noexcept
 {
     const char* const bytes = text.Text();
     const int length = text.Length();
-    if (!HoldsNonAsciiByte(bytes, bytes + length)) return CowString();
+    if (GetACP() == CP_UTF8 || !HoldsNonAsciiByte(bytes, bytes + length)) return CowString();
 
     const int wideLength = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, length, nullptr, 0);
     if (wideLength <= 0) return CowString();
