@@ -442,8 +442,10 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* last, const Candid
                               CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
-    const __m512i lineEndTable = _mm512_broadcast_i32x4(LineEndTable());
-    const __m512i leadOrTrailTable = _mm512_broadcast_i32x4(LeadOrTrailTable());
+    // The zero-masking broadcast: GCC 12 warns that the plain one reads an
+    // undefined register (it only writes it).
+    const __m512i lineEndTable = _mm512_maskz_broadcast_i32x4(0xFFFF, LineEndTable());
+    const __m512i leadOrTrailTable = _mm512_maskz_broadcast_i32x4(0xFFFF, LeadOrTrailTable());
     const __m512i wordFirst = _mm512_set1_epi8(candidates.wordFirst);
     const __m512i nameFirst = _mm512_set1_epi8(candidates.name[0]);
     const __m512i nameLast = _mm512_set1_epi8(candidates.name[candidates.nameLength - 1]);
