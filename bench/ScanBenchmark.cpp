@@ -191,7 +191,7 @@ CowString DocumentPath(const CowString& tagsFolder, const std::string& fileField
 struct DocumentName {
     std::string label;
     std::string field;
-    bool printable;  // printable ASCII: the scan searches for the name
+    bool searched;  // printable ASCII or with kana or kanji: the scan searches for the name
 };
 
 std::vector<DocumentName> DocumentNames(const TagsFileProfile& profile)
@@ -208,7 +208,8 @@ std::vector<DocumentName> DocumentNames(const TagsFileProfile& profile)
         {"long path", "src\\components\\network\\protocol\\handlers\\session_management_state_machine.c", true},
         {"in the file: " + profile.typicalFile, profile.typicalFile, true},
         {"absent", "velkin_absent_document.c", true},
-        {"Japanese (no search)", "\x93\xfa\x96\x7b\x8c\xea.c" /* 日本語.c */, false},
+        {"Japanese", "\x93\xfa\x96\x7b\x8c\xea.c" /* 日本語.c */, true},
+        {"full-width letters (no search)", "\x82\x81\x82\x82.c" /* ａｂ.c */, false},
     };
 }
 
@@ -323,7 +324,7 @@ bool BenchmarkNames(const CowString& tagsPath, const CowString& tagsFolder, cons
                     static_cast<unsigned long>(r.inDocument), r.sameAsEveryLine ? "same" : "DIFFERENT");
         std::fflush(stdout);
         agree = agree && r.sameAsEveryLine;
-        if (!name.printable) continue;
+        if (!name.searched) continue;
         if (r.scan.milliseconds / r.fresh.milliseconds > worstScan) {
             worstScan = r.scan.milliseconds / r.fresh.milliseconds;
             worstScanName = name.label;
@@ -344,7 +345,7 @@ bool BenchmarkNames(const CowString& tagsPath, const CowString& tagsFolder, cons
                 Ratio(reference.scan.milliseconds, reference.fresh.milliseconds).c_str(), "",
                 Milliseconds(reference.scanTouched.milliseconds).c_str(),
                 Milliseconds(reference.countTouched.milliseconds).c_str());
-    std::printf("worst over the printable names: scan %.2fx (%s)", worstScan, worstScanName.c_str());
+    std::printf("worst over the names searched for: scan %.2fx (%s)", worstScan, worstScanName.c_str());
     if (command) std::printf(", command %.2fx (%s)", worstCommand, worstCommandName.c_str());
     std::printf("; goal: at most 1.5x\n");
     return agree;

@@ -229,7 +229,7 @@ bool FolderHasComponent(const CowString& folder, const CowString& name)
         while (*end && *end != '\\' && *end != '/') end = CharNextA(end);
         const CowString component(start, static_cast<int>(end - start));
         for (int length = component.Length(); length > 0; --length) {
-            if (component.Prefix(length) == name) return true;
+            if (lstrcmpA(component.Prefix(length).Text(), name.Text()) == 0) return true;
             const char last = component.Text()[length - 1];
             if (last != '.' && last != ' ') break;
         }
@@ -238,20 +238,47 @@ bool FolderHasComponent(const CowString& folder, const CowString& name)
     return false;
 }
 
+bool IsKanaOrKanji(wchar_t c) noexcept
+{
+    return (c >= 0x3041 && c <= 0x3096) || (c >= 0x30A1 && c <= 0x30FA) || (c >= 0x4E00 && c <= 0x9FFF);
+}
+
+// A document name in the ANSI code page that holds a hiragana, katakana or
+// kanji letter, and no control character or separator, nor a dot or blank
+// at its end. lstrcmpA compares every level of weight: kana and kanji weigh
+// like no ASCII character, so no text of printable ASCII equals such a name.
+// Symbols and full-width letters prove nothing (a full-width letter differs
+// from its ASCII twin only in width), so a name needs one of these.
+bool HoldsKanaOrKanji(const CowString& name) noexcept
+{
+    wchar_t wide[MAX_PATH];
+    const int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.Text(), name.Length(), wide, MAX_PATH);
+    if (length <= 0 || wide[length - 1] == L'.' || wide[length - 1] == L' ') return false;
+    bool kanaOrKanji = false;
+    for (int i = 0; i < length; ++i) {
+        const wchar_t c = wide[i];
+        if (c < 0x20 || c == 0x7F || c == L'\\' || c == L'/') return false;
+        kanaOrKanji = kanaOrKanji || IsKanaOrKanji(c);
+    }
+    return kanaOrKanji;
+}
+
 // The document's name when whole lines may be ruled out by it (see the
 // header), else empty. A file field's last component survives resolution at
 // most trimmed of trailing dots and blanks, or is dropped with '.' and '..'
 // leaving a component of the tags folder. lstrcmpA weighs every printable
 // ASCII character and tells any two of them apart, so a last component made
-// of them equals the document's name only when it is that name, which the
+// of them equals a printable name only when it is that name, which the
 // field then holds as a component, perhaps followed by trimmed dots and
-// blanks; bytes outside printable ASCII are left to resolution.
+// blanks; it never equals a name with kana or kanji, which a line of
+// printable ASCII cannot hold. Bytes outside printable ASCII are left to
+// resolution.
 CowString DocumentLineFilterName(const CowString& documentPath, const CowString& tagsFolder)
 {
     const int separator = documentPath.FindLastByte('\\');
     if (separator < 0 || EndsInsideCharacter(tagsFolder)) return CowString();
     const CowString name = documentPath.Substring(separator + 1);
-    if (!IsPrintableName(name)) return CowString();
+    if (!IsPrintableName(name) && !HoldsKanaOrKanji(name)) return CowString();
     // A relative folder resolves below the current one: its components count too.
     if (FolderHasComponent(tagsFolder, name) || FolderHasComponent(GetFullPath<CowString>(tagsFolder.Text()), name)) {
         return CowString();

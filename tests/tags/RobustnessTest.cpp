@@ -175,7 +175,7 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
     const std::vector<std::string> pieces = {
         "a",   "b",  "A",   "foo", "Foo", ".c",   ".h",     ".",    "..",      "/",     "\\",   "\\",  "/",
         "-",   "_",  " ",   "\x01", "\x7f", "\x95\x5C" /* 表 */, "\x83\x5C" /* ソ */,     "\x81", "\xF0\x5C",
-        "con", "COM1", "nul.txt", "x:", "~1", "1",
+        "con", "COM1", "nul.txt", "x:", "~1", "1", "\x82\xA0" /* あ */, "\x82\x81" /* ａ */,
     };
     const std::vector<std::string> folders = {"C:\\proj", "T:", "C:\\\x95\x5C", "C:\\a\x83\x5C\\b", "C:\\p\x81"};
     std::mt19937 random(7);
@@ -233,6 +233,30 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
     EXPECT_GT(accepted, 300u);
     EXPECT_LT(resolved, decided);  // the rule-out does settle fields
     EXPECT_GT(filtered, 50u);      // and the line filter applies
+}
+
+// Which document names let a scan pass over lines of printable ASCII.
+TEST(FileFieldMemoTest, LinesAreFilteredByPrintableNamesAndNamesWithKanaOrKanji)
+{
+    const struct {
+        const char* document;
+        const char* folder;
+        const char* filterName;
+    } cases[] = {
+        {"C:\\proj\\main.c", "C:\\proj", "main.c"},
+        {"C:\\proj\\\x93\xfa\x96\x7b.c" /* 日本.c */, "C:\\proj", "\x93\xfa\x96\x7b.c"},
+        {"C:\\proj\\\x83\x66\x81\x5B\x83\x5E.h" /* データ.h */, "C:\\proj", "\x83\x66\x81\x5B\x83\x5E.h"},
+        {"C:\\proj\\\x95\x5C" /* 表: '\\' as trail byte */, "C:\\proj", "\x95\x5C"},
+        {"C:\\proj\\\x82\x81.c" /* ａ.c: full-width only */, "C:\\proj", ""},
+        {"C:\\proj\\\x93\xfa.", "C:\\proj", ""},                       // trailing dot: trimmed
+        {"C:\\proj\\\x93\xfa\x01.c", "C:\\proj", ""},                  // a control character
+        {"C:\\\x93\xfa\\\x93\xfa", "C:\\\x93\xfa", ""},                   // a component of the folder
+        {"C:\\proj\\\x93\xfa\\\x93\xfa.c", "C:\\proj\\\x93\xfa", "\x93\xfa.c"},  // only a folder's own name
+    };
+    for (const auto& c : cases) {
+        const velkin::FileFieldMemo memo(c.document, c.folder);
+        EXPECT_STREQ(c.filterName, memo.LineFilterName().Text()) << c.document;
+    }
 }
 
 // Fields that differ from a plain document name in their own plain name are
