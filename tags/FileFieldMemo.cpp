@@ -238,29 +238,35 @@ bool FolderHasComponent(const CowString& folder, const CowString& name)
     return false;
 }
 
-bool IsKanaOrKanji(wchar_t c) noexcept
+// A letter of a script other than Latin: hiragana, katakana (full and half
+// width, less the marks whose weight borrows the letter before them), a CJK
+// ideograph, a hangul syllable, a Greek or Cyrillic letter. lstrcmpA weighs
+// each in its own script, where no ASCII character weighs.
+bool IsNonLatinLetter(wchar_t c) noexcept
 {
-    return (c >= 0x3041 && c <= 0x3096) || (c >= 0x30A1 && c <= 0x30FA) || (c >= 0x4E00 && c <= 0x9FFF);
+    const auto in = [c](wchar_t first, wchar_t last) { return c >= first && c <= last; };
+    return in(0x3041, 0x3096) || in(0x30A1, 0x30FA) || in(0xFF66, 0xFF6F) || in(0xFF71, 0xFF9D) ||
+           in(0x4E00, 0x9FFF) || in(0xAC00, 0xD7A3) || in(0x0391, 0x03C9) || in(0x0400, 0x045F);
 }
 
-// A document name in the ANSI code page that holds a hiragana, katakana or
-// kanji letter, and no control character or separator, nor a dot or blank
-// at its end. lstrcmpA compares every level of weight: kana and kanji weigh
-// like no ASCII character, so no text of printable ASCII equals such a name.
-// Symbols and full-width letters prove nothing (a full-width letter differs
-// from its ASCII twin only in width), so a name needs one of these.
-bool HoldsKanaOrKanji(const CowString& name) noexcept
+// A document name in the ANSI code page that holds a letter of a script
+// other than Latin, and no control character or separator, nor a dot or
+// blank at its end. lstrcmpA compares every level of weight, so no text of
+// printable ASCII equals such a name. Symbols, accented and full-width Latin
+// letters prove nothing: their main weight is that of an ASCII character (or
+// of two: 'ß' may equal "ss").
+bool HoldsNonLatinLetter(const CowString& name) noexcept
 {
     wchar_t wide[MAX_PATH];
     const int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.Text(), name.Length(), wide, MAX_PATH);
     if (length <= 0 || wide[length - 1] == L'.' || wide[length - 1] == L' ') return false;
-    bool kanaOrKanji = false;
+    bool nonLatin = false;
     for (int i = 0; i < length; ++i) {
         const wchar_t c = wide[i];
         if (c < 0x20 || c == 0x7F || c == L'\\' || c == L'/') return false;
-        kanaOrKanji = kanaOrKanji || IsKanaOrKanji(c);
+        nonLatin = nonLatin || IsNonLatinLetter(c);
     }
-    return kanaOrKanji;
+    return nonLatin;
 }
 
 // The document's name when whole lines may be ruled out by it (see the
@@ -270,15 +276,15 @@ bool HoldsKanaOrKanji(const CowString& name) noexcept
 // ASCII character and tells any two of them apart, so a last component made
 // of them equals a printable name only when it is that name, which the
 // field then holds as a component, perhaps followed by trimmed dots and
-// blanks; it never equals a name with kana or kanji, which a line of
-// printable ASCII cannot hold. Bytes outside printable ASCII are left to
+// blanks; it never equals a name with a letter of another script, which a
+// line of printable ASCII cannot hold. Bytes outside printable ASCII are left to
 // resolution.
 CowString DocumentLineFilterName(const CowString& documentPath, const CowString& tagsFolder)
 {
     const int separator = documentPath.FindLastByte('\\');
     if (separator < 0 || EndsInsideCharacter(tagsFolder)) return CowString();
     const CowString name = documentPath.Substring(separator + 1);
-    if (!IsPrintableName(name) && !HoldsKanaOrKanji(name)) return CowString();
+    if (!IsPrintableName(name) && !HoldsNonLatinLetter(name)) return CowString();
     // A relative folder resolves below the current one: its components count too.
     if (FolderHasComponent(tagsFolder, name) || FolderHasComponent(GetFullPath<CowString>(tagsFolder.Text()), name)) {
         return CowString();

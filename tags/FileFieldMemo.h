@@ -43,11 +43,12 @@ public:
     // file field resolves to the document only when one of its own components
     // is this name, perhaps followed by dots and blanks (resolution trims
     // them), so a scan may search for the name so written instead of reading
-    // every line's file field. A name with kana or kanji is in no such line:
+    // every line's file field. A name that holds a letter of a script other
+    // than Latin (kana, kanji, hangul, Greek, Cyrillic) is in no such line:
     // only lines with other bytes are then read. Empty when no line can be
     // ruled out this way: the name is empty, holds a separator or a control
     // character, ends in '.' or ' ', is a device name, is neither printable
-    // ASCII nor holds kana or kanji (a name of full-width letters, say), or
+    // ASCII nor holds such a letter (a name of full-width letters, say), or
     // is (trimmed) a component of the tags folder, which '.' and '..' steps
     // can make the last one.
     const CowString& LineFilterName() const noexcept { return lineFilterName_; }

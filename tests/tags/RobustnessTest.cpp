@@ -236,7 +236,7 @@ TEST(FileFieldMemoTest, RuleOutByNameNeverRejectsWhatResolutionAccepts)
 }
 
 // Which document names let a scan pass over lines of printable ASCII.
-TEST(FileFieldMemoTest, LinesAreFilteredByPrintableNamesAndNamesWithKanaOrKanji)
+TEST(FileFieldMemoTest, LinesAreFilteredByPrintableNamesAndNamesWithNonLatinLetters)
 {
     const struct {
         const char* document;
@@ -247,6 +247,7 @@ TEST(FileFieldMemoTest, LinesAreFilteredByPrintableNamesAndNamesWithKanaOrKanji)
         {"C:\\proj\\\x93\xfa\x96\x7b.c" /* 日本.c */, "C:\\proj", "\x93\xfa\x96\x7b.c"},
         {"C:\\proj\\\x83\x66\x81\x5B\x83\x5E.h" /* データ.h */, "C:\\proj", "\x83\x66\x81\x5B\x83\x5E.h"},
         {"C:\\proj\\\x95\x5C" /* 表: '\\' as trail byte */, "C:\\proj", "\x95\x5C"},
+        {"C:\\proj\\\xB1\x84\x40.c" /* ｱА.c: half-width kana, Cyrillic */, "C:\\proj", "\xB1\x84\x40.c"},
         {"C:\\proj\\\x82\x81.c" /* ａ.c: full-width only */, "C:\\proj", ""},
         {"C:\\proj\\\x93\xfa.", "C:\\proj", ""},                       // trailing dot: trimmed
         {"C:\\proj\\\x93\xfa\x01.c", "C:\\proj", ""},                  // a control character
