@@ -277,8 +277,8 @@ bool HoldsNonLatinLetter(const CowString& name) noexcept
 // of them equals a printable name only when it is that name, which the
 // field then holds as a component, perhaps followed by trimmed dots and
 // blanks; it never equals a name with a letter of another script, which a
-// line of printable ASCII cannot hold. Bytes outside printable ASCII are left to
-// resolution.
+// line of printable ASCII cannot hold. Bytes outside printable ASCII are left
+// to resolution.
 CowString DocumentLineFilterName(const CowString& documentPath, const CowString& tagsFolder)
 {
     const int separator = documentPath.FindLastByte('\\');

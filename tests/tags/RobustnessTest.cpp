@@ -249,10 +249,10 @@ TEST(FileFieldMemoTest, LinesAreFilteredByPrintableNamesAndNamesWithNonLatinLett
         {"C:\\proj\\\x95\x5C" /* 表: '\\' as trail byte */, "C:\\proj", "\x95\x5C"},
         {"C:\\proj\\\xB1\x84\x40.c" /* ｱА.c: half-width kana, Cyrillic */, "C:\\proj", "\xB1\x84\x40.c"},
         {"C:\\proj\\\x82\x81.c" /* ａ.c: full-width only */, "C:\\proj", ""},
-        {"C:\\proj\\\x93\xfa.", "C:\\proj", ""},                       // trailing dot: trimmed
-        {"C:\\proj\\\x93\xfa\x01.c", "C:\\proj", ""},                  // a control character
-        {"C:\\\x93\xfa\\\x93\xfa", "C:\\\x93\xfa", ""},                   // a component of the folder
-        {"C:\\proj\\\x93\xfa\\\x93\xfa.c", "C:\\proj\\\x93\xfa", "\x93\xfa.c"},  // only a folder's own name
+        {"C:\\proj\\\x93\xfa." /* a trailing dot, which resolution trims */, "C:\\proj", ""},
+        {"C:\\proj\\\x93\xfa\x01.c" /* a control character */, "C:\\proj", ""},
+        {"C:\\\x93\xfa\\\x93\xfa" /* a component of the folder */, "C:\\\x93\xfa", ""},
+        {"C:\\proj\\\x93\xfa\\\x93\xfa.c" /* not the folder's name */, "C:\\proj\\\x93\xfa", "\x93\xfa.c"},
     };
     for (const auto& c : cases) {
         const velkin::FileFieldMemo memo(c.document, c.folder);
