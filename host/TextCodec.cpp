@@ -41,11 +41,15 @@ std::string ToAnsi(const std::wstring& text) { return Narrow(text, CP_ACP); }
 std::wstring DecodeFileText(const std::string& bytes)
 {
     static const std::string byteOrderMark = "\xEF\xBB\xBF";
-    if (bytes.compare(0, byteOrderMark.size(), byteOrderMark) == 0) return Widen(bytes.substr(byteOrderMark.size()), CP_UTF8);
-    const bool nonAscii = std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    const bool utf8 = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                          nullptr, 0) > 0;
-    return Widen(bytes, nonAscii && utf8 ? CP_UTF8 : CP_ACP);
+    if (bytes.compare(0, byteOrderMark.size(), byteOrderMark) == 0) {
+        return Widen(bytes.substr(byteOrderMark.size()), CP_UTF8);
+    }
+    const bool nonAscii =
+        std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    // ASCII reads the same either way: only text beyond it is checked as UTF-8.
+    const bool utf8 = nonAscii && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                      static_cast<int>(bytes.size()), nullptr, 0) > 0;
+    return Widen(bytes, utf8 ? CP_UTF8 : CP_ACP);
 }
 
 }  // namespace velkin::sim

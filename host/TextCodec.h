@@ -1,8 +1,8 @@
 // Text conversions between the Japanese ANSI code page (932, Shift-JIS), the
 // UTF-16 of resources and documents, and UTF-8: tests write their expected
-// texts in UTF-8, and the demo prints UTF-8 to a Linux terminal. Bytes that do not convert
-// become the code page's default character; nothing throws except
-// std::bad_alloc.
+// texts in UTF-8, and the demo prints UTF-8 to a Linux terminal. Bytes that
+// do not convert become the code page's default character; nothing throws
+// except std::bad_alloc.
 #pragma once
 
 #include <windows.h>

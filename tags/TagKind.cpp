@@ -41,8 +41,8 @@ bool BeginsWith(const CowString& text, const PrefixKey& key)
 // The end of the field that starts at `field`: its tab, or `end`.
 const char* FieldEnd(const char* field, const char* end)
 {
-    while (field != end && *field != '\t') ++field;
-    return field;
+    const void* tab = std::memchr(field, '\t', static_cast<std::size_t>(end - field));
+    return tab ? static_cast<const char*>(tab) : end;
 }
 
 // True when a tab-separated field of [fields, end) is exactly "file:".
