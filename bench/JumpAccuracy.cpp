@@ -1,6 +1,6 @@
 // jump_accuracy: how many search-pattern tags of a tags file the jump lands on
-// their definition line, with the search sequence of old (the pattern as
-// written, then the name) beside today's (PatternSearchTexts: as written,
+// their definition line, with the search sequence of old (the address less
+// two bytes at each end, then the name) beside today's (PatternSearchTexts: as written,
 // unescaped, in the ANSI code page when UTF-8, then the name), in the same run.
 //
 //   jump_accuracy.exe TAGS_FILE
@@ -12,7 +12,8 @@
 // editor compares Unicode: the same for ASCII sources, while in a UTF-8
 // source with non-ASCII text only the ANSI form would find the line). A tag
 // lands when the search stops on its line, or on an earlier line that holds
-// the tag's unescaped text too (a prototype): the right text found first there.
+// the tag's whole unescaped text too (a prototype): the right text found
+// first there.
 #include <windows.h>
 
 #include <algorithm>
@@ -92,6 +93,7 @@ int LineField(std::string_view fields)
 struct Tally {
     long patterns = 0, escaped = 0, unreadable = 0, noLine = 0;
     long landedOld = 0, landedNew = 0, escapedOld = 0, escapedNew = 0;
+    long open = 0, openOld = 0, openNew = 0;  // patterns without "$"
 };
 
 void Count(Tally& tally, const TagEntry& entry, int trueLine, std::map<std::string, SourceFile>& files,
@@ -103,12 +105,14 @@ void Count(Tally& tally, const TagEntry& entry, int trueLine, std::map<std::stri
         return;
     }
     const SearchTexts tries = PatternSearchTexts(entry);
-    // The old sequence is the first and the last of today's: as written, then the name.
-    const CowString old[] = {tries.texts[0], tries.texts[tries.count - 1]};
-    // The right text: unescaped. Where it is first found, before the tag's
-    // own line, a search for it stops there too.
-    const CowString unescaped = UnescapePattern(tries.texts[0]);
-    const bool escaped = unescaped.Length() != tries.texts[0].Length();
+    // The old sequence: the address less two bytes at each end (a byte of the
+    // text, too, when ctags wrote no "$"), then the name.
+    const CowString old[] = {entry.address.Substring(2, entry.address.Length() - 4), entry.name};
+    // The right text: the whole text, unescaped. Where it is first found,
+    // before the tag's own line, a search for it stops there too.
+    const CowString text = PatternText(entry.address);
+    const CowString unescaped = UnescapePattern(text);
+    const bool escaped = unescaped.Length() != text.Length();
     const int firstHolding = source.FirstLineHolding(unescaped);
     const int target = firstHolding > 0 && firstHolding < trueLine ? firstHolding : trueLine;
     const bool oldLands = LandingLine(source, old, 2) == target;
@@ -116,6 +120,11 @@ void Count(Tally& tally, const TagEntry& entry, int trueLine, std::map<std::stri
     ++tally.patterns;
     tally.landedOld += oldLands;
     tally.landedNew += newLands;
+    if (text.Length() != entry.address.Length() - 4) {
+        ++tally.open;
+        tally.openOld += oldLands;
+        tally.openNew += newLands;
+    }
     if (!escaped) return;
     ++tally.escaped;
     tally.escapedOld += oldLands;
@@ -157,14 +166,17 @@ int Run(const char* tagsPath)
         Count(tally, entry, trueLine, files, tagsFolder);
     });
 
-    std::printf("  %ld pattern tags in %zu files, %ld of them escaped (%.1f%%)", tally.patterns, files.size(),
-                tally.escaped, Percent(tally.escaped, tally.patterns));
+    std::printf("  %ld pattern tags in %zu files, %ld of them escaped (%.1f%%), %ld without \"$\" (%.1f%%)",
+                tally.patterns, files.size(), tally.escaped, Percent(tally.escaped, tally.patterns), tally.open,
+                Percent(tally.open, tally.patterns));
     if (tally.unreadable || tally.noLine) std::printf("; skipped: %ld unreadable, %ld without line:", tally.unreadable, tally.noLine);
-    std::printf("\n  %-40s %22s %22s\n", "", "all pattern tags", "escaped ones");
-    std::printf("  %-40s %12ld %7.2f%% %12ld %7.2f%%\n", "old: as written, then the name", tally.landedOld,
-                Percent(tally.landedOld, tally.patterns), tally.escapedOld, Percent(tally.escapedOld, tally.escaped));
-    std::printf("  %-40s %12ld %7.2f%% %12ld %7.2f%%\n", "new: as written, unescaped, ANSI, name", tally.landedNew,
-                Percent(tally.landedNew, tally.patterns), tally.escapedNew, Percent(tally.escapedNew, tally.escaped));
+    std::printf("\n  %-40s %22s %22s %22s\n", "", "all pattern tags", "escaped ones", "without \"$\"");
+    std::printf("  %-40s %12ld %7.2f%% %12ld %7.2f%% %12ld %7.2f%%\n", "old: two bytes cut each end, the name",
+                tally.landedOld, Percent(tally.landedOld, tally.patterns), tally.escapedOld,
+                Percent(tally.escapedOld, tally.escaped), tally.openOld, Percent(tally.openOld, tally.open));
+    std::printf("  %-40s %12ld %7.2f%% %12ld %7.2f%% %12ld %7.2f%%\n", "new: as written, unescaped, ANSI, name",
+                tally.landedNew, Percent(tally.landedNew, tally.patterns), tally.escapedNew,
+                Percent(tally.escapedNew, tally.escaped), tally.openNew, Percent(tally.openNew, tally.open));
     return 0;
 }
 

@@ -16,11 +16,12 @@ bool HoldsBackslash(const CowString& text)
     return std::memchr(text.Text(), '\\', static_cast<std::size_t>(text.Length())) != nullptr;
 }
 
-// A pattern that ctags cut at its length limit ends without "$": the last
-// byte of the text went with the two bytes cut off its end.
-bool IsCutShort(const CowString& address)
+// ctags ends a pattern with "$" and its delimiter when the text runs to the
+// end of the line; without the "$" (a macro's pattern stops after its name, a
+// long line is cut at the pattern's length limit) the line goes on.
+bool RunsToLineEnd(const CowString& address)
 {
-    return address.Length() >= 4 && address.Text()[address.Length() - 2] != '$';
+    return address.Length() >= 4 && address.Text()[address.Length() - 2] == '$';
 }
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
@@ -49,6 +50,12 @@ CowString WithoutCutCharacter(const CowString& text)
 
 }  // namespace
 
+CowString PatternText(const CowString& address)
+{
+    const int closing = RunsToLineEnd(address) ? 2 : 1;
+    return address.Substring(2, address.Length() - 2 - closing);
+}
+
 CowString UnescapePattern(const CowString& text)
 {
     if (!HoldsBackslash(text)) return text;
@@ -68,16 +75,16 @@ CowString UnescapePattern(const CowString& text)
 SearchTexts PatternSearchTexts(const TagEntry& entry)
 {
     SearchTexts tries;
-    const CowString asWritten = entry.address.Substring(2, entry.address.Length() - 4);
+    const CowString asWritten = PatternText(entry.address);
     tries.Add(asWritten);
     const CowString unescaped = UnescapePattern(asWritten);
     // Unescaping only drops bytes: the same length means nothing changed.
     if (!unescaped.IsEmpty() && unescaped.Length() != asWritten.Length()) tries.Add(unescaped);
     // Unescaping touches ASCII bytes only: the unescaped text is UTF-8 when
     // the text is. Empty when it could not be stored, and so is its ANSI form.
-    // A cut pattern's text may end inside a character; the line starts with
-    // the text before it all the same.
-    const CowString ansi = Utf8ToAnsi(IsCutShort(entry.address) ? WithoutCutCharacter(unescaped) : unescaped);
+    // A pattern cut at its length limit may end inside a character; the line
+    // starts with the text before it all the same.
+    const CowString ansi = Utf8ToAnsi(RunsToLineEnd(entry.address) ? unescaped : WithoutCutCharacter(unescaped));
     if (!ansi.IsEmpty()) tries.Add(ansi);
     tries.Add(entry.name);
     return tries;

@@ -20,7 +20,7 @@ struct SearchTexts {
 };
 
 // For a pattern address ("/^text$/" or "?^text$?"):
-//  1. the text as written: the address less two bytes at each end;
+//  1. the text as written (PatternText);
 //  2. when that holds a backslash, the text with each "\/" turned into "/"
 //     and each "\\" into "\" (how ctags escapes them), unless that changes
 //     nothing or cannot be stored;
@@ -30,10 +30,17 @@ struct SearchTexts {
 //     through the ANSI code page, so in a UTF-8 source only this one finds
 //     the line. ASCII text and bytes that are not UTF-8 (Shift-JIS) get no
 //     such try. A pattern cut at ctags' length limit (no "$" before its
-//     closing byte) loses its text's last byte, maybe inside a character:
-//     that character is left out here, so the rest must be UTF-8;
+//     closing byte) may end inside a character: that character is left out
+//     here, so the rest must be UTF-8;
 //  4. the tag's name.
 SearchTexts PatternSearchTexts(const TagEntry& entry);
+
+// The text of a pattern address: less "/^" (or "?^") at its start and "$/"
+// (or "$?") at its end. Without the "$" (ctags leaves it out when the line
+// goes on: after a macro's name, or past the pattern's length limit) only the
+// closing delimiter goes, and the text keeps its last byte. Empty for an
+// address too short to hold any.
+CowString PatternText(const CowString& address);
 
 // `text` with each "\/" turned into "/" and each "\\" into "\", read byte by
 // byte from the left as ctags wrote them (a trail byte 0x5C of a double-byte

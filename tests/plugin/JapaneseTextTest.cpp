@@ -43,9 +43,12 @@ TEST(JapaneseTextTest, Utf8PatternsAreShownAndSearchedConverted)
          R"(/^const char *label_escaped = "件数\/";$/)", 1},
         {"label_lacking", "// label_lacking\n", "const char *label_lacking = \"caf\xC3\xA9\";",   // no "é" in 932
          Utf8("/^const char *label_lacking = \"caf\xC3\xA9\";$/"), 0},
-        // Cut after "件数件数", without "$": the search text ends inside the last "数".
+        // Cut at ctags' length limit after "件数件数", without "$".
         {"label_long", "// label_long\n", "const char *label_long = \"" + kUtf8Kensu + kUtf8Kensu + kUtf8Kensu + "\";",
          "/^const char *label_long = \"件数件数/", 1, 26 + 12},
+        // Cut inside the last "数" (universal-ctags 5.9 cuts between characters).
+        {"label_split", "// label_split\n", "const char *label_split = \"" + kUtf8Kensu + kUtf8Kensu + kUtf8Kensu + "\";",
+         Utf8("/^const char *label_split = \"" + (kUtf8Kensu + kUtf8Kensu).substr(0, 11) + "/"), 1, 27 + 11},
         {"label_sjis", "// label_sjis\n", Sjis("const char *label_sjis = \"件数\";"),
          "/^const char *label_sjis = \"件数\";$/", 1},
         {"label_utf8", "// label_utf8\n", "const char *label_utf8 = \"" + kUtf8Kensu + "\";",

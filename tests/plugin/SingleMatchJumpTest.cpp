@@ -31,13 +31,18 @@ const char* const kOther = "T:\\jump\\proj\\src\\other.c";
 
 // The word's first occurrence is on line 3, the caret on line 45: a search
 // for the name lands visibly elsewhere than where the caret started. Line 10
-// holds the '/' and '\' that ctags escapes in a pattern.
+// holds the '/' and '\' that ctags escapes in a pattern; lines 20 and 21 two
+// macros, the first named like the second and more.
 const char* const kEscapedLine = R"(int half = 1 / 2; /* C:\dir\ */)";
 std::string SourceText()
 {
     std::string text = "/* jump target */\n\nstatic int target(void)\nint foo_bar2(void)\n";
-    for (int line = 4; line < 45; ++line)
-        text += (line == 10 ? std::string(kEscapedLine) : "int v" + std::to_string(line) + ";") + "\n";
+    for (int line = 4; line < 45; ++line) {
+        text += line == 10   ? std::string(kEscapedLine) + "\n"
+                : line == 20 ? "#define LIMIT_MAX 9\n"
+                : line == 21 ? "#define LIMIT 8\n"
+                             : "int v" + std::to_string(line) + ";\n";
+    }
     return text + "    return foo_bar2();\n}\n";
 }
 
@@ -123,7 +128,7 @@ std::string Find(const std::string& text, int answer)
     return "view1 2082 675 \"" + text + "\" -> " + std::to_string(answer);
 }
 
-TEST_F(SingleMatchJumpTest, AnnouncesActivatesThenGoesToTheLineOrThePatternCutByTwoBytesEachSide)
+TEST_F(SingleMatchJumpTest, AnnouncesActivatesThenGoesToTheLineOrThePatternsText)
 {
     const std::string top = "view1 2070 4164 0 -> 0";
     const struct {
@@ -140,7 +145,9 @@ TEST_F(SingleMatchJumpTest, AnnouncesActivatesThenGoesToTheLineOrThePatternCutBy
         {"-1", {top, Find("", 0), Find("foo_bar2", 1)}, 3},
         {"/^static int target(void)$/", {top, Find("static int target(void)", 1)}, 2},
         {"?^static int target(void)$?", {top, Find("static int target(void)", 1)}, 2},
-        {"/^static int target(void)/", {top, Find("static int target(void", 1)}, 2},
+        // Without "$" the line goes on: only the closing delimiter is cut.
+        {"/^static int target(void)/", {top, Find("static int target(void)", 1)}, 2},
+        {"/^#define LIMIT /", {top, Find("#define LIMIT ", 1)}, 21},
         {"/^not in the file$/", {top, Find("not in the file", 0), Find("foo_bar2", 1)}, 3},
         // Escaped: searched as written, then with "\/" and "\\" undone, before the name.
         {R"(/^int half = 1 \/ 2; \/* C:\\dir\\ *\/$/)",
