@@ -29,13 +29,13 @@ void SelectionState::Save(HWND window)
 void SelectionState::Restore(HWND window) const
 {
     Send(window, HOSTMSG_SET_SEL_TYPE, 0, mode);
-    Send(window, HOSTMSG_SET_SELECTION, reinterpret_cast<WPARAM>(&start), AsLParam(&end));
+    SetSelection(window, start, end);
 }
 
 CowString GetSelectedText(HWND window)
 {
     // The answer is the size the text needs, terminator included.
-    const auto needed = static_cast<unsigned>(Send(window, HOSTMSG_GET_SELECTED_TEXT));
+    const unsigned needed = SelectedTextSize(window);
     if (needed <= 1 || needed > INT_MAX) return CowString();
     CowString text;
     char* buffer = text.OpenBuffer(static_cast<int>(needed));
@@ -64,5 +64,23 @@ bool LoadFile(HWND window, const char* fullPath) { return Send(window, HOSTMSG_L
 void SetCaretPosition(HWND view, HostPoint point) { Send(view, HOSTMSG_SET_CARET_POS, 1, AsLParam(&point)); }
 
 bool FindText(HWND view, const char* text) { return Send(view, HOSTMSG_FIND, FIND_FLAGS, AsLParam(text)) != 0; }
+
+bool IsBefore(HostPoint a, HostPoint b) noexcept { return a.y < b.y || (a.y == b.y && a.x < b.x); }
+
+TextSpan GetSelection(HWND view)
+{
+    HostPoint start{0, 0};
+    HostPoint end{0, 0};
+    Send(view, HOSTMSG_GET_SEL_START, 0, AsLParam(&start));
+    Send(view, HOSTMSG_GET_SEL_END, 0, AsLParam(&end));
+    return IsBefore(end, start) ? TextSpan{end, start} : TextSpan{start, end};
+}
+
+void SetSelection(HWND view, HostPoint start, HostPoint end)
+{
+    Send(view, HOSTMSG_SET_SELECTION, reinterpret_cast<WPARAM>(&start), AsLParam(&end));
+}
+
+unsigned SelectedTextSize(HWND view) { return static_cast<unsigned>(Send(view, HOSTMSG_GET_SELECTED_TEXT)); }
 
 }  // namespace velkin

@@ -55,7 +55,27 @@ bool LoadFile(HWND window, const char* fullPath);
 // Puts the caret at `point` (zero-based; lines beyond the text are the editor's to clamp).
 void SetCaretPosition(HWND view, HostPoint point);
 
-// Searches `text` with FIND_FLAGS from the caret. True when the editor found it.
+// Searches `text` with FIND_FLAGS from the caret. True when the editor found
+// it; it then selects what it found and brings it into view.
 bool FindText(HWND view, const char* text);
+
+// A stretch of text between two points, `start` not after `end`.
+struct TextSpan {
+    HostPoint start;
+    HostPoint end;
+};
+
+// True when `a` comes before `b` (an earlier line, or the same line further left).
+bool IsBefore(HostPoint a, HostPoint b) noexcept;
+
+// The selection's two points in text order, whichever end the caret is at.
+TextSpan GetSelection(HWND view);
+
+// Selects from `start` to `end` (points beyond the text are the editor's to clamp).
+void SetSelection(HWND view, HostPoint start, HostPoint end);
+
+// The bytes the selected text needs, terminator included: 0 or 1 when nothing
+// is selected.
+unsigned SelectedTextSize(HWND view);
 
 }  // namespace velkin

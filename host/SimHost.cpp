@@ -229,22 +229,36 @@ void SimDocument::SelectWord()
            {static_cast<LONG>(NextCharOffset(line, starts[last])), caret.y});
 }
 
+std::optional<HostPoint> SimDocument::FindBetween(const std::wstring& text, HostPoint from, HostPoint until) const
+{
+    for (LONG y = from.y; y <= until.y && y < static_cast<LONG>(lines.size()); ++y) {
+        const std::wstring& line = lines[y];
+        const std::size_t begin = y == from.y ? from.x : 0;
+        for (std::size_t offset = 0; offset + text.size() <= line.size(); offset = NextCharOffset(line, offset)) {
+            const HostPoint at{static_cast<LONG>(offset), y};
+            if (!IsBefore(at, until)) return std::nullopt;
+            if (offset >= begin && line.compare(offset, text.size(), text) == 0) return at;
+        }
+    }
+    return std::nullopt;
+}
+
 bool SimDocument::Find(const std::string& ansiText)
 {
     const std::wstring text = FromAnsi(ansiText);
     if (text.empty()) return false;
     const HostPoint from = Clamp(caret);
-    for (std::size_t y = from.y; y < lines.size(); ++y) {
-        const std::wstring& line = lines[y];
-        const std::size_t begin = static_cast<LONG>(y) == from.y ? from.x : 0;
-        for (std::size_t offset = 0; offset + text.size() <= line.size(); offset = NextCharOffset(line, offset)) {
-            if (offset < begin || line.compare(offset, text.size(), text) != 0) continue;
-            const LONG row = static_cast<LONG>(y);
-            Select({static_cast<LONG>(offset), row}, {static_cast<LONG>(offset + text.size()), row});
-            return true;
-        }
+    const HostPoint textEnd{0, static_cast<LONG>(lines.size())};
+    std::optional<HostPoint> at = FindBetween(text, from, textEnd);
+    if (!at && findWraps) at = FindBetween(text, {0, 0}, from);
+    if (!at) return false;
+    const HostPoint end{at->x + static_cast<LONG>(text.size()), at->y};
+    if (findCaret == FindCaret::atStart) {
+        Select(end, *at);
+    } else {
+        Select(*at, end);
     }
-    return false;
+    return true;
 }
 
 bool SimDocument::Load(const std::string& ansiFileName)

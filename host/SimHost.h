@@ -79,6 +79,13 @@ public:
     std::optional<std::string> selectWordResult;
     // What 2051 answers for the size while nothing is selected (0 or 1).
     LRESULT emptySelectionSize = 1;
+    // Where a find leaves the caret: at the end of what it found (the
+    // selection runs forward, start to end) or at its start (the selection
+    // runs backward: 2074 gives the match's end, 2075 its start).
+    enum class FindCaret { atEnd, atStart };
+    FindCaret findCaret = FindCaret::atEnd;
+    // A find that meets the end of the text goes on from the top, up to the caret.
+    bool findWraps = false;
 
     // The path through the ANSI code page, as the name request hands it out,
     // and set from an ANSI path, as a load request gives it.
@@ -101,9 +108,10 @@ public:
     void CancelSelection();                           // caret stays
     void SelectWord();
     // Searches the Unicode form of `ansiText` (case-sensitive, plain) forward
-    // from the caret, starting only at character starts; selects the match and
-    // puts the caret at its end. False, nothing changed, when not found or
-    // `ansiText` is empty.
+    // from the caret, starting only at character starts (with `findWraps`, then
+    // from the top up to the caret); selects the match, the caret where
+    // `findCaret` says. False, nothing changed, when not found or `ansiText`
+    // is empty.
     bool Find(const std::string& ansiText);
     // Reads the file named by `ansiFileName` and takes its decoded text
     // (SetText) and the name as the path. False, nothing changed, when it
@@ -112,6 +120,8 @@ public:
 
 private:
     HostPoint Clamp(HostPoint point) const;
+    // The first match of `text` starting at or after `from` and before `until`.
+    std::optional<HostPoint> FindBetween(const std::wstring& text, HostPoint from, HostPoint until) const;
     std::wstring SelectedRange() const;
     // Set by a forced word selection (ANSI); any other selection change drops it.
     std::optional<std::string> forcedSelection_;

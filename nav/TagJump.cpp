@@ -4,8 +4,8 @@
 
 #include "editor/HostWindow.h"
 #include "nav/DocumentLocator.h"
+#include "nav/PatternSearch.h"
 #include "res/ResourceIds.h"
-#include "tags/SearchTexts.h"
 #include "tags/TagsFileLocator.h"
 #include "text/Utf8ToAnsi.h"
 #include "win/FullPath.h"
@@ -48,17 +48,6 @@ void MoveToLine(HWND view, const CowString& address)
     SetCaretPosition(view, HostPoint{0, ParseLineNumber(address) - 1});
     ExecuteCommand(view, CMD_AFTER_CARET_1);
     ExecuteCommand(view, CMD_AFTER_CARET_2);
-}
-
-// A pattern "/^text$/" (or "?^text$?") is searched from the top as its text,
-// then unescaped, then in the ANSI code page when it is UTF-8, then as the
-// tag's name, until one is found.
-void SearchPattern(HWND view, const TagEntry& entry)
-{
-    ExecuteCommand(view, CMD_GO_TO_TOP);
-    const SearchTexts tries = PatternSearchTexts(entry);
-    for (int i = 0; i < tries.count; ++i)
-        if (FindText(view, tries.texts[i].Text())) return;
 }
 
 // An empty full path the system would have given: there was no memory to
@@ -107,7 +96,7 @@ void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFold
     if (IsLineNumber(entry.address)) {
         MoveToLine(view, entry.address);
     } else {
-        SearchPattern(view, entry);
+        MoveToPattern(view, entry);
     }
     if (view != hostWindow) SetForegroundWindow(GetAncestor(view, GA_ROOT));
 }

@@ -15,10 +15,11 @@ namespace velkin {
 //    (FindOrOpenDocument).
 //  - The tag: an `address` of digits only (the empty one included) is a line
 //    number: the caret goes to (0, line - 1), a line beyond int range counting
-//    as INT_MAX. Any other address is a search pattern: the editor searches
-//    from the top for each of PatternSearchTexts in turn until one is found
-//    (the text as written, unescaped, in the ANSI code page when it is
-//    UTF-8, then the tag's `name`).
+//    as INT_MAX. Any other address is a search pattern, plain or after
+//    "N;": the view goes to the line it describes (MoveToPattern: the text
+//    as written, unescaped, in the ANSI code page when it is UTF-8, each on
+//    a line that holds the pattern's anchors, line N first; then the tag's
+//    `name`).
 //  - When the view is not `hostWindow`, its top-level window is brought to
 //    the foreground.
 //

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Jump accuracy: tags real C and C++ trees with universal-ctags' default
-# options (plus --fields=+n for each tag's true line) and counts, under Wine
-# with the 32-bit build, how many search-pattern tags the jump lands on their
-# definition line: the old sequence (the pattern as written, then the name)
-# beside today's (as written, unescaped, in the ANSI code page when UTF-8,
-# then the name), in the same run. It compares bytes, which gives the editor's
-# result for ASCII lines; in a UTF-8 source only the ANSI form would find a
-# line with other characters.
+# options plus --fields=+n (each tag's own line) and counts, under Wine with
+# the 32-bit build, how many search-pattern tags the jump lands on their own
+# line, judged strictly: for the tags as ctags writes them by default, with
+# the line: field, and with combined addresses (N;/pattern/), before (a plain
+# search from the top for each text in turn) and after (the real move to the
+# pattern, against the simulated editor), in the same run. It also counts the
+# tags whose own line is the first one holding their text under the
+# pattern's anchors: without a line hint, the jump can land no better.
 #
 #   scripts/bench-jump.sh [TREE...]
 #

@@ -1,5 +1,6 @@
 #include "tags/SearchTexts.h"
 
+#include <climits>
 #include <cstring>
 
 #include "text/Utf8ToAnsi.h"
@@ -16,12 +17,70 @@ bool HoldsBackslash(const CowString& text)
     return std::memchr(text.Text(), '\\', static_cast<std::size_t>(text.Length())) != nullptr;
 }
 
+bool IsDigit(char byte) { return byte >= '0' && byte <= '9'; }
+
+bool IsDelimiter(char byte) { return byte == '/' || byte == '?'; }
+
+bool IsDelimited(const CowString& pattern) { return pattern.Length() >= 2 && IsDelimiter(pattern.Text()[0]); }
+
+// ctags starts a pattern with "^" after its delimiter: the text starts the line.
+bool StartsLine(const CowString& pattern)
+{
+    return pattern.Length() >= 3 && IsDelimited(pattern) && pattern.Text()[1] == '^';
+}
+
+// The bytes before the text: the delimiter, and the "^" after it. An address
+// that is no pattern loses two bytes, as if it were one.
+int OpeningLength(const CowString& pattern) { return IsDelimited(pattern) && !StartsLine(pattern) ? 1 : 2; }
+
 // ctags ends a pattern with "$" and its delimiter when the text runs to the
 // end of the line; without the "$" (a macro's pattern stops after its name, a
 // long line is cut at the pattern's length limit) the line goes on.
-bool RunsToLineEnd(const CowString& address)
+bool RunsToLineEnd(const CowString& pattern)
 {
-    return address.Length() >= 4 && address.Text()[address.Length() - 2] == '$';
+    return pattern.Length() >= OpeningLength(pattern) + 2 && pattern.Text()[pattern.Length() - 2] == '$';
+}
+
+// The decimal value of the digits [begin, end); 0 when there are none, when
+// another byte comes first, or when it is beyond int range.
+int ParseLine(const char* begin, const char* end)
+{
+    if (begin == end) return 0;
+    int line = 0;
+    for (const char* p = begin; p != end; ++p) {
+        if (!IsDigit(*p)) return 0;
+        const int digit = *p - '0';
+        if (line > (INT_MAX - digit) / 10) return 0;
+        line = line * 10 + digit;
+    }
+    return line;
+}
+
+// The ';' that ends the line number of a combined address "N;/pattern/" (or
+// "N;?pattern?"); null when the address is not one.
+const char* CombinedSeparator(const CowString& address)
+{
+    const char* const begin = address.Text();
+    const char* const end = begin + address.Length();
+    const char* p = begin;
+    while (p != end && IsDigit(*p)) ++p;
+    const bool combined = p != begin && end - p >= 2 && p[0] == ';' && (p[1] == '/' || p[1] == '?');
+    return combined ? p : nullptr;
+}
+
+// N of the first "line:N" field among tab-separated fields; 0 when none.
+int LineField(const CowString& fields)
+{
+    static constexpr char kKey[] = "line:";
+    constexpr int kKeyLength = sizeof kKey - 1;
+    const char* const end = fields.Text() + fields.Length();
+    for (const char* field = fields.Text(); field < end;) {
+        const char* tab = static_cast<const char*>(std::memchr(field, '\t', static_cast<std::size_t>(end - field)));
+        if (!tab) tab = end;
+        if (tab - field > kKeyLength && std::memcmp(field, kKey, kKeyLength) == 0) return ParseLine(field + kKeyLength, tab);
+        field = tab + 1;
+    }
+    return 0;
 }
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
@@ -50,10 +109,23 @@ CowString WithoutCutCharacter(const CowString& text)
 
 }  // namespace
 
-CowString PatternText(const CowString& address)
+CowString PatternText(const CowString& pattern)
 {
-    const int closing = RunsToLineEnd(address) ? 2 : 1;
-    return address.Substring(2, address.Length() - 2 - closing);
+    const int opening = OpeningLength(pattern);
+    const int closing = RunsToLineEnd(pattern) ? 2 : 1;
+    return pattern.Substring(opening, pattern.Length() - opening - closing);
+}
+
+CowString PatternOf(const CowString& address)
+{
+    const char* const separator = CombinedSeparator(address);
+    return separator ? address.Substring(static_cast<int>(separator - address.Text()) + 1) : address;
+}
+
+int TagLineHint(const CowString& address, const CowString& extensionFields)
+{
+    if (const char* const separator = CombinedSeparator(address)) return ParseLine(address.Text(), separator);
+    return LineField(extensionFields);
 }
 
 CowString UnescapePattern(const CowString& text)
@@ -75,7 +147,11 @@ CowString UnescapePattern(const CowString& text)
 SearchTexts PatternSearchTexts(const TagEntry& entry)
 {
     SearchTexts tries;
-    const CowString asWritten = PatternText(entry.address);
+    const CowString pattern = PatternOf(entry.address);
+    tries.startsLine = StartsLine(pattern);
+    tries.endsLine = IsDelimited(pattern) && RunsToLineEnd(pattern);
+    tries.lineHint = TagLineHint(entry.address, entry.extensionFields);
+    const CowString asWritten = PatternText(pattern);
     tries.Add(asWritten);
     const CowString unescaped = UnescapePattern(asWritten);
     // Unescaping only drops bytes: the same length means nothing changed.
@@ -84,8 +160,9 @@ SearchTexts PatternSearchTexts(const TagEntry& entry)
     // the text is. Empty when it could not be stored, and so is its ANSI form.
     // A pattern cut at its length limit may end inside a character; the line
     // starts with the text before it all the same.
-    const CowString ansi = Utf8ToAnsi(RunsToLineEnd(entry.address) ? unescaped : WithoutCutCharacter(unescaped));
+    const CowString ansi = Utf8ToAnsi(tries.endsLine ? unescaped : WithoutCutCharacter(unescaped));
     if (!ansi.IsEmpty()) tries.Add(ansi);
+    tries.patternCount = tries.count;
     tries.Add(entry.name);
     return tries;
 }

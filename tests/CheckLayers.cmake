@@ -13,10 +13,10 @@ set(allowed_nav    text win tags editor)
 set(allowed_plugin text win tags editor ui nav)
 # The simulated editor and the benchmarks share no code with the plug-in but
 # the Win32 owners and the editor's message constants (the benchmarks: the
-# string, the scanner and the picker, and the simulated editor to time the
-# command in).
+# string, the scanner, the picker and the move to a pattern, and the simulated
+# editor to time the command in and to land in).
 set(allowed_host   win editor/HostMessages.h)
-set(allowed_bench  text win tags ui host editor/HostMessages.h)
+set(allowed_bench  text win tags ui nav host editor/HostMessages.h)
 set(everyone res/ResourceIds.h res/Version.h)
 
 set(layers text win tags editor ui nav plugin host bench)

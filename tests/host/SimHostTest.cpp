@@ -171,6 +171,23 @@ TEST_F(SimHostTest, FindSearchesForwardFromTheCaretAtCharacterStarts)
     EXPECT_EQ(5, document.caret.x);
 }
 
+// The editor may leave the caret at a match's start (the selection then runs
+// backward) and go on from the top: both are switches of the stand-in.
+TEST_F(SimHostTest, FindCanLeaveTheCaretAtTheStartAndGoOnFromTheTop)
+{
+    SimDocument& document = view.AddDocument("C:\\a.c", "ab\nxab");
+    document.findCaret = SimDocument::FindCaret::atStart;
+    document.findWraps = true;
+    document.MoveCaret({1, 0});
+    EXPECT_EQ(1, Send(frame.Window(), HOSTMSG_FIND, FIND_FLAGS, "ab"));
+    EXPECT_EQ((std::vector<LONG>{3, 1, 1, 1, 1, 1}),
+              (std::vector<LONG>{document.selectionStart.x, document.selectionStart.y, document.selectionEnd.x,
+                                 document.selectionEnd.y, document.caret.x, document.caret.y}));
+    document.MoveCaret({2, 1});
+    EXPECT_EQ(1, Send(frame.Window(), HOSTMSG_FIND, FIND_FLAGS, "ab"));
+    EXPECT_EQ(0, document.caret.y);
+}
+
 TEST_F(SimHostTest, LoadFileReadsARealFileIntoTheActiveDocument)
 {
     char folder[MAX_PATH];

@@ -74,11 +74,12 @@ protected:
         std::filesystem::remove_all(kScratch, ignored);
     }
 
-    // A tags file whose only tag named like the word has `file` and `address`;
-    // a longer name beside it is only a prefix match.
-    void WriteTag(const std::string& file, const std::string& address)
+    // A tags file whose only tag named like the word has `file`, `address`
+    // and the extension `fields` (each after a tab); a longer name beside it is
+    // only a prefix match.
+    void WriteTag(const std::string& file, const std::string& address, const std::string& fields = "")
     {
-        WriteFile(std::string(kProject) + "\\tags", "foo_bar2\t" + file + "\t" + address + ";\"\tf\n" +
+        WriteFile(std::string(kProject) + "\\tags", "foo_bar2\t" + file + "\t" + address + ";\"\tf" + fields + "\n" +
                                                         "foo_bar2_more\tsrc/main.c\t1;\"\tf\n");
     }
 
@@ -118,6 +119,17 @@ protected:
     std::vector<std::string> calls_;
 };
 
+// The calls that move the view, to a line or to a text: caret, commands and finds.
+std::vector<std::string> Moves(const std::vector<std::string>& calls)
+{
+    std::vector<std::string> moves;
+    for (const std::string& call : calls)
+        if (call.find(" 2066 ") != std::string::npos || call.find(" 2070 ") != std::string::npos ||
+            call.find(" 2082 ") != std::string::npos)
+            moves.push_back(call);
+    return moves;
+}
+
 // The calls that move view1 to line `y` (zero-based), and a search.
 std::vector<std::string> LineMoves(const std::string& y)
 {
@@ -140,23 +152,23 @@ TEST_F(SingleMatchJumpTest, AnnouncesActivatesThenGoesToTheLineOrThePatternsText
         {"0", LineMoves("-1"), 0},
         {"", LineMoves("-1"), 0},
         {"99999999999", LineMoves("2147483646"), 47},   // saturates before the minus one; the editor clamps
-        {"12a", {top, Find("", 0), Find("foo_bar2", 1)}, 3},
-        {" 42", {top, Find("", 0), Find("foo_bar2", 1)}, 3},
-        {"-1", {top, Find("", 0), Find("foo_bar2", 1)}, 3},
+        {"12a", {top, Find("", 0), top, Find("foo_bar2", 1)}, 3},
+        {" 42", {top, Find("", 0), top, Find("foo_bar2", 1)}, 3},
+        {"-1", {top, Find("", 0), top, Find("foo_bar2", 1)}, 3},
         {"/^static int target(void)$/", {top, Find("static int target(void)", 1)}, 2},
         {"?^static int target(void)$?", {top, Find("static int target(void)", 1)}, 2},
         // Without "$" the line goes on: only the closing delimiter is cut.
         {"/^static int target(void)/", {top, Find("static int target(void)", 1)}, 2},
         {"/^#define LIMIT /", {top, Find("#define LIMIT ", 1)}, 21},
-        {"/^not in the file$/", {top, Find("not in the file", 0), Find("foo_bar2", 1)}, 3},
+        {"/^not in the file$/", {top, Find("not in the file", 0), top, Find("foo_bar2", 1)}, 3},
         // Escaped: searched as written, then with "\/" and "\\" undone, before the name.
         {R"(/^int half = 1 \/ 2; \/* C:\\dir\\ *\/$/)",
-         {top, Find(R"(int half = 1 \/ 2; \/* C:\\dir\\ *\/)", 0), Find(kEscapedLine, 1)}, 10},
-        {R"(?^int half = 3 \/ 4;$?)", {top, Find(R"(int half = 3 \/ 4;)", 0), Find("int half = 3 / 4;", 0),
-                                        Find("foo_bar2", 1)}, 3},
-        {R"(/^a\tb$/)", {top, Find(R"(a\tb)", 0), Find("foo_bar2", 1)}, 3},   // nothing to undo
+         {top, Find(R"(int half = 1 \/ 2; \/* C:\\dir\\ *\/)", 0), top, Find(kEscapedLine, 1)}, 10},
+        {R"(?^int half = 3 \/ 4;$?)", {top, Find(R"(int half = 3 \/ 4;)", 0), top, Find("int half = 3 / 4;", 0),
+                                        top, Find("foo_bar2", 1)}, 3},
+        {R"(/^a\tb$/)", {top, Find(R"(a\tb)", 0), top, Find("foo_bar2", 1)}, 3},   // nothing to undo
         // Shift-JIS bytes are not UTF-8: no converted text is searched for.
-        {"/^" + Sjis("int 件数;") + "$/", {top, Find(Sjis("int 件数;"), 0), Find("foo_bar2", 1)}, 3},
+        {"/^" + Sjis("int 件数;") + "$/", {top, Find(Sjis("int 件数;"), 0), top, Find("foo_bar2", 1)}, 3},
     };
     for (const auto& c : cases) {
         WriteTag("src/main.c", c.address);
@@ -168,8 +180,10 @@ TEST_F(SingleMatchJumpTest, AnnouncesActivatesThenGoesToTheLineOrThePatternsText
             std::string("view1 2106 278@0 \"") + kDocument + "\" -> 1",
             "view1 2106 307@0 0 -> 1",
         };
-        expected.insert(expected.end(), c.moves.begin(), c.moves.end());
-        EXPECT_EQ(expected, RunCommand()) << c.address;
+        const std::vector<std::string> calls = RunCommand();
+        ASSERT_GE(calls.size(), expected.size()) << c.address;
+        EXPECT_EQ(expected, std::vector<std::string>(calls.begin(), calls.begin() + expected.size())) << c.address;
+        EXPECT_EQ(c.moves, Moves(std::vector<std::string>(calls.begin() + expected.size(), calls.end()))) << c.address;
         EXPECT_EQ(c.caretLine, document_.caret.y) << c.address;
     }
 }
@@ -283,6 +297,77 @@ TEST_F(SingleMatchJumpTest, AFileThatCannotBeOpenedIsNamedInABoxAfterTheStatus)
     // The document the editor created for the folder stays open.
     ASSERT_EQ(2u, view_.DocumentCount());
     EXPECT_EQ("", view_.Document(1).AnsiPath());
+}
+
+// Lines that hold a tag's text above the tag's own line: the jump keeps the
+// pattern's anchors and lands on the line the pattern describes, whether the
+// editor's find leaves the caret at the match's start or its end, and whether
+// it goes on from the top.
+TEST_F(SingleMatchJumpTest, PatternsLandOnTheLineTheirAnchorsDescribe)
+{
+    const std::string kSuryo = "\xE6\x95\xB0\xE9\x87\x8F";   // "数量" in UTF-8
+    const std::vector<std::string> lines = {
+        "static parserDefinition *CTagsParser (void);",           // 0: a prototype
+        "typedef struct NestingLevel NestingLevel;",               // 1
+        "\tTEXTAG_COUNTER,",                                       // 2: a longer enumerator
+        "\tTEXTAG_COUNT",                                          // 3
+        "# define CTAGS_ATTR_UNUSED __attribute__((unused))",      // 4: an #if alternate
+        "# define CTAGS_ATTR_UNUSED",                              // 5
+        "#define LUAI_THROW(L,c) throw(c)",                        // 6: one macro, two definitions
+        "#define LUAI_THROW(L,c) longjmp(c)",                      // 7
+        "int half = 1 / 2; /* C:\\dir\\ */ + 1;",                  // 8: escaped text, the line goes on
+        "int half = 1 / 2; /* C:\\dir\\ */",                       // 9
+        "// const char *label = \"" + kSuryo + "\";",              // 10: UTF-8 text, not at the start
+        "const char *label = \"" + kSuryo + "\";",                 // 11
+        "static parserDefinition *CTagsParser (void)",             // 12
+        "struct NestingLevel",                                     // 13
+        "extern int edited(void);",                                // 14: the tag's line is gone
+        "int cut = 1;",                                            // 15: the last line, no line end
+    };
+    std::string text;
+    for (const std::string& line : lines) text += line + (&line == &lines.back() ? "" : "\n");
+
+    const struct {
+        std::string address;
+        std::string fields;
+        LONG line;           // where the jump lands, zero-based
+        std::string found;   // the text selected there, in UTF-8
+    } cases[] = {
+        {"/^static parserDefinition *CTagsParser (void)$/", "", 12, lines[12]},
+        {"/^struct NestingLevel$/", "", 13, lines[13]},
+        {"/^\tTEXTAG_COUNT$/", "", 3, lines[3]},
+        {"/^# define CTAGS_ATTR_UNUSED$/", "", 5, lines[5]},
+        {"/^#define LUAI_THROW(/", "", 6, "#define LUAI_THROW("},
+        {"/^#define LUAI_THROW(/", "\tline:8", 7, "#define LUAI_THROW("},
+        {"8;/^#define LUAI_THROW(/", "", 7, "#define LUAI_THROW("},
+        {"7;/^#define LUAI_THROW(/", "\tline:8", 6, "#define LUAI_THROW("},   // the address's line comes first
+        {"3;/^struct NestingLevel$/", "", 13, lines[13]},                      // an outdated hint
+        {"99;?^struct NestingLevel$?", "", 13, lines[13]},
+        {R"(/^int half = 1 \/ 2; \/* C:\\dir\\ *\/$/)", "", 9, lines[9]},
+        {"/^const char *label = \"" + kSuryo + "\";$/", "", 11, lines[11]},
+        {"/^int edited(void);$/", "", 14, "int edited(void);"},   // no line holds the anchors
+        {"/^int cut = 1;$/", "", 15, lines[15]},
+    };
+    using FindCaret = SimDocument::FindCaret;
+    const struct {
+        FindCaret caret;
+        bool wraps;
+    } editors[] = {{FindCaret::atEnd, false}, {FindCaret::atStart, false}, {FindCaret::atEnd, true}};
+    SimDocument& other = view_.AddDocument(kOther, text);
+    for (const auto& editor : editors) {
+        other.findCaret = editor.caret;
+        other.findWraps = editor.wraps;
+        for (const auto& c : cases) {
+            const std::string label = c.address + c.fields + (editor.wraps ? " (wraps)" : "") +
+                                      (editor.caret == FindCaret::atStart ? " (caret at start)" : "");
+            WriteTag("src/other.c", c.address, c.fields);
+            view_.Activate(0);
+            RunCommand();
+            ASSERT_EQ(&other, view_.ActiveDocument()) << label;
+            EXPECT_EQ(c.line, std::min(other.selectionStart.y, other.selectionEnd.y)) << label;
+            EXPECT_EQ(Sjis(c.found), other.SelectedText()) << label;
+        }
+    }
 }
 
 }  // namespace

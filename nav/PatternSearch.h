@@ -1,0 +1,32 @@
+// Moving a view to the line a tag's search pattern describes.
+#pragma once
+
+#include <windows.h>
+
+#include "tags/TagEntry.h"
+
+namespace velkin {
+
+// Moves `view` (whose active document is the tag's file) to the line that
+// `entry`'s pattern address describes, and leaves that line's occurrence of
+// the text selected and in view, as the editor's find leaves what it finds.
+//
+// Texts and order are PatternSearchTexts'. The pattern's anchors are kept: an
+// occurrence of a text whose start is not the start of its line ("^"), or
+// whose line goes on after it ("$"), is passed over and the search goes on
+// below it. So a prototype, a typedef line or a longer name above the tag's
+// own line does not stop the jump.
+//  1. With a line hint (N of "N;/pattern/", or a "line:N" field), an
+//     occurrence of a pattern text on line N that holds the anchors lands.
+//  2. Else the first occurrence in the file that holds them, for each pattern
+//     text in turn.
+//  3. Else (a file edited since it was tagged) the first occurrence of the
+//     first pattern text found anywhere, then the tag's name, from the top.
+//
+// Relies only on the editor's answers, not on where its find leaves the caret
+// nor on whether it goes on from the top: the caret is placed before each
+// find, and a find that answers at or above the occurrence before it ends
+// the walk, so each text costs at most one pass over the document.
+void MoveToPattern(HWND view, const TagEntry& entry);
+
+}  // namespace velkin
