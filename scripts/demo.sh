@@ -114,6 +114,8 @@ if [ ${#arguments[@]} -eq 0 ]; then
     "$main" "$(line_of "$main" 'inventory_load(&stock')" inventory_load escape
   add_case "Two definitions: print_usage, in src/main.c and tools/dump.c" \
     "$main" "$(line_of "$main" 'print_usage(argv[0])')" print_usage double-click:2
+  add_case "A prototype above the definition: print_item, declared before main in tools/dump.c, defined after it" \
+    "$root/tools/dump.c" "$(line_of "$root/tools/dump.c" 'print_item(item)')" print_item escape
   add_case "A prefix: no tag is named report, three begin with it" \
     "$main" "$(line_of "$main" 'report で始まる')" report enter:2
   add_case "The caret on a blank line: the tags of the current document" \
