@@ -77,9 +77,9 @@ struct Walk {
 };
 
 // The first occurrence of `text` that `walk` looks at and that holds
-// `anchors`, or nothing. Each find starts past the occurrence before it (on
-// the next line when the text must start its line), and one that answers at
-// or above that occurrence has gone on from the top: the walk ends there.
+// `anchors`, or nothing. Each find starts past the occurrence before it, and
+// one that answers at or above that occurrence has gone on from the top: the
+// walk ends there.
 // `seen`, when given, is set when the editor found the text at all.
 std::optional<TextSpan> FindAnchored(HWND view, const CowString& text, Anchors anchors, const Walk& walk,
                                      bool* seen = nullptr)
@@ -94,7 +94,10 @@ std::optional<TextSpan> FindAnchored(HWND view, const CowString& text, Anchors a
         if (seen) *seen = true;
         if (HoldsAnchors(view, *found, anchors)) return found;
         previous = found->start;
-        from = anchors.startsLine ? HostPoint{0, found->start.y + 1} : HostPoint{found->start.x + 1, found->start.y};
+        // Past the occurrence: its end (whether a find takes a match at the
+        // caret or only after it, the next line's start is reached), or one
+        // character on when occurrences may overlap.
+        from = anchors.startsLine ? found->end : HostPoint{found->start.x + 1, found->start.y};
     }
 }
 
