@@ -4,7 +4,9 @@
 // views (MapViewOfFile / UnmapViewOfFile); registry keys (RegOpenKeyExA /
 // RegCloseKey); device contexts (GetDC / ReleaseDC); objects selected into a
 // DC (SelectObject of another object, put back by SelectObject of the one it
-// displaced). Only successful acquisitions count. One counter at a time.
+// displaced); exception handlers (AddVectoredExceptionHandler /
+// RemoveVectoredExceptionHandler). Only successful acquisitions count. One
+// counter at a time.
 //
 //   const ResourceCounter counter(plugin.Module());
 //   plugin.OnCommand(window);
@@ -24,7 +26,7 @@
 
 namespace velkin::test {
 
-enum class Resource { file, mapping, view, registryKey, dc, selection };
+enum class Resource { file, mapping, view, registryKey, dc, selection, handler };
 
 class ResourceCounter {
 public:
@@ -46,6 +48,8 @@ public:
         patches_.Add(module, "GetDC", &GetDCHook, getDC_);
         patches_.Add(module, "ReleaseDC", &ReleaseDCHook, releaseDC_);
         patches_.Add(module, "SelectObject", &SelectObjectHook, selectObject_);
+        patches_.Add(module, "AddVectoredExceptionHandler", &AddHandlerHook, addHandler_);
+        patches_.Add(module, "RemoveVectoredExceptionHandler", &RemoveHandlerHook, removeHandler_);
     }
     ~ResourceCounter()
     {
@@ -67,7 +71,7 @@ public:
     // stray releases if any: "file 1/1, view 1/0, stray 1"; "none" when nothing was met.
     std::string Report() const
     {
-        static const char* const names[] = {"file", "mapping", "view", "key", "dc", "selection"};
+        static const char* const names[] = {"file", "mapping", "view", "key", "dc", "selection", "handler"};
         std::string report;
         for (int kind = 0; kind < kKinds; ++kind) {
             const Counts& counts = counts_[kind];
@@ -81,7 +85,7 @@ public:
     }
 
 private:
-    static constexpr int kKinds = 6;
+    static constexpr int kKinds = 7;
 
     // The bookkeeping must not disturb the last error the caller reads next.
     static void Acquire(Resource kind, const void* value)
@@ -174,6 +178,17 @@ private:
         }
         return previous;
     }
+    static PVOID WINAPI AddHandlerHook(ULONG first, PVECTORED_EXCEPTION_HANDLER handler)
+    {
+        const PVOID registration = addHandler_(first, handler);
+        if (registration) Acquire(Resource::handler, registration);
+        return registration;
+    }
+    static ULONG WINAPI RemoveHandlerHook(PVOID registration)
+    {
+        Release(registration, {Resource::handler});
+        return removeHandler_(registration);
+    }
 
     static inline ResourceCounter* active_ = nullptr;
     static inline decltype(&::CreateFileA) createFile_ = nullptr;
@@ -186,6 +201,8 @@ private:
     static inline decltype(&::GetDC) getDC_ = nullptr;
     static inline decltype(&::ReleaseDC) releaseDC_ = nullptr;
     static inline decltype(&::SelectObject) selectObject_ = nullptr;
+    static inline decltype(&::AddVectoredExceptionHandler) addHandler_ = nullptr;
+    static inline decltype(&::RemoveVectoredExceptionHandler) removeHandler_ = nullptr;
 
     ImportPatches patches_;
     Counts counts_[kKinds];

@@ -192,7 +192,7 @@ TEST(CommandEndToEndTest, ATagsFileCutShortUnderTheViewIsNamedAsUnreadableAndThe
         EXPECT_EQ((std::vector<std::string>{Searching("Set"), "status '" + kTags + "' を開くことが出来ませんでした"}),
                   outcome.story)
             << c.label;
-        EXPECT_EQ("file 1/1, mapping 1/1, view 1/1", resources.Report()) << c.label;
+        EXPECT_EQ("file 1/1, mapping 1/1, view 1/1, handler 1/1", resources.Report()) << c.label;
         EXPECT_TRUE(resources.Balanced()) << c.label;
         // What the abandoned record held; the lists and the rest are freed.
         EXPECT_LE(heap.Live() - blocks, 3u) << c.label;

@@ -1,10 +1,12 @@
-// The command in a long-running editor: an allocation that fails anywhere in
-// a run ends it quietly, and a thousand runs through every outcome leave
-// every resource released and the memory where it started.
+// The command in a long-running editor: nothing of the plug-in is called once
+// it is unloaded, an allocation that fails anywhere in a run ends it quietly,
+// and a thousand runs through every outcome leave every resource released and
+// the memory where it started.
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -55,6 +57,43 @@ SIZE_T PrivateBytes()
 }
 
 bool SamePoint(HostPoint a, HostPoint b) { return a.x == b.x && a.y == b.y; }
+
+constexpr DWORD kEditorException = 0xE0000017;
+
+LONG CALLBACK ContinueAfterEditorException(EXCEPTION_POINTERS* exception)
+{
+    return exception->ExceptionRecord->ExceptionCode == kEditorException ? EXCEPTION_CONTINUE_EXECUTION
+                                                                         : EXCEPTION_CONTINUE_SEARCH;
+}
+
+[[noreturn]] void ExitSaying(const char* outcome)
+{
+    std::fprintf(stderr, "%s\n", outcome);
+    std::exit(0);
+}
+
+// An exception the editor raises and handles itself, after a command that
+// read the tags file and the plug-in's unloading: a fault handler the plug-in
+// left registered would be called first, in code that is gone. In a process
+// of its own, as such a call ends it (under Wine with exit code 0, hence the
+// message). First in the program, while no earlier test can have left such a
+// handler in this process.
+TEST(PluginUnloadTest, TheEditorHandlesItsOwnExceptionsAfterACommandAndTheUnload)
+{
+    const auto commandUnloadRaise = [] {
+        {
+            CommandSession session;
+            session.Open("", {0, 0});
+            if (session.Run().document != "src\\widget.cpp") ExitSaying("the command did not jump");
+        }
+        if (GetModuleHandleA("Velkin.dll")) ExitSaying("the library stayed loaded");
+        const PVOID last = AddVectoredExceptionHandler(0, ContinueAfterEditorException);
+        RaiseException(kEditorException, 0, 0, nullptr);
+        RemoveVectoredExceptionHandler(last);
+        ExitSaying("the exception was handled");
+    };
+    EXPECT_EXIT(commandUnloadRaise(), testing::ExitedWithCode(0), "the exception was handled");
+}
 
 // The word "Set" on the note's second line, with the user's selection over
 // its first two letters: the command opens the picker with two rows, the

@@ -41,6 +41,12 @@ TEST(JapaneseTextTest, Utf8PatternsAreShownAndSearchedConverted)
         // Escaped by ctags: the unescaped text is the one converted.
         {"label_escaped", "// label_escaped\n", "const char *label_escaped = \"" + kUtf8Kensu + "/\";",
          R"(/^const char *label_escaped = "件数\/";$/)", 1},
+        // Escapes in a row, below a comment that names the tag: the line's "\\" (written
+        // "\\\\") and its "\/" (written "\\\/").
+        {"label_backslashes", "// label_backslashes\n", "const char *label_backslashes = \"" + kUtf8Kensu + "\\\\\";",
+         R"(/^const char *label_backslashes = "件数\\\\";$/)", 1},
+        {"label_slash", "// label_slash\n", "const char *label_slash = \"" + kUtf8Kensu + "\\/\";",
+         R"(/^const char *label_slash = "件数\\\/";$/)", 1},
         {"label_lacking", "// label_lacking\n", "const char *label_lacking = \"caf\xC3\xA9\";",   // no "é" in 932
          Utf8("/^const char *label_lacking = \"caf\xC3\xA9\";$/"), 0},
         // Cut at ctags' length limit after "件数件数", without "$".
@@ -49,6 +55,10 @@ TEST(JapaneseTextTest, Utf8PatternsAreShownAndSearchedConverted)
         // Cut inside the last "数" (universal-ctags 5.9 cuts between characters).
         {"label_split", "// label_split\n", "const char *label_split = \"" + kUtf8Kensu + kUtf8Kensu + kUtf8Kensu + "\";",
          Utf8("/^const char *label_split = \"" + (kUtf8Kensu + kUtf8Kensu).substr(0, 11) + "/"), 1, 27 + 11},
+        // Cut after a whole "数", below a line that starts with the text less that "数".
+        {"label_whole", "// label_whole\nconst char *label_whole = \"" + kUtf8Kensu + kUtf8Kensu.substr(0, 3) + "\";\n",
+         "const char *label_whole = \"" + kUtf8Kensu + kUtf8Kensu + kUtf8Kensu + "\";",
+         "/^const char *label_whole = \"件数件数/", 2, 27 + 12},
         {"label_sjis", "// label_sjis\n", Sjis("const char *label_sjis = \"件数\";"),
          "/^const char *label_sjis = \"件数\";$/", 1},
         {"label_utf8", "// label_utf8\n", "const char *label_utf8 = \"" + kUtf8Kensu + "\";",

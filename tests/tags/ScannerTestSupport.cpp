@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,32 @@
 namespace scannertest {
 
 namespace {
+
+// Says which searches the scanner's tests ran: on a processor without AVX-512
+// or AVX2, Scan runs the narrower searches in their place, and a green run
+// there says nothing of the wider ones. At the end, which the processes of
+// death tests do not reach.
+class SearchWidthsRun : public testing::Environment {
+public:
+    void TearDown() override
+    {
+        using Width = velkin::CandidateSearch::Width;
+        const char* const names[] = {"SSE2", "SSSE3", "AVX2", "AVX-512"};
+        bool run[std::size(names)] = {};
+        for (const velkin::ScanPath path : {velkin::ScanPath::best, velkin::ScanPath::avx2, velkin::ScanPath::ssse3,
+                                            velkin::ScanPath::sse2}) {
+            run[static_cast<int>(velkin::SearchWidth(path))] = true;
+        }
+        std::string ran, notRun;
+        for (int width = static_cast<int>(Width::sse2); width <= static_cast<int>(Width::avx512); ++width) {
+            std::string& list = run[width] ? ran : notRun;
+            list += (list.empty() ? "" : ", ") + std::string(names[width]);
+        }
+        std::printf("Scanner searches run: %s, and reading every line; not run on this processor: %s\n", ran.c_str(),
+                    notRun.empty() ? "none" : notRun.c_str());
+    }
+};
+const testing::Environment* const searchWidthsRun = testing::AddGlobalTestEnvironment(new SearchWidthsRun);
 
 std::string Escaped(const std::string& text)
 {

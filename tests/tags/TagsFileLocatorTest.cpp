@@ -268,9 +268,9 @@ TEST_F(FullPathTest, RelativePartsAndSlashesAreResolved)
 TEST(TagFilePathTest, FullPathsStandRootedOnesTakeTheFoldersDriveOthersAreJoined)
 {
     const struct {
-        const char* folder;
+        std::string folder;
         const char* field;
-        const char* expected;
+        std::string expected;
     } cases[] = {
         {"C:\\proj", "src/x.c", "C:\\proj\\src/x.c"},
         {"C:\\proj", "D:\\src\\x.c", "D:\\src\\x.c"},
@@ -281,13 +281,16 @@ TEST(TagFilePathTest, FullPathsStandRootedOnesTakeTheFoldersDriveOthersAreJoined
         {"C:", "/src/x.c", "C:/src/x.c"},
         {"\\\\host\\share\\proj", "\\src\\x.c", "\\\\host\\share\\src\\x.c"},
         {"\\\\host", "\\x.c", "\\\\host\\x.c"},
+        // Server and share names are stepped by character: the trail byte of "ソ" and "表" is '\'.
+        {Sjis("\\\\host\\ソフト\\proj"), "\\src\\x.c", Sjis("\\\\host\\ソフト\\src\\x.c")},
+        {Sjis("\\\\表\\share"), "/x.c", Sjis("\\\\表\\share/x.c")},
         {"proj", "\\src\\x.c", "\\src\\x.c"},   // no drive to take: the current one
         {"C:\\proj", "D:x.c", "C:\\proj\\D:x.c"},  // a drive without a separator is no full path
         {"C:\\proj", "1:\\x.c", "C:\\proj\\1:\\x.c"},
         {"C:\\proj", "", "C:\\proj\\"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(c.expected, Str(velkin::TagFilePath(c.folder, c.field))) << c.folder << " + " << c.field;
+        EXPECT_EQ(c.expected, Str(velkin::TagFilePath(c.folder.c_str(), c.field))) << c.folder << " + " << c.field;
     }
 }
 
