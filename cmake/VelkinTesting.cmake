@@ -26,6 +26,11 @@ function(velkin_add_test name)
   # A 32-bit test maps 2 GB views only when large-address-aware.
   target_link_options(${name} PRIVATE $<$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},i686>:-Wl,--large-address-aware>)
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${VELKIN_TEST_TIMEOUT})
+  # Under Wine a process that dies of an unhandled exception may exit with
+  # code 0: a test passes only when GoogleTest reached its summary, and fails
+  # on any failure it reports (the exit code is then not consulted).
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${VELKIN_TEST_TIMEOUT}
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
   add_dependencies(${name} Velkin)
 endfunction()
