@@ -107,7 +107,7 @@ TEST_F(SortedSearchTest, RangesAcrossWindowEdgesGiveTheListsOfEveryLine)
         if (lineEnd == "\n") data.pop_back();
         const size_t firstS = data.find(lineEnd + "S"), lastS = data.rfind(lineEnd + "S");
         ASSERT_GT(lastS - firstS, 3 * granularity);
-        EXPECT_EQ(18, CompareWithEveryLine(folder_, data, words, kWidget, true).sortedRange);
+        EXPECT_EQ(20, CompareWithEveryLine(folder_, data, words, kWidget, true).sortedRange);
     }
 }
 
