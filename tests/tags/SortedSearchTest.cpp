@@ -141,7 +141,7 @@ TEST_F(SortedSearchTest, FalseHeadersGiveRightTagsOfTheLinesRead)
     EXPECT_GT(all.sortedRange, 100);
     EXPECT_GT(all.disorderThenEveryLine, 20);
 
-    for (const std::string& line : {"!_TAG_FILE_SORTED\t0\t/unsorted/\n", "!_TAG_FILE_SORTED\t1x\t/x/\n",
+    for (const std::string line : {"!_TAG_FILE_SORTED\t0\t/unsorted/\n", "!_TAG_FILE_SORTED\t1x\t/x/\n",
                                     "!_TAG_FILE_SORTED\n", "!_TAG_FILE_SORTED\t\t1\n", "!_TAG_FILE_SORTEDX\t1\t/x/\n"}) {
         const std::string data = withSortLine(number, line);
         const Routes routes = CompareWithEveryLine(folder_, data, {"Set", "S", "Zzz"}, kWidget, false);
