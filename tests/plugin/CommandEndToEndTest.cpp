@@ -170,19 +170,24 @@ TEST(CommandEndToEndTest, ATagsFileCutShortUnderTheViewIsNamedAsUnreadableAndThe
         const char* label;
         DWORD cutTo;
         std::string firstLine;   // put before the file's lines
+        std::string lastLine;    // put after them
         const char* resources;
     } cases[] = {
         // The fault comes as the header is read.
-        {"cut to nothing", 0, "", "file 1/1, mapping 1/1, view 1/1"},
+        {"cut to nothing", 0, "", "", "file 1/1, mapping 1/1, view 1/1"},
         // The fault comes while the line's extension fields are searched:
         // its name, file and address are copied already. (The line comes
         // before the header: the file is read as not sorted, in a second view.)
-        {"cut in a record", 4096, "Set\tsrc/widget.cpp\t8;\"\tf\t" + std::string(5000, 'x') + "\n",
+        {"cut in a record", 4096, "Set\tsrc/widget.cpp\t8;\"\tf\t" + std::string(5000, 'x') + "\n", "",
+         "file 1/1, mapping 1/1, view 2/2"},
+        // The file stays sorted: the fault comes as the search reads the
+        // line in the middle of the file, in a view of its own.
+        {"cut in the search", 1 << 19, "", "zz\tsrc/widget.cpp\t9;\"\tf\t" + std::string(3 << 20, 'x') + "\n",
          "file 1/1, mapping 1/1, view 2/2"},
     };
     for (const auto& c : cases) {
         std::ofstream(tags, std::ios::binary | std::ios::trunc)
-            << c.firstLine << std::ifstream(whole, std::ios::binary).rdbuf();
+            << c.firstLine << std::ifstream(whole, std::ios::binary).rdbuf() << c.lastLine;
         g_cutPath = tags;
         g_cutSize = c.cutTo;
         const std::size_t blocks = heap.Live();
