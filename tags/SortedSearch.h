@@ -52,10 +52,10 @@ struct WordSearch {
 };
 
 // Reads the header, and when it declares an order searches the file for a
-// non-empty word. Each step maps a view of a few granules around the line it
-// reads (at most `windowBytes`, rounded as the scan rounds it; more for a
-// longer line), keeping it while the next step falls inside; every read of a
-// view is guarded (see ReadGuarded). The result is right for a file in the
+// non-empty word. Each step reads one line in a view of `windowBytes`
+// (rounded as the scan rounds it; more for a longer line) centred on it,
+// keeping the view while the next step falls inside; one view is mapped at a
+// time, and every read of it is guarded (see ReadGuarded). The result is right for a file in the
 // order declared; in a file that is not, `rangeStart` is still a line start
 // after a line that sorts before the word (or the file's start).
 WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t windowBytes);
