@@ -43,7 +43,7 @@ public:
     ProbeViews(const MappedFile& file, std::uint32_t windowBytes) noexcept
         : file_(file),
           granularity_(MappedFile::AllocationGranularity()),
-          viewBytes_(std::max(windowBytes - windowBytes % granularity_, 2 * granularity_))
+          viewBytes_(MappedFile::WindowLength(windowBytes))
     {
     }
 

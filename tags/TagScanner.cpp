@@ -520,7 +520,7 @@ template <typename Read>
 bool ReadLinesInWindows(const MappedFile& file, std::uint32_t from, std::uint32_t windowBytes, Read&& read)
 {
     const std::uint32_t granularity = MappedFile::AllocationGranularity();
-    windowBytes = std::max(windowBytes - windowBytes % granularity, 2 * granularity);
+    windowBytes = MappedFile::WindowLength(windowBytes);
     const std::uint32_t size = file.Size();
     std::uint32_t next = from;  // the first byte not read: a line start or in the line ends before one
     std::uint32_t length = windowBytes;

@@ -70,7 +70,7 @@ CandidateSearch::Width SearchWidth(ScanPath path) noexcept;
 constexpr std::uint32_t kScanWindowBytes = 64u << 20;
 
 struct ScanOptions {
-    // Rounded down to the allocation granularity, at least two granules.
+    // Taken as MappedFile::WindowLength(windowBytes).
     std::uint32_t windowBytes = kScanWindowBytes;
     ScanPath path = ScanPath::best;
     // False: every line is read, whatever the header says.
