@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "tags/GuardedRead.h"
 #include "tags/TagScanner.h"
@@ -84,7 +85,21 @@ struct ProbedLine {
     std::uint32_t start = 0;  // the line's offset
     std::uint32_t next = 0;   // the next line's offset, or the file's size
     int order = 0;            // CompareLineWithWord
+    std::string name;         // its bytes before the first tab (or its end)
 };
+
+// Whether `line` sorts between the lines read nearest before and after it,
+// by name (empty when none was read on that side). Pseudo-tag lines sort
+// before all others, whatever their names.
+bool LiesInOrder(const ProbedLine& line, const ProbedLine& before, const ProbedLine& after, SortOrder order)
+{
+    const auto compare = [order](const std::string& a, const std::string& b) {
+        return CompareNames(a.data(), a.data() + a.size(), b.data(), b.data() + b.size(), order);
+    };
+    if (!line.name.empty() && line.name[0] == '!') return true;
+    return (before.name.empty() || compare(before.name, line.name) <= 0) &&
+           (after.name.empty() || compare(line.name, after.name) <= 0);
+}
 
 // Reads the line that holds offset `at`, or whose line ends it lies among;
 // the line does not start before `low`, a line start. The view reaches
@@ -112,6 +127,7 @@ bool ProbeLine(ProbeViews& views, std::uint32_t size, std::uint32_t low, std::ui
             line.start = offset + static_cast<std::uint32_t>(start - begin);
             line.next = offset + static_cast<std::uint32_t>(next - begin);
             line.order = CompareLineWithWord(start, end, word, order);
+            line.name.assign(start, FindFieldEnd(start, next));
             complete = true;
         });
         if (!read) return false;
@@ -169,19 +185,27 @@ WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::
     if (search.order == SortOrder::none) return search;
 
     // Every line that starts before `low` sorts before the word; the line at
-    // `high` (unless it is the file's end) and all after it do not.
+    // `high` (unless it is the file's end) and all after it do not. The lines
+    // read last on either side bound the names of the lines between them.
     std::uint32_t low = 0;
     std::uint32_t high = size;
+    ProbedLine below, above;
     while (low < high) {
         ProbedLine line;
         if (!ProbeLine(views, size, low, low + (high - low) / 2, word, search.order, line)) {
             search.outcome = WordSearch::Outcome::failed;
             return search;
         }
+        if (!LiesInOrder(line, below, above, search.order)) {
+            search.outcome = WordSearch::Outcome::disorder;
+            return search;
+        }
         if (line.order < 0) {
             low = line.next;
+            below = std::move(line);
         } else {
             high = line.start;
+            above = std::move(line);
         }
     }
     search.outcome = WordSearch::Outcome::found;

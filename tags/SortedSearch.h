@@ -41,6 +41,7 @@ struct WordSearch {
     enum class Outcome {
         notSorted,  // the header declares no order (or its lines fill the first view): nothing searched
         found,      // `rangeStart` found
+        disorder,   // a line read on the way sorts before one read before it, or after one read after it
         failed,     // a view cannot be mapped, or a read of one faulted
     };
     Outcome outcome = Outcome::notSorted;
@@ -55,9 +56,12 @@ struct WordSearch {
 // non-empty word. Each step reads one line in a view of `windowBytes`
 // (rounded as the scan rounds it; more for a longer line) centred on it,
 // keeping the view while the next step falls inside; one view is mapped at a
-// time, and every read of it is guarded (see ReadGuarded). The result is right for a file in the
-// order declared; in a file that is not, `rangeStart` is still a line start
-// after a line that sorts before the word (or the file's start).
+// time, and every read of it is guarded (see ReadGuarded). Each line read
+// must sort between the nearest ones read before and after it (pseudo-tag
+// lines aside), else the outcome is `disorder`. The result is right for a
+// file in the order declared; in one that is not, `rangeStart` is still a
+// line start after a line that sorts before the word (or the file's start).
+// Throws std::bad_alloc when a line's name cannot be kept.
 WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t windowBytes);
 
 // Follows the lines from WordSearch::rangeStart on, block after block of

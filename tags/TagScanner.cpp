@@ -572,6 +572,7 @@ SortedLookup LookUpSorted(const MappedFile& file, const TagQuery& query, TagMatc
     const WordSearch search = SearchSortedFile(file, query.word, options.windowBytes);
     if (search.outcome == WordSearch::Outcome::notSorted) return SortedLookup::notSorted;
     if (search.outcome == WordSearch::Outcome::failed) return SortedLookup::failed;
+    if (search.outcome == WordSearch::Outcome::disorder) return SortedLookup::disorder;
     TagScanner scanner(query, lists, options.path, ScanScope::wordOnly);
     WordRangeWalk walk(query.word, search.order);
     const bool read = ReadLinesInWindows(file, search.rangeStart, options.windowBytes,

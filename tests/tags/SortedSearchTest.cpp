@@ -126,8 +126,13 @@ TEST_F(SortedSearchTest, FalseHeadersGiveRightTagsOfTheLinesRead)
         return data.replace(at, data.find('\n', at) + 1 - at, line);
     };
 
+    // Lines added by hand at the end: a search for a word that sorts after
+    // every other passes them, sees them out of order and reads every line.
+    const std::string added = number + "Apple\tsrc/widget.cpp\t1;\"\tf\nSet\tsrc/widget.cpp\t2;\"\tf\n" +
+                              "SetZ\tsrc/new.c\t3;\"\tf\nzeta\tsrc/widget.cpp\t4;\"\tf\n";
+    EXPECT_EQ(2, CompareWithEveryLine(folder_, added, {"zeta"}, kWidget, false).disorderThenEveryLine);
     const std::string lying[] = {
-        number + "Apple\tsrc/widget.cpp\t1;\"\tf\nSet\tsrc/widget.cpp\t2;\"\tf\nSetZ\tsrc/new.c\t3;\"\tf\n",
+        added,
         number + pattern,
         sortedLine + JoinLines(reversed, "\n"),
         withSortLine(foldcase, sortedLine),
