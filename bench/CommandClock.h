@@ -23,7 +23,7 @@ public:
     CommandClock& operator=(const CommandClock&) = delete;
 
     // Runs the command with the caret on `word` in a document at
-    // `documentPath`; a picker it opens is cancelled. Milliseconds from
+    // `documentPath`; a picker it opens is cancelled, a message box closed. Milliseconds from
     // OnCommand to the second status text, or a negative value when fewer
     // came (the tags file was not found, or the word was not captured).
     double Run(const std::string& documentPath, const std::string& word);
@@ -36,7 +36,8 @@ private:
     sim::SimHost host_;
     sim::PluginLibrary plugin_;
     sim::SimFrame& frame_;
-    sim::SimDocument& document_;
+    sim::SimView& view_;
+    sim::SimDocument& document_;  // the view's first; a jump may open others
     WNDPROC frameProc_ = nullptr;
     std::vector<std::string> statuses_;
     std::vector<double> statusTimes_;

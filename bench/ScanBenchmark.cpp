@@ -1,5 +1,5 @@
 // scan_benchmark: times the whole ScanTagsFile (open, map, scan, unmap) on one
-// tags file, each case side by side with two line-feed counts in the same run:
+// tags file, reading every line (a sorted file is not searched), each case side by side with two line-feed counts in the same run:
 // over a freshly mapped view of the file (map, count, unmap: the price of
 // touching every page once) and over a view already touched.
 //
@@ -7,8 +7,14 @@
 //                     benchmark TAGS_FILE (best of N runs, default 5); the scanner
 //                     searches with AVX2 or SSSE3 at most, with SSE2 alone, or reads
 //                     every line
-//   scan_benchmark.exe --generate TAGS_FILE   write the synthetic tags file there, unless the
-//                                             file there was written with the same shape
+//   scan_benchmark.exe [--runs N] --lookups TAGS_FILE
+//                     look words up in a sorted tags file: one with one tag, one with
+//                     several, one only longer names begin with, and one with none; the
+//                     scan and the whole command against mapping the file fresh and
+//                     counting its lines in windows, in the same rounds
+//   scan_benchmark.exe --generate TAGS_FILE [TAGS]
+//                     write the synthetic tags file there (1,000,000 tags unless TAGS),
+//                     unless the file there was written with the same shape
 //
 // Generating is a separate run so that the benchmark's peak working set
 // holds no generator tables.
@@ -17,6 +23,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -42,9 +49,10 @@ namespace {
 constexpr const char* kAbsentWord = "zzVelkinAbsentWord";
 constexpr double kBytesPerMegabyte = 1e6;
 
-int Generate(const char* path)
+int Generate(const char* path, std::uint32_t tags)
 {
-    const GeneratedTagsShape shape;
+    GeneratedTagsShape shape;
+    if (tags != 0) shape.tags = tags;
     std::printf("%s (%lu tags)...\n", path, static_cast<unsigned long>(shape.tags));
     std::fflush(stdout);
     switch (WriteTagsFileUnlessCurrent(path, shape)) {
@@ -59,6 +67,14 @@ int Generate(const char* path)
     }
     std::fprintf(stderr, "cannot write %s (error %lu)\n", path, GetLastError());
     return 1;
+}
+
+const char* WidthName(CandidateSearch::Width width)
+{
+    return width == CandidateSearch::Width::avx512 ? "AVX-512"
+           : width == CandidateSearch::Width::avx2 ? "AVX2"
+           : width == CandidateSearch::Width::ssse3 ? "SSSE3"
+                                                    : "SSE2";
 }
 
 // ---- Timing ----------------------------------------------------------------
@@ -367,12 +383,7 @@ int Benchmark(const char* path, const ScanOptions& options, int runs)
     }
     const auto size = static_cast<std::uint64_t>(touched.End() - touched.Begin());
     std::printf("tags file  %s\n", tagsPath.Text());
-    const CandidateSearch::Width widest = SearchWidth(options.path);
-    const char* search = options.path == ScanPath::everyLine                   ? "no"
-                         : widest == CandidateSearch::Width::avx512 ? "AVX-512"
-                         : widest == CandidateSearch::Width::avx2   ? "AVX2"
-                         : widest == CandidateSearch::Width::ssse3  ? "SSSE3"
-                                                                    : "SSE2";
+    const char* search = options.path == ScanPath::everyLine ? "no" : WidthName(SearchWidth(options.path));
     std::printf("build      %d-bit, %s search, %lu MB windows, best of %d runs after a warm-up; MB = 10^6 bytes\n",
                 static_cast<int>(sizeof(void*) * 8), search,
                 static_cast<unsigned long>(options.windowBytes >> 20), runs);
@@ -426,6 +437,150 @@ int Benchmark(const char* path, const ScanOptions& options, int runs)
     return 0;
 }
 
+// ---- Sorted lookups ------------------------------------------------------------
+
+// Mapping the file fresh and counting its lines, window by window as the scan
+// maps it: a 32-bit process has no room for one view of a large file.
+std::size_t CountFreshWindows(const MappedFile& file)
+{
+    std::size_t lines = 0;
+    for (std::uint32_t offset = 0; offset < file.Size(); offset += kScanWindowBytes) {
+        const MappedWindow window = file.Map(offset, kScanWindowBytes);
+        if (!window) return 0;
+        lines += CountNewlinesSse2(window.Begin(), window.End());
+    }
+    return lines;
+}
+
+bool IsWord(const std::string& name)
+{
+    if (name.empty()) return false;
+    for (const char byte : name) {
+        if (!std::isalnum(static_cast<unsigned char>(byte)) && byte != '_') return false;
+    }
+    return true;
+}
+
+struct LookupCase {
+    std::string label;
+    std::string word;
+};
+
+// From the names of the lines in a window at the middle of the file (sorted):
+// a name of one tag, a name of several (2 to 20), and a start of only longer
+// names (2 to 50 of them) that is no name itself; then a word of none.
+// `document` gets the file field of the window's first whole line.
+std::vector<LookupCase> PickLookupWords(const MappedFile& file, std::string& document)
+{
+    constexpr std::uint32_t kBytes = 8u << 20;
+    const std::uint32_t granularity = MappedFile::AllocationGranularity();
+    const std::uint32_t middle = file.Size() / 2 - file.Size() / 2 % granularity;
+    const MappedWindow window = file.Map(middle, kBytes);
+    std::vector<std::string> names;
+    if (window) {
+        const char* end = window.End();
+        for (const char* line = SkipLine(window.Begin(), end); line < end; line = SkipLine(line, end)) {
+            const char* tab = NextTab(line, end);
+            if (!tab) continue;
+            names.emplace_back(line, tab);
+            if (document.empty()) {
+                const char* fileTab = NextTab(tab + 1, end);
+                if (fileTab) document.assign(tab + 1, fileTab);
+            }
+        }
+    }
+    const auto countStarting = [&names](std::size_t at, const std::string& start) {
+        std::size_t count = 0;
+        while (at + count < names.size() && names[at + count].compare(0, start.size(), start) == 0) ++count;
+        return count;
+    };
+    std::string one, several, longer;
+    // Away from the window's edges, where a run may go on beyond it.
+    for (std::size_t i = names.size() / 4; i < names.size() * 3 / 4; ++i) {
+        const std::string& name = names[i];
+        if (!IsWord(name) || (i > 0 && names[i - 1] == name)) continue;
+        std::size_t same = 0;
+        while (i + same < names.size() && names[i + same] == name) ++same;
+        if (one.empty() && same == 1 && name.size() >= 6) one = name;
+        if (several.empty() && same >= 2 && same <= 20) several = name;
+        const std::string start = name.substr(0, name.size() - 1);
+        if (longer.empty() && start.size() >= 3 && names[i - 1].compare(0, start.size(), start) != 0) {
+            const std::size_t count = countStarting(i, start);
+            if (count >= 2 && count <= 50) longer = start;
+        }
+    }
+    return {{"one tag", one}, {"several tags", several}, {"only longer names", longer}, {"none", kAbsentWord}};
+}
+
+const char* RouteName(LookupRoute route)
+{
+    switch (route) {
+    case LookupRoute::sortedRange: return "binary search";
+    case LookupRoute::noTagThenEveryLine: return "search, then every line";
+    case LookupRoute::disorderThenEveryLine: return "disorder, then every line";
+    default: return "every line";
+    }
+}
+
+// Each word: ScanTagsFile, the command, and the fresh count in windows, each
+// round in that order, best of `runs` after a warm-up.
+int BenchmarkLookups(const char* path, int runs)
+{
+    const CowString tagsPath = GetFullPath<CowString>(path);
+    const CowString tagsFolder = FolderOf(tagsPath);
+    const MappedFileOrFailure opened = MappedFile::Open(tagsPath.Text());
+    if (!opened.file) {
+        std::fprintf(stderr, "cannot open %s\n", tagsPath.Text());
+        return 1;
+    }
+    std::string documentField;
+    const std::vector<LookupCase> cases = PickLookupWords(*opened.file, documentField);
+    const CandidateSearch::Width widest = SearchWidth(ScanPath::best);
+    std::printf("tags file  %s, %.1f MB\n", tagsPath.Text(), static_cast<double>(opened.file->Size()) / kBytesPerMegabyte);
+    std::printf("build      %d-bit; a full scan searches with %s; best of %d runs after a warm-up\n",
+                static_cast<int>(sizeof(void*) * 8), WidthName(widest), runs);
+    std::printf("document   %s\n", documentField.c_str());
+    std::unique_ptr<CommandClock> command = OpenCommandClock(tagsPath);
+    std::printf("  %-18s %-30s %6s %6s  %-26s %8s %8s %8s %7s %7s\n", "case", "word", "exact", "prefix", "route",
+                "scan ms", "cmd ms", "fresh ms", "scan/fr", "cmd/fr");
+    const CowString document = DocumentPath(tagsFolder, documentField);
+    bool found = true;
+    for (const LookupCase& lookup : cases) {
+        if (lookup.word.empty()) {
+            std::printf("  %-18s (no such word in the middle of the file)\n", lookup.label.c_str());
+            continue;
+        }
+        const TagQuery query{CowString(lookup.word.c_str()), document, tagsFolder};
+        BestTime scan, commandTime, fresh;
+        LookupRoute route = LookupRoute::everyLine;
+        std::size_t exact = 0, prefix = 0;
+        for (int round = 0; round <= runs; ++round) {
+            TimeRound(round, fresh, [&] { CountFreshWindows(*opened.file); });
+            TagMatchLists lists;
+            TimeRound(round, scan, [&] { found = ScanTagsFile(tagsPath, query, lists, ScanOptions(), &route) && found; });
+            exact = lists.exact.size();
+            prefix = lists.prefix.size();
+            if (command) {
+                const double milliseconds = command->Run(query.documentPath.Text(), lookup.word);
+                if (round > 0 && milliseconds >= 0) commandTime.Add(milliseconds);
+            }
+        }
+        const auto percent = [&fresh](const BestTime& time) {
+            if (time.milliseconds >= 1e300) return std::string("-");
+            char text[32];
+            std::snprintf(text, sizeof text, "%.2f%%", 100 * time.milliseconds / fresh.milliseconds);
+            return std::string(text);
+        };
+        std::printf("  %-18s %-30.30s %6lu %6lu  %-26s %8.2f %8s %8.1f %7s %7s\n", lookup.label.c_str(),
+                    lookup.word.c_str(), static_cast<unsigned long>(exact), static_cast<unsigned long>(prefix),
+                    RouteName(route), scan.milliseconds, Milliseconds(commandTime.milliseconds).c_str(),
+                    fresh.milliseconds, percent(scan).c_str(), percent(commandTime).c_str());
+        std::fflush(stdout);
+    }
+    std::printf("goal: a word with tags at most 2%% of the fresh count (command), a word with none at most 150%%\n");
+    return found ? 0 : 1;
+}
+
 // The path an option names, or null.
 const ScanPath* PathNamed(const char* option)
 {
@@ -445,7 +600,8 @@ const ScanPath* PathNamed(const char* option)
 int Usage()
 {
     std::fprintf(stderr, "usage: scan_benchmark [--runs N] [--avx2 | --ssse3 | --sse2 | --every-line] TAGS_FILE\n"
-                         "       scan_benchmark --generate TAGS_FILE\n");
+                         "       scan_benchmark [--runs N] --lookups TAGS_FILE\n"
+                         "       scan_benchmark --generate TAGS_FILE [TAGS]\n");
     return 2;
 }
 
@@ -456,14 +612,20 @@ int main(int argc, char** argv)
 {
     using namespace velkin::bench;
     std::vector<const char*> arguments(argv + 1, argv + argc);
-    if (arguments.size() == 2 && std::strcmp(arguments[0], "--generate") == 0) return Generate(arguments[1]);
+    if ((arguments.size() == 2 || arguments.size() == 3) && std::strcmp(arguments[0], "--generate") == 0) {
+        return Generate(arguments[1], arguments.size() == 3 ? static_cast<std::uint32_t>(std::atol(arguments[2])) : 0);
+    }
 
     int runs = 5;
+    bool lookups = false;
     velkin::ScanOptions options;
     while (arguments.size() > 1) {
         if (std::strcmp(arguments[0], "--runs") == 0 && arguments.size() > 2) {
             runs = std::atoi(arguments[1]);
             arguments.erase(arguments.begin(), arguments.begin() + 2);
+        } else if (std::strcmp(arguments[0], "--lookups") == 0 && arguments.size() == 2) {
+            lookups = true;
+            arguments.erase(arguments.begin());
         } else if (const velkin::ScanPath* path = PathNamed(arguments[0])) {
             options.path = *path;
             arguments.erase(arguments.begin());
@@ -472,5 +634,8 @@ int main(int argc, char** argv)
         }
     }
     if (arguments.size() != 1 || runs < 1) return Usage();
+    if (lookups) return BenchmarkLookups(arguments[0], runs);
+    // The scan of every line is timed, whatever the header says.
+    options.searchSorted = false;
     return Benchmark(arguments[0], options, runs);
 }

@@ -16,7 +16,7 @@ namespace {
 
 // Bump when the output changes, so files written by an older generator are
 // not taken for current ones.
-constexpr int kGeneratorVersion = 1;
+constexpr int kGeneratorVersion = 2;
 
 // splitmix64: tiny, and the same sequence on every platform.
 class Random {
@@ -374,12 +374,27 @@ void GenerateTags(const GeneratedTagsShape& shape, const std::function<void(cons
     TagsWriter writer(emit);
     writer.Text() = "!_TAG_FILE_FORMAT\t2\t/extended format; --format=1 will not append ;\" to lines/\n" +
                     GeneratedTagsHeader(shape) + "!_TAG_FILE_SORTED\t1\t/0=unsorted, 1=sorted, 2=foldcase/\n";
-    for (const Tag& tag : tags) {
-        const SourceFile& file = files[tag.file];
-        std::string& text = writer.Text();
-        text.append(nameOf(tag)).append("\t").append(file.path).append("\t");
-        AppendAddressAndFields(tag, nameOf(tag), file, text);
-        writer.EndLine();
+    // Tags of one name in one file are written in the order of their lines'
+    // bytes, as ctags sorts whole lines.
+    std::vector<std::string> group;
+    for (std::size_t first = 0; first < tags.size();) {
+        std::size_t end = first + 1;
+        while (end < tags.size() && tags[end].file == tags[first].file && nameOf(tags[end]) == nameOf(tags[first])) {
+            ++end;
+        }
+        group.clear();
+        for (std::size_t i = first; i < end; ++i) {
+            const SourceFile& file = files[tags[i].file];
+            std::string& line = group.emplace_back();
+            line.append(nameOf(tags[i])).append("\t").append(file.path).append("\t");
+            AppendAddressAndFields(tags[i], nameOf(tags[i]), file, line);
+        }
+        std::sort(group.begin(), group.end());
+        for (const std::string& line : group) {
+            writer.Text() += line;
+            writer.EndLine();
+        }
+        first = end;
     }
     writer.Flush();
 }

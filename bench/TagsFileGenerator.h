@@ -5,8 +5,8 @@
 // bytes, about 84 tags per distinct file field with a few files of thousands,
 // and about 42% of lines naming the same file as the line before: each file's
 // module-prefixed names sort into one run, while common member names
-// (GetValue, Reset, ...) interleave the files. Extended format, sorted by name
-// (then file, then line), with pseudo-tag lines first. The second pseudo-tag
+// (GetValue, Reset, ...) interleave the files. Extended format, sorted as ctags
+// sorts (whole lines in byte order), with pseudo-tag lines first. The second pseudo-tag
 // line is GeneratedTagsHeader(), which a caller can compare to decide whether
 // an existing file was made with the same shape.
 //

@@ -9,7 +9,8 @@
 namespace velkin {
 
 // Scans `tagsFilePath` for the query's word and for the tags of its document
-// (file fields are relative to its tags folder), then takes the first list
+// (file fields are relative to its tags folder; the document's tags are
+// gathered only when no tag has the word: ScanTagsFile), then takes the first list
 // that holds an entry, in the order exact, prefix, in-document: a single
 // exact match is jumped to at once; any other list is announced (531, 532,
 // 533) and offered in the picker, after which the host window is repainted

@@ -16,6 +16,14 @@
 # BENCH_FLAGS passes --avx2 or --ssse3 (search with AVX2 or SSSE3 at most), --sse2 (SSE2 alone) or
 # --every-line.
 # BENCH_RUNS sets the timed runs per case (best of them is shown; default 5).
+#
+# Then, for sorted files, words looked up by both builds (--lookups): a word with
+# one tag, one with several, one that only longer names begin with, and one with
+# none, the scan and the whole command against mapping the file fresh and
+# counting its lines, over a generated file of 7,000,000 tags (1.1 GB, sorted
+# as ctags sorts; written once to $VELKIN_BUILD/bench/sorted-large.tags) and
+# over universal-ctags' output for /usr/include (written once to
+# $VELKIN_BUILD/bench/usr-include.tags). BENCH_PARTS=lookups runs this part alone.
 # The reports are kept in $VELKIN_BUILD/bench/report-<arch>.txt.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -28,6 +36,33 @@ tags=$BENCH_TAGS report_dir=$BENCH_REPORTS
 project=$report_dir/project
 mkdir -p "$project"
 ln -sfn "$tags" "$project/tags"
+
+lookups() {
+  local name=$1 tags=$2 arch
+  mkdir -p "$report_dir/$name"
+  ln -sfn "$tags" "$report_dir/$name/tags"
+  for arch in "${VELKIN_ARCHS[@]}"; do
+    velkin_log "sorted lookups, $name, $arch build"
+    wine "$VELKIN_BUILD/$arch/bin/scan_benchmark.exe" --runs "$runs" --lookups "Z:$report_dir/$name/tags" | tr -d '\r' \
+      | tee "$report_dir/lookups-$name-$arch.txt"
+  done
+}
+
+run_lookups() {
+  local large=$report_dir/sorted-large.tags include=$report_dir/usr-include.tags
+  # The 64-bit build writes it: its tables take about 400 MB.
+  wine "$VELKIN_BUILD/x86_64/bin/scan_benchmark.exe" --generate "Z:$large" 7000000 | tr -d '\r'
+  lookups sorted-large "$large"
+  if [ ! -s "$include" ]; then
+    ctags -R --quiet -f "$include.part" /usr/include && mv "$include.part" "$include"
+  fi
+  lookups usr-include "$include"
+}
+
+if [ "${BENCH_PARTS:-}" = lookups ]; then
+  run_lookups
+  exit 0
+fi
 
 for arch in "${VELKIN_ARCHS[@]}"; do
   velkin_log "scan benchmark, $arch build"
@@ -51,3 +86,5 @@ sed -n 's/^  readtags filter  //p' "$report_dir/report-i686.txt" | while IFS= re
   awk -v ns="$best" -v bytes="$bytes" -v records="$records" 'BEGIN {
     printf "  %-22s %9.1f ms %8.0f MB/s   records: %d\n", "readtags", ns / 1e6, bytes / 1e6 / (ns / 1e9), records }'
 done
+
+run_lookups

@@ -1,5 +1,7 @@
 #include "tags/MappedFile.h"
 
+#include <algorithm>
+
 namespace velkin {
 
 MappedFileOrFailure MappedFile::Open(const char* path) noexcept
@@ -49,6 +51,12 @@ std::uint32_t MappedFile::AllocationGranularity() noexcept
     SYSTEM_INFO system;
     GetSystemInfo(&system);
     return system.dwAllocationGranularity;
+}
+
+std::uint32_t MappedFile::WindowLength(std::uint32_t bytes) noexcept
+{
+    const std::uint32_t granularity = AllocationGranularity();
+    return std::max(bytes - bytes % granularity, 2 * granularity);
 }
 
 }  // namespace velkin

@@ -69,6 +69,9 @@ public:
 
     // The step of view offsets (64 KB on every Windows so far).
     static std::uint32_t AllocationGranularity() noexcept;
+    // `bytes` as the length of a window read in turn: rounded down to the
+    // allocation granularity, at least two granules.
+    static std::uint32_t WindowLength(std::uint32_t bytes) noexcept;
 
 private:
     MappedFile(FileHandle file, MappingHandle mapping, std::uint32_t size) noexcept

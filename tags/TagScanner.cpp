@@ -12,6 +12,7 @@
 #include "tags/FileFieldMemo.h"
 #include "tags/GuardedRead.h"
 #include "tags/MappedFile.h"
+#include "tags/SortedSearch.h"
 
 namespace velkin {
 
@@ -44,18 +45,19 @@ const char* FindAnyOf(const char* p, const char* end, char a, char b, char c) no
     return end;
 }
 
-// The end of the field at p: the first tab, CR or LF, or `end`.
+}  // namespace
+
 const char* FindFieldEnd(const char* p, const char* end) noexcept { return FindAnyOf(p, end, kTab, kCr, kLf); }
 
-// The end of the line holding p: the first CR or LF, or `end`.
 const char* FindLineEnd(const char* p, const char* end) noexcept { return FindAnyOf(p, end, kCr, kLf, kLf); }
 
-// Past the run of CR and LF bytes at p: the start of the next non-empty line, or `end`.
 const char* SkipLineEnds(const char* p, const char* end) noexcept
 {
     while (p != end && IsLineEnd(*p)) ++p;
     return p;
 }
+
+namespace {
 
 bool IsTabAt(const char* p, const char* end) noexcept { return p != end && *p == kTab; }
 
@@ -93,11 +95,14 @@ const char* FindLastOf(const char* begin, const char* end, char a, char b, char 
     return nullptr;
 }
 
-// The last CR or LF in [begin, end), or null.
+}  // namespace
+
 const char* FindLastLineEnd(const char* begin, const char* end) noexcept
 {
     return FindLastOf(begin, end, kCr, kLf, kLf);
 }
+
+namespace {
 
 // The last tab, CR or LF in [begin, end), or null.
 const char* FindLastStop(const char* begin, const char* end) noexcept
@@ -245,11 +250,12 @@ NameMatch MatchName(const CowString& word, const char* nameStart, const char* na
 // ---- The scan -------------------------------------------------------------------
 
 struct TagScanner::Impl {
-    Impl(const TagQuery& query, TagMatchLists& lists, ScanPath path)
+    Impl(const TagQuery& query, TagMatchLists& lists, ScanPath path, ScanScope scope)
         : word(query.word),
           lists(lists),
           memo(query.documentPath, query.tagsFolder),
-          filterName(path == ScanPath::everyLine ? CowString() : memo.LineFilterName()),
+          readsDocument(scope == ScanScope::wordAndDocument),
+          filterName(path == ScanPath::everyLine || !readsDocument ? CowString() : memo.LineFilterName()),
           search(Pattern(word, filterName), SearchWidth(path))
     {
     }
@@ -374,7 +380,7 @@ struct TagScanner::Impl {
         const char* fileStart = nameEnd + 1;
         const char* fileEnd = stops.NextStop(fileStart);
         if (!IsTabAt(fileEnd, end)) return SkipLineEnds(fileEnd, end);
-        const bool inDocument = memo.IsInDocument(fileStart, fileEnd);
+        const bool inDocument = readsDocument && memo.IsInDocument(fileStart, fileEnd);
         if (match == NameMatch::none && !inDocument) return SkipLineEnds(stops.NextLineEnd(fileEnd + 1), end);
         return TakeRecord(line, nameEnd, fileEnd, end, match, inDocument);
     }
@@ -440,6 +446,7 @@ struct TagScanner::Impl {
     const CowString word;
     TagMatchLists& lists;
     FileFieldMemo memo;
+    const bool readsDocument;
     const CowString filterName;  // empty: every line is read
     const CandidateSearch search;
     CowString lastName, lastFile;  // of the last record
@@ -457,8 +464,8 @@ CandidateSearch::Width SearchWidth(ScanPath path) noexcept
     }
 }
 
-TagScanner::TagScanner(const TagQuery& query, TagMatchLists& lists, ScanPath path)
-    : impl_(std::make_unique<Impl>(query, lists, path))
+TagScanner::TagScanner(const TagQuery& query, TagMatchLists& lists, ScanPath path, ScanScope scope)
+    : impl_(std::make_unique<Impl>(query, lists, path, scope))
 {
 }
 
@@ -495,62 +502,114 @@ public:
             list.erase(list.begin() + static_cast<std::ptrdiff_t>(sizes_[i]), list.end());
         }
     }
+    // Whether the prefix list (which holds the exact matches too) has grown.
+    bool PrefixGrew(const TagMatchLists& lists) const noexcept { return lists.prefix.size() > sizes_[1]; }
 
 private:
     std::size_t sizes_[TagMatchLists::kCount];
 };
 
-// Scans the file one window at a time; false when a window cannot be mapped,
-// or when a read of one faults: the file failed under the view (cut short by
-// another program, or its network share or drive gone). The scan's frames
-// are then abandoned (see ReadGuarded): the window is released here, and the
-// scanner, left mid-line, must not scan again.
-bool ScanInWindows(const MappedFile& file, TagScanner& scanner, std::uint32_t windowBytes)
+// Hands the file's lines from offset `from` (a line start) on to
+// `read(begin, end)` one window at a time, each window's whole lines at once,
+// until `read` returns false or the file ends. False when a window cannot be
+// mapped, or when a read of one faults: the file failed under the view (cut
+// short by another program, or its network share or drive gone). The frames
+// of `read` are then abandoned (see ReadGuarded): the window is released
+// here, and whatever `read` fed, left mid-line, must not be fed again.
+template <typename Read>
+bool ReadLinesInWindows(const MappedFile& file, std::uint32_t from, std::uint32_t windowBytes, Read&& read)
 {
     const std::uint32_t granularity = MappedFile::AllocationGranularity();
-    windowBytes = std::max(windowBytes - windowBytes % granularity, 2 * granularity);
+    windowBytes = MappedFile::WindowLength(windowBytes);
     const std::uint32_t size = file.Size();
-    std::uint32_t next = 0;  // the first byte not scanned: a line start or in the line ends before one
+    std::uint32_t next = from;  // the first byte not read: a line start or in the line ends before one
     std::uint32_t length = windowBytes;
-    while (next < size) {
+    bool more = true;
+    while (more && next < size) {
         const std::uint32_t offset = next - next % granularity;
         const MappedWindow window = file.Map(offset, length);
         if (!window) return false;
         const std::uint32_t rest = size - offset;
-        const char* scannedTo = nullptr;  // stays null when one line fills the window
-        const bool read = ReadGuarded(window, [&] {
-            const char* from = window.Begin() + (next - offset);
-            const char* to = window.End();
-            if (static_cast<std::uint32_t>(to - window.Begin()) != rest) {
-                const char* lastLineEnd = FindLastLineEnd(from, to);
+        const char* readTo = nullptr;  // stays null when one line fills the window
+        const bool whole = ReadGuarded(window, [&] {
+            const char* begin = window.Begin() + (next - offset);
+            const char* end = window.End();
+            if (static_cast<std::uint32_t>(end - window.Begin()) != rest) {
+                const char* lastLineEnd = FindLastLineEnd(begin, end);
                 if (!lastLineEnd) return;
-                to = lastLineEnd + 1;
+                end = lastLineEnd + 1;
             }
-            scanner.Scan(from, to);
-            scannedTo = to;
+            more = read(begin, end);
+            readTo = end;
         });
-        if (!read) return false;
-        if (!scannedTo) {
+        if (!whole) return false;
+        if (!readTo) {
             // One line fills the window: map a larger one at the same offset.
             length = length >= rest / 2 ? rest : length * 2;
             continue;
         }
-        next = offset + static_cast<std::uint32_t>(scannedTo - window.Begin());
+        next = offset + static_cast<std::uint32_t>(readTo - window.Begin());
         length = windowBytes;
     }
     return true;
 }
 
+bool ScanWholeFile(const MappedFile& file, const TagQuery& query, TagMatchLists& lists, const ScanOptions& options)
+{
+    TagScanner scanner(query, lists, options.path);
+    return ReadLinesInWindows(file, 0, options.windowBytes, [&scanner](const char* begin, const char* end) {
+        scanner.Scan(begin, end);
+        return true;
+    });
+}
+
+enum class SortedLookup { notSorted, found, noTag, disorder, failed };
+
+// Searches a sorted file for the word's range and reads its lines alone.
+SortedLookup LookUpSorted(const MappedFile& file, const TagQuery& query, TagMatchLists& lists,
+                          const ScanOptions& options, const ListSizes& before)
+{
+    const WordSearch search = SearchSortedFile(file, query.word, options.windowBytes);
+    if (search.outcome == WordSearch::Outcome::notSorted) return SortedLookup::notSorted;
+    if (search.outcome == WordSearch::Outcome::failed) return SortedLookup::failed;
+    if (search.outcome == WordSearch::Outcome::disorder) return SortedLookup::disorder;
+    TagScanner scanner(query, lists, options.path, ScanScope::wordOnly);
+    WordRangeWalk walk(query.word, search.order);
+    const bool read = ReadLinesInWindows(file, search.rangeStart, options.windowBytes,
+                                         [&](const char* begin, const char* end) {
+                                             const char* rangeEnd = walk.RangeEnd(begin, end);
+                                             if (walk.SawDisorder()) return false;
+                                             scanner.Scan(begin, rangeEnd);
+                                             return rangeEnd == end;
+                                         });
+    if (!read) return SortedLookup::failed;
+    if (walk.SawDisorder()) return SortedLookup::disorder;
+    return before.PrefixGrew(lists) ? SortedLookup::found : SortedLookup::noTag;
+}
+
 }  // namespace
 
 bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatchLists& lists,
-                  const ScanOptions& options)
+                  const ScanOptions& options, LookupRoute* route)
 {
     const MappedFileOrFailure opened = MappedFile::Open(tagsFilePath.Text());
     if (!opened.file) return false;
     const ListSizes before(lists);
-    TagScanner scanner(query, lists, options.path);
-    if (ScanInWindows(*opened.file, scanner, options.windowBytes)) return true;
+    LookupRoute taken = LookupRoute::everyLine;
+    if (options.searchSorted && !query.word.IsEmpty()) {
+        switch (LookUpSorted(*opened.file, query, lists, options, before)) {
+        case SortedLookup::notSorted: break;
+        case SortedLookup::found:
+            if (route) *route = LookupRoute::sortedRange;
+            return true;
+        case SortedLookup::noTag: taken = LookupRoute::noTagThenEveryLine; break;
+        case SortedLookup::disorder: taken = LookupRoute::disorderThenEveryLine; break;
+        case SortedLookup::failed: before.Restore(lists); return false;
+        }
+        before.Restore(lists);
+    }
+    if (route) *route = taken;
+    if (ScanWholeFile(*opened.file, query, lists, options)) return true;
     before.Restore(lists);
     return false;
 }

@@ -20,6 +20,9 @@
 // the name stands as a component of the file field itself, and those holding
 // other bytes. Otherwise it reads the first two fields of every line.
 //
+// A file whose header says it is sorted (see SortedSearch.h) is searched for
+// the word first: only the lines whose name begins with it are read.
+//
 // Every function reads only within [begin, end): the data need not be
 // zero-terminated, and zero bytes are ordinary data. Searches use SSE2, or
 // SSSE3, AVX2 or AVX-512 where the processor has them, and never load a block
@@ -67,13 +70,31 @@ CandidateSearch::Width SearchWidth(ScanPath path) noexcept;
 constexpr std::uint32_t kScanWindowBytes = 64u << 20;
 
 struct ScanOptions {
-    // Rounded down to the allocation granularity, at least two granules.
+    // Taken as MappedFile::WindowLength(windowBytes).
     std::uint32_t windowBytes = kScanWindowBytes;
     ScanPath path = ScanPath::best;
+    // False: every line is read, whatever the header says.
+    bool searchSorted = true;
+};
+
+// How ScanTagsFile found the lines.
+enum class LookupRoute {
+    everyLine,  // the file is not sorted (or the search is off, or the word is empty): every line read
+    // Sorted: a binary search, then only the lines whose name begins with the
+    // word; `exact` or `prefix` holds a tag and `inDocument` is left empty.
+    sortedRange,
+    noTagThenEveryLine,    // sorted, but no line of the range gave a tag: every line read after it
+    disorderThenEveryLine  // the search met lines out of order: every line read after it
 };
 
 // Maps `tagsFilePath` and scans it into `lists`, one window of the file at a
-// time. True when the file was opened, mapped and scanned (whether or not
+// time. When the header says the file is sorted and the word is not empty,
+// the word's range is found by binary search and only its lines are read
+// (LookupRoute::sortedRange: the exact and prefix lists are those of reading
+// every line, in the same order, and `inDocument` stays empty, as it is
+// needed only when both others are); when they give no tag, or the order is
+// seen broken on the way, every line is read as for a file not sorted.
+// `route`, when given, says which way was taken. True when the file was opened, mapped and scanned (whether or not
 // anything matched); false when it cannot be opened or mapped (see
 // MappedFile::Open), a window cannot be mapped, or a read of a window faults
 // (the file was cut short under the view, or its share or drive went away;
@@ -86,14 +107,21 @@ struct ScanOptions {
 // it. Throws std::bad_alloc when a record or one of its fields cannot be
 // stored; the file is closed on that path too.
 bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatchLists& lists,
-                  const ScanOptions& options = ScanOptions());
+                  const ScanOptions& options = ScanOptions(), LookupRoute* route = nullptr);
+
+// What a TagScanner sorts lines by.
+enum class ScanScope {
+    wordAndDocument,  // name matches and tags of the current document
+    wordOnly,         // name matches alone: `inDocument` stays empty, and no file field is resolved
+};
 
 // Scans blocks of tags-file data for `query`. Each distinct file field is
 // resolved once per scanner (see FileFieldMemo). The scanner keeps its own
 // (shared) copy of the query and borrows the lists for its lifetime.
 class TagScanner {
 public:
-    TagScanner(const TagQuery& query, TagMatchLists& lists, ScanPath path = ScanPath::best);
+    TagScanner(const TagQuery& query, TagMatchLists& lists, ScanPath path = ScanPath::best,
+               ScanScope scope = ScanScope::wordAndDocument);
     ~TagScanner();
     TagScanner(const TagScanner&) = delete;
     TagScanner& operator=(const TagScanner&) = delete;
@@ -116,6 +144,14 @@ private:
 const char* SkipLine(const char* p, const char* end) noexcept;
 // The first tab at or after `p`; null when CR, LF or `end` comes first.
 const char* NextTab(const char* p, const char* end) noexcept;
+// The first tab, CR or LF at or after `p` (the end of a field), or `end`.
+const char* FindFieldEnd(const char* p, const char* end) noexcept;
+// The first CR or LF at or after `p`, or `end`.
+const char* FindLineEnd(const char* p, const char* end) noexcept;
+// Past the run of CR and LF bytes at `p`: the start of the next non-empty line, or `end`.
+const char* SkipLineEnds(const char* p, const char* end) noexcept;
+// The last CR or LF in [begin, end), or null.
+const char* FindLastLineEnd(const char* begin, const char* end) noexcept;
 // The first ';' at or after `p` followed by '"' inside the data; null when CR,
 // LF or `end` comes first.
 const char* FindTerminator(const char* p, const char* end) noexcept;

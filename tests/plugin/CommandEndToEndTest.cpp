@@ -170,15 +170,24 @@ TEST(CommandEndToEndTest, ATagsFileCutShortUnderTheViewIsNamedAsUnreadableAndThe
         const char* label;
         DWORD cutTo;
         std::string firstLine;   // put before the file's lines
+        std::string lastLine;    // put after them
+        const char* resources;
     } cases[] = {
-        {"cut to nothing", 0, ""},
+        // The fault comes as the header is read.
+        {"cut to nothing", 0, "", "", "file 1/1, mapping 1/1, view 1/1, handler 1/1"},
         // The fault comes while the line's extension fields are searched:
-        // its name, file and address are copied already.
-        {"cut in a record", 4096, "Set\tsrc/widget.cpp\t8;\"\tf\t" + std::string(5000, 'x') + "\n"},
+        // its name, file and address are copied already. (The line comes
+        // before the header: the file is read as not sorted, in a second view.)
+        {"cut in a record", 4096, "Set\tsrc/widget.cpp\t8;\"\tf\t" + std::string(5000, 'x') + "\n", "",
+         "file 1/1, mapping 1/1, view 2/2, handler 2/2"},
+        // The file stays sorted: the fault comes as the search reads the
+        // line in the middle of the file (in the header's view).
+        {"cut in the search", 1 << 19, "", "zz\tsrc/widget.cpp\t9;\"\tf\t" + std::string(3 << 20, 'x') + "\n",
+         "file 1/1, mapping 1/1, view 1/1, handler 2/2"},
     };
     for (const auto& c : cases) {
         std::ofstream(tags, std::ios::binary | std::ios::trunc)
-            << c.firstLine << std::ifstream(whole, std::ios::binary).rdbuf();
+            << c.firstLine << std::ifstream(whole, std::ios::binary).rdbuf() << c.lastLine;
         g_cutPath = tags;
         g_cutSize = c.cutTo;
         const std::size_t blocks = heap.Live();
@@ -192,7 +201,7 @@ TEST(CommandEndToEndTest, ATagsFileCutShortUnderTheViewIsNamedAsUnreadableAndThe
         EXPECT_EQ((std::vector<std::string>{Searching("Set"), "status '" + kTags + "' を開くことが出来ませんでした"}),
                   outcome.story)
             << c.label;
-        EXPECT_EQ("file 1/1, mapping 1/1, view 1/1, handler 1/1", resources.Report()) << c.label;
+        EXPECT_EQ(c.resources, resources.Report()) << c.label;
         EXPECT_TRUE(resources.Balanced()) << c.label;
         // What the abandoned record held; the lists and the rest are freed.
         EXPECT_LE(heap.Live() - blocks, 3u) << c.label;

@@ -9,16 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tags/ScannerTestSupport.h"
 #include "tags/TagScanner.h"
 
 namespace {
 
-// The Windows form of a Unix path: drive Z: is the Unix root.
-std::string WindowsPath(std::string path)
-{
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return "Z:" + path;
-}
+using scannertest::WindowsPath;
 
 std::vector<std::string> ReadLines(const std::string& unixPath)
 {
@@ -57,21 +53,27 @@ TEST(RealTagsTest, ListsAgreeWithReadtags)
             for (const std::string& document : documents) {
                 SCOPED_TRACE(style + " word " + word + " document " + document);
                 velkin::TagMatchLists lists;
+                velkin::LookupRoute route;
                 ASSERT_TRUE(velkin::ScanTagsFile(WindowsPath(answers + style + ".tags").c_str(),
                                                  {word.c_str(), WindowsPath(sample + "/" + document).c_str(),
                                                   WindowsPath(sample).c_str()},
-                                                 lists));
+                                                 lists, {}, &route));
                 std::string documentFile = document;
                 std::replace(documentFile.begin(), documentFile.end(), '/', '_');
                 const std::vector<std::string> none;
                 EXPECT_EQ(word.empty() ? none : ReadLines(answers + style + ".exact." + word), AsReadtagsLines(lists.exact));
                 EXPECT_EQ(word.empty() ? none : ReadLines(answers + style + ".prefix." + word), AsReadtagsLines(lists.prefix));
-                EXPECT_EQ(ReadLines(answers + style + ".document." + documentFile), AsReadtagsLines(lists.inDocument));
+                // ctags sorts: a word with tags is searched for, and the
+                // document's tags are not gathered.
+                const bool searched = route == velkin::LookupRoute::sortedRange;
+                EXPECT_EQ(!lists.prefix.empty(), searched);
+                EXPECT_EQ(searched ? none : ReadLines(answers + style + ".document." + documentFile),
+                          AsReadtagsLines(lists.inDocument));
                 compared += lists.exact.size() + lists.prefix.size() + lists.inDocument.size();
             }
         }
     }
-    EXPECT_GT(compared, 1000u);  // the answers were not all empty
+    EXPECT_GT(compared, 500u);  // the answers were not all empty
 }
 
 }  // namespace

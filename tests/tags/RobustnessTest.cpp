@@ -3,6 +3,8 @@
 // record compared with the reference reader.
 #include <windows.h>
 
+#include <algorithm>
+#include <iterator>
 #include <random>
 #include <set>
 
@@ -62,28 +64,69 @@ TEST(RobustnessTest, EveryPrefixOfTrickyLinesMatchesTheReference)
     }
 }
 
-TEST(RobustnessTest, RandomlyMutatedRealLinesMatchTheReference)
-{
-    const std::string edits = "\t\r\n;\"!\0Set/.\\x\x81\xE9 "s;
-    std::mt19937 random(20240611);
-    auto pick = [&random](size_t count) { return static_cast<size_t>(random() % count); };
-    for (int round = 0; round < 4000; ++round) {
-        std::string data;
-        for (size_t line = 1 + pick(8); line > 0; --line) data += kRealLines[pick(10)] + kLineEnds[pick(4)];
-        for (size_t edit = pick(6); edit > 0 && !data.empty(); --edit) {
-            const size_t at = pick(data.size());
-            switch (pick(4)) {
-            case 0: data[at] = edits[pick(edits.size())]; break;
-            case 1: data.insert(at, 1, edits[pick(edits.size())]); break;
+// Random picks from the corpus and random edits of the data.
+class Mutations {
+public:
+    explicit Mutations(unsigned seed) : random_(seed) {}
+    size_t Pick(size_t count) { return static_cast<size_t>(random_() % count); }
+    // Up to five edits: a byte replaced, inserted or erased, or the rest cut.
+    // Returns how many.
+    size_t Edit(std::string& data)
+    {
+        static const std::string edits = "\t\r\n;\"!\0Set/.\\x\x81\xE9 "s;
+        size_t count = 0;
+        for (size_t edit = Pick(6); edit > 0 && !data.empty(); --edit, ++count) {
+            const size_t at = Pick(data.size());
+            switch (Pick(4)) {
+            case 0: data[at] = edits[Pick(edits.size())]; break;
+            case 1: data.insert(at, 1, edits[Pick(edits.size())]); break;
             case 2: data.erase(at, 1); break;
             default: data.resize(at);
             }
         }
+        return count;
+    }
+
+private:
+    std::mt19937 random_;
+};
+
+TEST(RobustnessTest, RandomlyMutatedRealLinesMatchTheReference)
+{
+    Mutations mutations(20240611);
+    for (int round = 0; round < 4000; ++round) {
+        std::string data;
+        for (size_t line = 1 + mutations.Pick(8); line > 0; --line) {
+            data += kRealLines[mutations.Pick(10)] + kLineEnds[mutations.Pick(4)];
+        }
+        mutations.Edit(data);
         ScanSettings settings;
-        settings.word = kWords[pick(6)];
+        settings.word = kWords[mutations.Pick(6)];
         ExpectSameLists(ReadReference(data, settings), Scan(data, settings), data);
         if (HasFailure()) return;
     }
+}
+
+// The same lines sorted under a header that says so, then mutated: a search
+// of the file gives the tags of every line (those of some of its lines, in
+// order, once the edits have broken the order).
+TEST(RobustnessTest, SearchesOfMutatedSortedLinesGiveTagsOfEveryLine)
+{
+    TempFolder folder;
+    Mutations mutations(20240612);
+    const std::vector<std::string> words(std::begin(kWords), std::end(kWords));
+    int searched = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::string> lines;
+        for (size_t line = 1 + mutations.Pick(8); line > 0; --line) lines.push_back(kRealLines[mutations.Pick(10)]);
+        std::sort(lines.begin(), lines.end());
+        std::string data = "!_TAG_FILE_SORTED\t1\t/0=unsorted, 1=sorted, 2=foldcase/\n";
+        for (const std::string& line : lines) data += line + kLineEnds[mutations.Pick(4)];
+        const bool sorted = mutations.Edit(data) == 0;
+        searched += CompareWithEveryLine(folder, data, words, ScanSettings(), sorted).sortedRange;
+        if (HasFailure()) return;
+    }
+    EXPECT_GT(searched, 500);
 }
 
 TEST(RobustnessTest, BadInputIsScannedWithoutLoss)

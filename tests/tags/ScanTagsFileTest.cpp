@@ -31,44 +31,10 @@ velkin::TagQuery QueryOf(const ScanSettings& settings)
 
 class ScanTagsFileTest : public testing::Test {
 protected:
-    void SetUp() override
+    template <typename... Arguments>
+    std::string MakeFile(Arguments&&... arguments)
     {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder_ = std::string(temp) + "velkin-scanner-" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(folder_.c_str(), nullptr);
-    }
-    void TearDown() override
-    {
-        for (const std::string& path : files_) DeleteFileA(path.c_str());
-        RemoveDirectoryA(folder_.c_str());
-    }
-
-    // A new file of `size` bytes holding the `pieces` at their offsets and
-    // zeros elsewhere (never written: a sparse file needs little disk).
-    std::string MakeFile(const char* name, const std::vector<std::pair<LONGLONG, std::string>>& pieces,
-                         LONGLONG size)
-    {
-        const std::string path = folder_ + "\\" + name;
-        files_.push_back(path);
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        EXPECT_NE(INVALID_HANDLE_VALUE, file);
-        for (const auto& [offset, bytes] : pieces) {
-            LARGE_INTEGER at;
-            at.QuadPart = offset;
-            DWORD written = 0;
-            EXPECT_TRUE(SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
-                        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-        }
-        LARGE_INTEGER end;
-        end.QuadPart = size;
-        EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
-        CloseHandle(file);
-        return path;
-    }
-    std::string MakeFile(const char* name, const std::string& data, LONGLONG size = -1)
-    {
-        return MakeFile(name, {{0, data}}, size < 0 ? static_cast<LONGLONG>(data.size()) : size);
+        return temp_.MakeFile(std::forward<Arguments>(arguments)...);
     }
 
     // Scans into lists that already hold one entry each.
@@ -78,8 +44,8 @@ protected:
         return velkin::ScanTagsFile(path.c_str(), {"Foo", "C:\\proj\\src\\foo.c", "C:\\proj"}, lists);
     }
 
-    std::string folder_;
-    std::vector<std::string> files_;
+    TempFolder temp_;
+    const std::string folder_ = temp_.Path();
 };
 
 void ExpectListSizes(const velkin::TagMatchLists& lists, size_t exact, size_t prefix, size_t inDocument)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "common/TestText.h"
+#include "tags/MappedFile.h"
 #include "tags/TagScanner.h"
 #include "tags/TagsFileLocator.h"
 #include "win/FullPath.h"
@@ -58,6 +59,18 @@ std::string Escaped(const std::string& text)
     return out;
 }
 
+// Whether `part` is `whole` less some records, in the same order.
+bool IsPartOf(const Records& part, const Records& whole)
+{
+    auto at = whole.begin();
+    for (const Record& record : part) {
+        at = std::find(at, whole.end(), record);
+        if (at == whole.end()) return false;
+        ++at;
+    }
+    return true;
+}
+
 Records ToRecords(const velkin::TagList& list)
 {
     Records records;
@@ -86,6 +99,52 @@ void ExpectSameLists(const Lists& expected, const Lists& actual, const std::stri
     EXPECT_EQ(expected.exact, actual.exact) << "exact: " << Escaped(context);
     EXPECT_EQ(expected.prefix, actual.prefix) << "prefix: " << Escaped(context);
     EXPECT_EQ(expected.inDocument, actual.inDocument) << "inDocument: " << Escaped(context);
+}
+
+std::string WindowsPath(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return "Z:" + path;
+}
+
+TempFolder::TempFolder()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "velkin-scanner-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder()
+{
+    for (const std::string& path : files_) DeleteFileA(path.c_str());
+    RemoveDirectoryA(folder_.c_str());
+}
+
+std::string TempFolder::MakeFile(const char* name, const std::vector<std::pair<long long, std::string>>& pieces,
+                                 long long size)
+{
+    const std::string path = folder_ + "\\" + name;
+    files_.push_back(path);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, file);
+    for (const auto& [offset, bytes] : pieces) {
+        LARGE_INTEGER at;
+        at.QuadPart = offset;
+        DWORD written = 0;
+        EXPECT_TRUE(SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+                    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    }
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+    CloseHandle(file);
+    return path;
+}
+
+std::string TempFolder::MakeFile(const char* name, const std::string& data, long long size)
+{
+    return MakeFile(name, {{0, data}}, size < 0 ? static_cast<long long>(data.size()) : size);
 }
 
 GuardedBytes::GuardedBytes(const std::string& data, const std::string& beyondEnd)
@@ -167,6 +226,49 @@ Lists ReadReference(const std::string& data, const ScanSettings& settings)
         if (inDocument) lists.inDocument.push_back(record);
     }
     return lists;
+}
+
+Routes CompareWithEveryLine(TempFolder& folder, const std::string& data, const std::vector<std::string>& words,
+                            const ScanSettings& settings, bool sorted)
+{
+    using velkin::LookupRoute;
+    const std::string path = folder.MakeFile("compared", data);
+    const std::uint32_t granularity = velkin::MappedFile::AllocationGranularity();
+    Routes routes;
+    for (const std::string& word : words) {
+        const velkin::TagQuery query{word.c_str(), settings.documentPath.c_str(), settings.tagsFolder.c_str()};
+        for (const std::uint32_t window : {2 * granularity, velkin::kScanWindowBytes}) {
+            const std::string context = "word " + word + ", window " + std::to_string(window);
+            velkin::TagMatchLists everyLine, searched;
+            LookupRoute route = LookupRoute::everyLine;
+            const bool scanned =
+                velkin::ScanTagsFile(path.c_str(), query, everyLine, {window, velkin::ScanPath::best, false});
+            EXPECT_EQ(scanned, velkin::ScanTagsFile(path.c_str(), query, searched, {window}, &route)) << context;
+            if (!scanned) continue;  // an empty file
+            const Lists expected = ToLists(everyLine), lists = ToLists(searched);
+            if (sorted && !word.empty()) {
+                EXPECT_EQ(expected.prefix.empty() ? LookupRoute::noTagThenEveryLine : LookupRoute::sortedRange, route)
+                    << context;
+            }
+            if (route != LookupRoute::sortedRange) {
+                ++(route == LookupRoute::everyLine            ? routes.everyLine
+                   : route == LookupRoute::noTagThenEveryLine ? routes.noTagThenEveryLine
+                                                              : routes.disorderThenEveryLine);
+                ExpectSameLists(expected, lists, context);
+                continue;
+            }
+            ++routes.sortedRange;
+            EXPECT_TRUE(lists.inDocument.empty()) << context;
+            if (sorted) {
+                EXPECT_EQ(expected.exact, lists.exact) << context;
+                EXPECT_EQ(expected.prefix, lists.prefix) << context;
+            } else {
+                EXPECT_TRUE(IsPartOf(lists.exact, expected.exact)) << context;
+                EXPECT_TRUE(IsPartOf(lists.prefix, expected.prefix)) << context;
+            }
+        }
+    }
+    return routes;
 }
 
 }  // namespace scannertest

@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tags/TagEntry.h"
@@ -35,6 +36,30 @@ struct ScanSettings {
     std::string tagsFolder = "C:\\proj";
 };
 
+// The Windows form of a Unix path: drive Z: is the Unix root.
+std::string WindowsPath(std::string path);
+
+// A folder of its own in the temporary folder, removed with the files made in
+// it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return folder_; }
+
+    // A new file of `size` bytes holding the `pieces` at their offsets and
+    // zeros elsewhere (never written: a sparse file needs little disk).
+    std::string MakeFile(const char* name, const std::vector<std::pair<long long, std::string>>& pieces,
+                         long long size);
+    std::string MakeFile(const char* name, const std::string& data, long long size = -1);
+
+private:
+    std::string folder_;
+    std::vector<std::string> files_;
+};
+
 // `data` copied into its own pages so that its last byte is the last one
 // readable: a read at or past the end faults. With `beyondEnd`, those bytes
 // follow the data before the inaccessible page: readable, but not the data's.
@@ -62,5 +87,17 @@ Lists Scan(const std::string& data, const ScanSettings& settings, const std::str
 // The same result read line by line straight from the grammar, each file field
 // resolved afresh: shares no code with the scanner.
 Lists ReadReference(const std::string& data, const ScanSettings& settings);
+
+// How ScanTagsFile took the words of one CompareWithEveryLine.
+struct Routes {
+    int sortedRange = 0, noTagThenEveryLine = 0, disorderThenEveryLine = 0, everyLine = 0;
+};
+// Looks each word up in `data` (written to a file) with ScanTagsFile as it
+// ships and with every line read, in windows of two granules and of the
+// default size. A search gives lists made of one run of lines: those of every
+// line, when `sorted`, else a part of each list, in order; `inDocument` is
+// empty after it. Any other route gives the same lists.
+Routes CompareWithEveryLine(TempFolder& folder, const std::string& data, const std::vector<std::string>& words,
+                            const ScanSettings& settings, bool sorted);
 
 }  // namespace scannertest

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Tags the sample tree with ctags in three address styles and records
-# readtags' answers to the queries, for the scanner tests to compare with.
+# readtags' answers to the queries, for the scanner tests to compare with,
+# and once more sorted with letters folded.
 # Patterns carry the line: field, where the jump tests expect to land.
 #   make_sample_tags.sh SAMPLE_FOLDER QUERIES_FILE OUTPUT_FOLDER
 # Queries are lines "word NAME" (exact and prefix look-ups) and "document
@@ -28,4 +29,6 @@ for style in number pattern mixed; do
     esac
   done <"$queries"
 done
+# Sorted with letters folded to upper case, for the search of sorted files.
+ctags --quiet --options=NONE -R --sort=foldcase --fields=+iaSn -f "$out/foldcase.tags"
 touch "$out/stamp"

@@ -1,0 +1,241 @@
+#include "tags/SortedSearch.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "tags/GuardedRead.h"
+#include "tags/TagScanner.h"
+
+namespace velkin {
+
+namespace {
+
+bool IsLineEnd(char byte) noexcept { return byte == '\r' || byte == '\n'; }
+
+// A byte as the order compares it.
+int Folded(char byte, SortOrder order) noexcept
+{
+    const auto value = static_cast<unsigned char>(byte);
+    return order == SortOrder::foldCase && value >= 'a' && value <= 'z' ? value - ('a' - 'A') : value;
+}
+
+// Two names as the order compares the lines that hold them: the tab that
+// ends a name is compared with the other name's byte there.
+int CompareNames(const char* a, const char* aEnd, const char* b, const char* bEnd, SortOrder order) noexcept
+{
+    for (; a != aEnd && b != bEnd; ++a, ++b) {
+        const int difference = Folded(*a, order) - Folded(*b, order);
+        if (difference != 0) return difference;
+    }
+    const int afterA = a != aEnd ? Folded(*a, order) : '\t';
+    const int afterB = b != bEnd ? Folded(*b, order) : '\t';
+    return afterA - afterB;
+}
+
+// Views of the file for the search, one at a time, each a window as the scan
+// maps it, centred on the bytes asked for: the present one is kept while the
+// bytes asked for lie inside it. The steps close in on the word from both
+// sides, so the later ones fall inside one view. (Under Wine, mapping and
+// releasing a view costs 20 to 180 microseconds, whatever its size: a few
+// large views cost less than many small ones.)
+class ProbeViews {
+public:
+    ProbeViews(const MappedFile& file, std::uint32_t windowBytes) noexcept
+        : file_(file),
+          granularity_(MappedFile::AllocationGranularity()),
+          viewBytes_(MappedFile::WindowLength(windowBytes))
+    {
+    }
+
+    std::uint32_t ViewBytes() const noexcept { return viewBytes_; }
+
+    // Calls read(viewBegin, viewEnd, viewOffset) under a guard of a view that
+    // holds [from, to) (cut at the file's end). False when no view can be
+    // mapped, or a read of it faults.
+    template <typename Reader>
+    bool Read(std::uint32_t from, std::uint32_t to, Reader&& read)
+    {
+        to = std::min(to, file_.Size());
+        if (!Holds(from, to)) {
+            view_ = MappedWindow();  // a crowded address space may have room for one view only
+            const std::uint32_t middle = from + (to - from) / 2;
+            const std::uint32_t start = std::min(from, middle > viewBytes_ / 2 ? middle - viewBytes_ / 2 : 0);
+            offset_ = start - start % granularity_;
+            view_ = file_.Map(offset_, std::max(viewBytes_, to - offset_));
+            if (!view_) return false;
+        }
+        return ReadGuarded(view_, [&] { read(view_.Begin(), view_.End(), offset_); });
+    }
+
+private:
+    bool Holds(std::uint32_t from, std::uint32_t to) const noexcept
+    {
+        return view_ && from >= offset_ && to - offset_ <= static_cast<std::uint32_t>(view_.End() - view_.Begin());
+    }
+
+    const MappedFile& file_;
+    const std::uint32_t granularity_;
+    const std::uint32_t viewBytes_;
+    MappedWindow view_;
+    std::uint32_t offset_ = 0;
+};
+
+struct ProbedLine {
+    std::uint32_t start = 0;  // the line's offset
+    std::uint32_t next = 0;   // the next line's offset, or the file's size
+    int order = 0;            // CompareLineWithWord
+    std::string name;         // its bytes before the first tab (or its end)
+};
+
+// Whether `line` sorts between the lines read nearest before and after it,
+// by name (empty when none was read on that side). Pseudo-tag lines sort
+// before all others, whatever their names.
+bool LiesInOrder(const ProbedLine& line, const ProbedLine& before, const ProbedLine& after, SortOrder order)
+{
+    const auto compare = [order](const std::string& a, const std::string& b) {
+        return CompareNames(a.data(), a.data() + a.size(), b.data(), b.data() + b.size(), order);
+    };
+    if (!line.name.empty() && line.name[0] == '!') return true;
+    return (before.name.empty() || compare(before.name, line.name) <= 0) &&
+           (after.name.empty() || compare(line.name, after.name) <= 0);
+}
+
+// Reads the line that holds offset `at`, or whose line ends it lies among;
+// the line does not start before `low`, a line start. The view reaches
+// further each time the line runs past it. False when a view cannot be
+// mapped or a read faults.
+bool ProbeLine(ProbeViews& views, std::uint32_t size, std::uint32_t low, std::uint32_t at, const CowString& word,
+               SortOrder order, ProbedLine& line)
+{
+    constexpr std::uint32_t kFirstReach = 4096;
+    bool complete = false;
+    for (std::uint32_t reach = kFirstReach; !complete; reach *= 2) {
+        const std::uint32_t from = at - low > reach ? at - reach : low;
+        const std::uint32_t to = size - at > reach ? at + reach : size;
+        const bool read = views.Read(from, to, [&](const char* begin, const char* end, std::uint32_t offset) {
+            const bool startsAtLow = offset <= low;
+            const char* lowest = begin + (std::max(low, offset) - offset);
+            const char* p = begin + (at - offset);
+            while (p != lowest && IsLineEnd(*p)) --p;
+            const char* lineEndBefore = FindLastLineEnd(lowest, p);
+            if (!lineEndBefore && !startsAtLow) return;  // the line may start before the view
+            const char* start = lineEndBefore ? lineEndBefore + 1 : lowest;
+            const char* next = SkipLineEnds(FindLineEnd(start, end), end);
+            const bool endsAtFileEnd = offset + static_cast<std::uint32_t>(end - begin) == size;
+            if (next == end && !endsAtFileEnd) return;  // the line or its line ends may go on
+            line.start = offset + static_cast<std::uint32_t>(start - begin);
+            line.next = offset + static_cast<std::uint32_t>(next - begin);
+            line.order = CompareLineWithWord(start, end, word, order);
+            line.name.assign(start, FindFieldEnd(start, next));
+            complete = true;
+        });
+        if (!read) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+SortOrder ReadSortOrder(const char* begin, const char* end) noexcept
+{
+    static constexpr char kSortLine[] = "!_TAG_FILE_SORTED\t";
+    constexpr std::ptrdiff_t kSortLineLength = sizeof kSortLine - 1;
+    for (const char* line = SkipLineEnds(begin, end); line != end && *line == '!';) {
+        const char* lineEnd = FindLineEnd(line, end);
+        if (lineEnd - line > kSortLineLength && std::memcmp(line, kSortLine, kSortLineLength) == 0) {
+            const char* value = line + kSortLineLength;
+            if (FindFieldEnd(value, lineEnd) - value != 1) return SortOrder::none;
+            return *value == '1' ? SortOrder::bytes : *value == '2' ? SortOrder::foldCase : SortOrder::none;
+        }
+        line = SkipLineEnds(lineEnd, end);
+    }
+    return SortOrder::none;
+}
+
+int CompareLineWithWord(const char* line, const char* end, const CowString& word, SortOrder order) noexcept
+{
+    // The word's bytes sort after tab, CR and LF: a name or a line that ends
+    // within the word's length sorts before it.
+    const char* wordBytes = word.Text();
+    for (int i = 0; i < word.Length(); ++i) {
+        if (line + i == end) return -1;
+        const int difference = Folded(line[i], order) - Folded(wordBytes[i], order);
+        if (difference != 0) return difference;
+    }
+    return 0;
+}
+
+WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t windowBytes)
+{
+    WordSearch search;
+    const std::uint32_t size = file.Size();
+    ProbeViews views(file, windowBytes);
+    const bool headerRead = views.Read(0, views.ViewBytes(), [&](const char* begin, const char* end, std::uint32_t) {
+        if (static_cast<std::uint32_t>(end - begin) != size) {
+            const char* lastLineEnd = FindLastLineEnd(begin, end);
+            end = lastLineEnd ? lastLineEnd : begin;
+        }
+        search.order = ReadSortOrder(begin, end);
+    });
+    if (!headerRead) {
+        search.outcome = WordSearch::Outcome::failed;
+        return search;
+    }
+    if (search.order == SortOrder::none) return search;
+
+    // Every line that starts before `low` sorts before the word; the line at
+    // `high` (unless it is the file's end) and all after it do not. The lines
+    // read last on either side bound the names of the lines between them.
+    std::uint32_t low = 0;
+    std::uint32_t high = size;
+    ProbedLine below, above;
+    while (low < high) {
+        ProbedLine line;
+        if (!ProbeLine(views, size, low, low + (high - low) / 2, word, search.order, line)) {
+            search.outcome = WordSearch::Outcome::failed;
+            return search;
+        }
+        if (!LiesInOrder(line, below, above, search.order)) {
+            search.outcome = WordSearch::Outcome::disorder;
+            return search;
+        }
+        if (line.order < 0) {
+            low = line.next;
+            below = std::move(line);
+        } else {
+            high = line.start;
+            above = std::move(line);
+        }
+    }
+    search.outcome = WordSearch::Outcome::found;
+    search.rangeStart = low;
+    return search;
+}
+
+const char* WordRangeWalk::RangeEnd(const char* begin, const char* end)
+{
+    const char* previous = started_ ? lastName_.data() : nullptr;
+    const char* previousEnd = started_ ? lastName_.data() + lastName_.size() : nullptr;
+    const char* line = begin;
+    while (line < end) {
+        const char* nameEnd = FindFieldEnd(line, end);
+        if (previous && CompareNames(previous, previousEnd, line, nameEnd, order_) > 0) {
+            sawDisorder_ = true;
+            return line;
+        }
+        const int comparison = CompareLineWithWord(line, end, word_, order_);
+        if (comparison != 0) {
+            sawDisorder_ = comparison < 0;
+            return line;
+        }
+        previous = line;
+        previousEnd = nameEnd;
+        line = SkipLineEnds(FindLineEnd(nameEnd, end), end);
+    }
+    if (previous) lastName_.assign(previous, previousEnd);
+    started_ = started_ || previous;
+    return end;
+}
+
+}  // namespace velkin

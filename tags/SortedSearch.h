@@ -1,0 +1,90 @@
+// Finding a word's lines in a tags file sorted by name: a binary search over
+// small views of the file, then a walk over the lines whose name begins with
+// the word.
+//
+// ctags declares the order in a pseudo-tag line at the file's top:
+// !_TAG_FILE_SORTED<TAB>1 for whole lines in byte order (as LC_ALL=C sort
+// sorts them), 2 for the same with the letters a to z taken as A to Z. Lines
+// whose name begins with a word of letters, digits and '_' then stand
+// together, after every line that sorts before the word (pseudo-tag lines
+// included) and before every line that sorts after it. In the folded order
+// they include names that differ from the word in case; the scanner's name
+// match, byte for byte, leaves those out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "tags/MappedFile.h"
+#include "text/CowString.h"
+
+namespace velkin {
+
+enum class SortOrder {
+    none,      // no sort line among the pseudo-tag lines at the top, or one saying 0 or anything else
+    bytes,     // 1
+    foldCase,  // 2
+};
+
+// The order the pseudo-tag lines at the start of [begin, end) declare. Reads
+// those lines only (they start with '!'); a line cut by `end` is not read.
+SortOrder ReadSortOrder(const char* begin, const char* end) noexcept;
+
+// The line at `line` against a non-empty word, by its first bytes in `order`:
+// negative when the line sorts before every line that begins with the word,
+// zero when it begins with it, positive when it sorts after them all. Reads
+// at most the word's length of bytes, and none at or past `end` or past the
+// line's end.
+int CompareLineWithWord(const char* line, const char* end, const CowString& word, SortOrder order) noexcept;
+
+struct WordSearch {
+    enum class Outcome {
+        notSorted,  // the header declares no order (or its lines fill the first view): nothing searched
+        found,      // `rangeStart` found
+        disorder,   // a line read on the way sorts before one read before it, or after one read after it
+        failed,     // a view cannot be mapped, or a read of one faulted
+    };
+    Outcome outcome = Outcome::notSorted;
+    SortOrder order = SortOrder::none;
+    // The offset of the first line that does not sort before the word: where
+    // the lines that begin with it start, if any do (the file's size when no
+    // line follows).
+    std::uint32_t rangeStart = 0;
+};
+
+// Reads the header, and when it declares an order searches the file for a
+// non-empty word. Each step reads one line in a view of `windowBytes`
+// (rounded as the scan rounds it; more for a longer line) centred on it,
+// keeping the view while the next step falls inside; one view is mapped at a
+// time, and every read of it is guarded (see ReadGuarded). Each line read
+// must sort between the nearest ones read before and after it (pseudo-tag
+// lines aside), else the outcome is `disorder`. The result is right for a
+// file in the order declared; in one that is not, `rangeStart` is still a
+// line start after a line that sorts before the word (or the file's start).
+// Throws std::bad_alloc when a line's name cannot be kept.
+WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t windowBytes);
+
+// Follows the lines from WordSearch::rangeStart on, block after block of
+// whole lines in file order, to the end of the word's range, checking on the
+// way that each line's name does not sort before the name of the line before
+// it (the last line of the previous block included).
+class WordRangeWalk {
+public:
+    WordRangeWalk(const CowString& word, SortOrder order) : word_(word), order_(order) {}
+
+    // The first line of [begin, end) that sorts after the word, or `end` when
+    // the range may go on in the next block. When a line is seen out of order
+    // (or one that sorts before the word), SawDisorder() turns true and that
+    // line is returned. Throws std::bad_alloc when a name cannot be kept.
+    const char* RangeEnd(const char* begin, const char* end);
+    bool SawDisorder() const noexcept { return sawDisorder_; }
+
+private:
+    const CowString word_;
+    const SortOrder order_;
+    std::string lastName_;   // of the last line of the previous block
+    bool started_ = false;   // lastName_ holds a name
+    bool sawDisorder_ = false;
+};
+
+}  // namespace velkin

@@ -1,0 +1,160 @@
+// The search of sorted tags files against reading every line (one harness,
+// CompareWithEveryLine): ctags' own sorted files, a large one whose ranges
+// cross window edges, files whose header says more than their lines hold.
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tags/MappedFile.h"
+#include "tags/ScannerTestSupport.h"
+
+using namespace scannertest;
+
+namespace {
+
+std::string ReadSampleTags(const std::string& name)
+{
+    std::ifstream file(WindowsPath(VELKIN_SAMPLE_TAGS_DIR "/" + name), std::ios::binary);
+    EXPECT_TRUE(file.is_open()) << name;
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+std::vector<std::string> SplitLines(const std::string& data)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(data);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines, const std::string& lineEnd)
+{
+    std::string data;
+    for (const std::string& line : lines) data += line + lineEnd;
+    return data;
+}
+
+// Every name of the tags lines (cut before a byte a word cannot hold), each
+// prefix of those, and each in upper and lower case.
+std::vector<std::string> WordsOf(const std::string& data)
+{
+    std::set<std::string> words = {"Zzz", "0", "_"};
+    for (const std::string& line : SplitLines(data)) {
+        if (line.empty() || line[0] == '!') continue;
+        std::string word;
+        for (const char byte : line.substr(0, line.find('\t'))) {
+            if (!std::isalnum(static_cast<unsigned char>(byte)) && byte != '_') break;
+            word += byte;
+            std::string upper = word, lower = word;
+            for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            words.insert({word, upper, lower});
+        }
+    }
+    return {words.begin(), words.end()};
+}
+
+const ScanSettings kWidget = {"", "C:\\proj\\src\\widget.cpp", "C:\\proj"};
+
+class SortedSearchTest : public testing::Test {
+protected:
+    TempFolder folder_;
+};
+
+TEST_F(SortedSearchTest, CtagsSortedFilesGiveTheListsOfEveryLine)
+{
+    for (const char* name : {"number.tags", "pattern.tags", "mixed.tags", "foldcase.tags"}) {
+        SCOPED_TRACE(name);
+        const std::string data = ReadSampleTags(name);
+        const Routes routes = CompareWithEveryLine(folder_, data, WordsOf(data), kWidget, true);
+        EXPECT_GT(routes.sortedRange, 200);
+    }
+}
+
+// Many copies of ctags' lines, each name given a tail, sorted as ctags sorts:
+// the ranges of short words run over several windows of two granules, so
+// window ends fall inside their lines; with each kind of line end, and no line
+// end after the last line.
+TEST_F(SortedSearchTest, RangesAcrossWindowEdgesGiveTheListsOfEveryLine)
+{
+    const std::vector<std::string> lines = SplitLines(ReadSampleTags("mixed.tags"));
+    std::vector<std::string> header, tags;
+    for (const std::string& line : lines) (line[0] == '!' ? header : tags).push_back(line);
+    std::vector<std::string> copies;
+    for (int copy = 0; copy < 250; ++copy) {
+        for (const std::string& line : tags) {
+            const size_t tab = line.find('\t');
+            copies.push_back(copy == 0 ? line : line.substr(0, tab) + "_" + std::to_string(copy) + line.substr(tab));
+        }
+    }
+    std::sort(copies.begin(), copies.end());
+    copies.insert(copies.begin(), header.begin(), header.end());
+
+    const std::vector<std::string> words = {"S", "Se", "Set", "SetValue", "Widget", "ui", "value_", "C", "Zzz", "m", "s"};
+    const std::uint32_t granularity = velkin::MappedFile::AllocationGranularity();
+    for (const std::string lineEnd : {"\r\n", "\n", "\r"}) {
+        std::string data = JoinLines(copies, lineEnd);
+        if (lineEnd == "\n") data.pop_back();
+        const size_t firstS = data.find(lineEnd + "S"), lastS = data.rfind(lineEnd + "S");
+        ASSERT_GT(lastS - firstS, 3 * granularity);
+        EXPECT_EQ(20, CompareWithEveryLine(folder_, data, words, kWidget, true).sortedRange);
+    }
+}
+
+// A header that says sorted over lines that are not: what a search gives is
+// right for the lines it read; where it met the order broken, every line is
+// read. A header that says nothing sorted, or cannot be read: every line.
+TEST_F(SortedSearchTest, FalseHeadersGiveRightTagsOfTheLinesRead)
+{
+    const std::string number = ReadSampleTags("number.tags"), pattern = ReadSampleTags("pattern.tags");
+    const std::string foldcase = ReadSampleTags("foldcase.tags");
+    std::vector<std::string> reversed = SplitLines(number);
+    std::reverse(reversed.begin(), reversed.end());
+    const std::string sortedLine = "!_TAG_FILE_SORTED\t1\t/0=unsorted, 1=sorted, 2=foldcase/\n";
+    const auto withSortLine = [&](std::string data, const std::string& line) {
+        const size_t at = data.find("!_TAG_FILE_SORTED");
+        return data.replace(at, data.find('\n', at) + 1 - at, line);
+    };
+
+    // Lines added by hand at the end: a search for a word that sorts after
+    // every other passes them, sees them out of order and reads every line.
+    const std::string added = number + "Apple\tsrc/widget.cpp\t1;\"\tf\nSet\tsrc/widget.cpp\t2;\"\tf\n" +
+                              "SetZ\tsrc/new.c\t3;\"\tf\nzeta\tsrc/widget.cpp\t4;\"\tf\n";
+    EXPECT_EQ(2, CompareWithEveryLine(folder_, added, {"zeta"}, kWidget, false).disorderThenEveryLine);
+    const std::string lying[] = {
+        added,
+        number + pattern,
+        sortedLine + JoinLines(reversed, "\n"),
+        withSortLine(foldcase, sortedLine),
+    };
+    Routes all;
+    for (const std::string& data : lying) {
+        const Routes routes = CompareWithEveryLine(folder_, data, WordsOf(data), kWidget, false);
+        all.sortedRange += routes.sortedRange;
+        all.disorderThenEveryLine += routes.disorderThenEveryLine;
+    }
+    EXPECT_GT(all.sortedRange, 100);
+    EXPECT_GT(all.disorderThenEveryLine, 20);
+
+    for (const std::string line : {"!_TAG_FILE_SORTED\t0\t/unsorted/\n", "!_TAG_FILE_SORTED\t1x\t/x/\n",
+                                    "!_TAG_FILE_SORTED\n", "!_TAG_FILE_SORTED\t\t1\n", "!_TAG_FILE_SORTEDX\t1\t/x/\n"}) {
+        const std::string data = withSortLine(number, line);
+        const Routes routes = CompareWithEveryLine(folder_, data, {"Set", "S", "Zzz"}, kWidget, false);
+        EXPECT_EQ(6, routes.everyLine) << line;
+    }
+    // Below the first tag line, the header says nothing.
+    const std::string data = "Set\tsrc/widget.cpp\t2;\"\tf\n" + sortedLine + "SetZ\tsrc/new.c\t3;\"\tf\n";
+    EXPECT_EQ(2, CompareWithEveryLine(folder_, data, {"Set"}, kWidget, false).everyLine);
+}
+
+}  // namespace
