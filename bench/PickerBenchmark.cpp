@@ -94,10 +94,11 @@ std::vector<RowTexts> ShownTexts(const TagList& entries)
     return rows;
 }
 
-// The picker's template with an ordinary list (not owner-data) filled by bare
-// item calls: the columns (needed for sub-items) and the list's extended
-// style, then one LVM_INSERTITEMA and three LVM_SETITEMA per row, while the
-// list neither repaints nor updates its scroll bars.
+// The picker's template, its owner-data list replaced by an ordinary one of
+// the same place, style and font, filled by bare item calls: the columns
+// (needed for sub-items) and the list's extended style, then one
+// LVM_INSERTITEMA and three LVM_SETITEMA per row, while the list neither
+// repaints nor updates its scroll bars.
 INT_PTR CALLBACK BaselineProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
