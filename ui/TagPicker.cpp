@@ -376,7 +376,7 @@ TagEntry* PickTag(HWND hostWindow, TagList& list)
 
 CowString ShownPosition(const CowString& address)
 {
-    const CowString readable = ReadableText(address);
+    CowString readable = ReadableText(address);
     const int length = readable.Length();
     const char* const text = readable.Text();
     if (std::memchr(text, '\t', static_cast<std::size_t>(length)) == nullptr) return readable;
