@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <deque>
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
@@ -66,19 +67,19 @@ struct PickerRows {
     }
 };
 
-// A kind byte and extension fields, compared and hashed by their bytes.
+// A kind byte and the extension fields the Kind column shows, compared and
+// hashed by their bytes.
 struct KindKey {
     char kind;
-    CowString fields;
+    std::string_view fields;
 
-    std::string_view Bytes() const { return {fields.Text(), static_cast<size_t>(fields.Length())}; }
-    bool operator==(const KindKey& other) const { return kind == other.kind && Bytes() == other.Bytes(); }
+    bool operator==(const KindKey& other) const { return kind == other.kind && fields == other.fields; }
 };
 
 struct KindKeyHash {
     size_t operator()(const KindKey& key) const
     {
-        return std::hash<std::string_view>()(key.Bytes()) * 31 + static_cast<unsigned char>(key.kind);
+        return std::hash<std::string_view>()(key.fields) * 31 + static_cast<unsigned char>(key.kind);
     }
 };
 
@@ -92,19 +93,20 @@ public:
     int Of(const TagEntry& entry)
     {
         // The column shows the same for the fields it keeps as for all of them.
-        const KindKey shown{entry.kind, KindColumnFields(entry.extensionFields)};
-        const auto known = widths_.find(shown);
+        const auto known = widths_.find(KindKey{entry.kind, KindColumnFieldsView(entry.extensionFields)});
         if (known != widths_.end()) return known->second;
-        const CowString text = words_.ShownText(shown.kind, shown.fields, DescribeTagKind(shown.kind, shown.fields));
+        const CowString& shown = keptFields_.emplace_back(KindColumnFields(entry.extensionFields));
+        const CowString text = words_.ShownText(entry.kind, shown, DescribeTagKind(entry.kind, shown));
         const int width = measure_.Width(text.Text());
-        widths_.emplace(shown, width);
+        widths_.emplace(KindKey{entry.kind, {shown.Text(), static_cast<size_t>(shown.Length())}}, width);
         return width;
     }
 
 private:
     const KindWords& words_;
     ListTextMeasure& measure_;
-    std::unordered_map<KindKey, int, KindKeyHash> widths_;   // by the fields the column shows
+    std::deque<CowString> keptFields_;   // the bytes the keys below borrow
+    std::unordered_map<KindKey, int, KindKeyHash> widths_;
 };
 
 void InsertTagColumn(HWND listControl, const CowString& caption, int index)
