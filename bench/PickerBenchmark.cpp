@@ -5,7 +5,7 @@
 // ordinary list in the same dialog with bare LVM_INSERTITEMA/LVM_SETITEMA
 // calls between WM_SETREDRAW FALSE and TRUE, and nothing else.
 //
-//   picker_benchmark.exe [--runs N] TAGS_FILE    best of N runs after a warm-up (default 5)
+//   picker_benchmark.exe [--runs N] TAGS_FILE    best of N rounds after a warm-up (default 5)
 //
 // The rows are the prefix matches of the one-letter word that begins the most
 // tag names of TAGS_FILE, in file order, as a short word over a large tags file
@@ -248,39 +248,48 @@ int Benchmark(const char* path, int runs)
     }
     std::printf("tags file  %s: %lu prefix matches of \"%s\"\n", tagsPath.Text(),
                 static_cast<unsigned long>(lists.prefix.size()), word);
-    std::printf("build      %d-bit, best of %d runs after a warm-up; from the call to the dialog shown and painted\n\n",
+    std::printf("build      %d-bit, best of %d rounds after a warm-up, the sizes in turn; from the call to the dialog\n"
+                "           shown and painted\n\n",
                 static_cast<int>(sizeof(void*) * 8), runs);
     std::printf("baseline   an ordinary list in the same dialog, filled with bare LVM_INSERTITEMA/LVM_SETITEMA\n"
                 "           calls between WM_SETREDRAW FALSE and TRUE (how the picker filled its list before it\n"
                 "           asked for the rows it draws); goal: 100,000 rows within 4 times 1,000 rows\n\n");
     std::printf("  %8s %12s %14s %12s %7s\n", "rows", "PickTag", "x 1,000 rows", "baseline", "ratio");
 
-    bool allShown = true;
-    bool allExact = true;
-    double thousandRows = 0;
-    for (const std::size_t size : kSizes) {
-        TagList rows = FirstEntries(lists.prefix, size);
-        const std::vector<RowTexts> texts = ShownTexts(rows);
+    // The sizes take turns in every round, so that a spell of a busy machine
+    // weighs on each of them alike.
+    struct Size {
+        TagList rows;
+        std::vector<RowTexts> texts;
         double picker = 1e300;
         double baseline = 1e300;
-        for (int round = 0; round <= runs; ++round) {
-            const double pickerTime = TimeToShown([&] { PickTag(owner, rows); });
-            const double baselineTime = TimeBaseline(owner, texts);
+    };
+    std::vector<Size> sizes;
+    for (const std::size_t size : kSizes) {
+        sizes.push_back({FirstEntries(lists.prefix, size)});
+        sizes.back().texts = ShownTexts(sizes.back().rows);
+    }
+    bool allShown = true;
+    for (int round = 0; round <= runs; ++round) {
+        for (Size& size : sizes) {
+            const double pickerTime = TimeToShown([&] { PickTag(owner, size.rows); });
+            const double baselineTime = TimeBaseline(owner, size.texts);
             allShown = allShown && pickerTime >= 0 && baselineTime >= 0;
             if (round == 0) continue;
-            picker = std::min(picker, pickerTime);
-            baseline = std::min(baseline, baselineTime);
+            size.picker = std::min(size.picker, pickerTime);
+            size.baseline = std::min(size.baseline, baselineTime);
         }
+    }
+    bool allExact = true;
+    for (Size& size : sizes) {
         bool exact = false;
-        g_inspect = [&](HWND dialog) { exact = ShowsExactly(dialog, texts); };
-        TimeToShown([&] { PickTag(owner, rows); });
+        g_inspect = [&](HWND dialog) { exact = ShowsExactly(dialog, size.texts); };
+        TimeToShown([&] { PickTag(owner, size.rows); });
         g_inspect = nullptr;
         allExact = allExact && exact;
-        if (size == kSizes[0]) thousandRows = picker;
-        std::printf("  %8lu %9.1f ms %13.2fx %9.1f ms %6.2fx\n", static_cast<unsigned long>(rows.size()), picker,
-                    picker / thousandRows, baseline, picker / baseline);
+        std::printf("  %8lu %9.1f ms %13.2fx %9.1f ms %6.2fx\n", static_cast<unsigned long>(size.rows.size()),
+                    size.picker, size.picker / sizes.front().picker, size.baseline, size.picker / size.baseline);
         if (!exact) std::printf("           the picker's rows or column widths are not those of the texts above\n");
-        std::fflush(stdout);
     }
     DestroyWindow(owner);
     if (!allShown) {

@@ -8,8 +8,8 @@
 #
 # Without TAGS_FILE it uses the scanner benchmark's generated tags file
 # ($VELKIN_BUILD/bench/generated.tags, written once). BENCH_RUNS sets the
-# timed runs per size (best of them is shown; default 5). The reports are kept
-# in $VELKIN_BUILD/bench/picker-<arch>.txt.
+# timed rounds, each timing every size in turn (the best is shown; default 5).
+# The reports are kept in $VELKIN_BUILD/bench/picker-<arch>.txt.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 runs=${BENCH_RUNS:-5}
