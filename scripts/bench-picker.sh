@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Picker benchmark: builds both architectures and times, under Wine on Xvfb,
 # the tag picker from PickTag to the dialog shown with 1,000, 10,000 and
-# 100,000 rows, beside bare list-view insertions of the same texts.
+# 100,000 rows, against its own time for 1,000 rows, beside bare insertions of
+# the same texts into an ordinary list.
 #
 #   scripts/bench-picker.sh [TAGS_FILE]
 #
 # Without TAGS_FILE it uses the scanner benchmark's generated tags file
 # ($VELKIN_BUILD/bench/generated.tags, written once). BENCH_RUNS sets the
-# timed runs per size (best of them is shown; default 3). The reports are kept
-# in $VELKIN_BUILD/bench/picker-<arch>.txt.
+# timed rounds, each timing every size in turn (the best is shown; default 5).
+# The reports are kept in $VELKIN_BUILD/bench/picker-<arch>.txt.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-runs=${BENCH_RUNS:-3}
+runs=${BENCH_RUNS:-5}
 velkin_bench_prepare "$@"
 tags=$BENCH_TAGS report_dir=$BENCH_REPORTS
 

@@ -59,16 +59,22 @@ bool HasFileScopeField(const char* fields, const char* end)
 
 }  // namespace
 
-CowString KindColumnFields(const CowString& extensionFields)
+std::string_view KindColumnFieldsView(const CowString& extensionFields)
 {
     const char* const fields = extensionFields.Text();
     const char* const end = fields + extensionFields.Length();
     for (const PrefixKey& key : kPrefixKeys) {
-        if (!BeginsWith(extensionFields, key)) continue;
-        const char* const tab = FieldEnd(fields, end);
-        return tab == end ? extensionFields : extensionFields.Prefix(static_cast<int>(tab - fields));
+        if (BeginsWith(extensionFields, key)) return {fields, static_cast<std::size_t>(FieldEnd(fields, end) - fields)};
     }
-    return HasFileScopeField(fields, end) ? CowString("file:") : CowString();
+    return HasFileScopeField(fields, end) ? std::string_view("file:") : std::string_view();
+}
+
+CowString KindColumnFields(const CowString& extensionFields)
+{
+    const std::string_view kept = KindColumnFieldsView(extensionFields);
+    const int length = static_cast<int>(kept.size());
+    if (kept.data() != extensionFields.Text()) return CowString(kept.data(), length);
+    return length == extensionFields.Length() ? extensionFields : extensionFields.Prefix(length);
 }
 
 CowString DescribeTagKind(char kind, CowString extensionFields)

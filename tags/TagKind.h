@@ -1,6 +1,8 @@
 // The description of a tag's kind: what the picker's Kind column is made of.
 #pragma once
 
+#include <string_view>
+
 #include "text/CowString.h"
 
 namespace velkin {
@@ -26,5 +28,8 @@ CowString DescribeTagKind(char kind, CowString extensionFields);
 // exactly that; else empty. universal-ctags writes later fields (typeref:,
 // file:) after the scope, and they are no part of the kind's words.
 CowString KindColumnFields(const CowString& extensionFields);
+// The same without a copy: a view of the bytes of `extensionFields` (valid
+// while it lives), or of a static "file:".
+std::string_view KindColumnFieldsView(const CowString& extensionFields);
 
 }  // namespace velkin

@@ -12,6 +12,7 @@ namespace velkin {
 ListTextMeasure::ListTextMeasure(HWND list) : list_(list)
 {
     std::fill(std::begin(singleByteWidths_), std::end(singleByteWidths_), kUnknown);
+    std::fill(std::begin(knownSingleWidths_), std::end(knownSingleWidths_), kUnknown);
     // GetDC(null) would be the screen's DC: a missing list is measured by message (as 0).
     if (!list_) return;
     const auto font = reinterpret_cast<HFONT>(SendMessageA(list_, WM_GETFONT, 0, 0));
@@ -54,6 +55,9 @@ int ListTextMeasure::SummedWidth(const char* text)
 {
     int width = 0;
     for (const char* p = text; *p;) {
+        // Most texts are runs of single-byte characters already measured.
+        for (int known; (known = knownSingleWidths_[static_cast<unsigned char>(*p)]) != kUnknown; ++p) width += known;
+        if (!*p) break;
         // A lead byte before the end starts a two-byte character, as the
         // code page's conversion reads it.
         const int length = leadByte_[static_cast<unsigned char>(*p)] && p[1] ? 2 : 1;
@@ -77,7 +81,10 @@ int ListTextMeasure::CharWidth(const char* text, int length)
         }
         width = &doubleByteWidths_[lead << 8 | static_cast<unsigned char>(text[1])];
     }
-    if (*width == kUnknown) *width = WholeWidth(text, length);
+    if (*width == kUnknown) {
+        *width = WholeWidth(text, length);
+        if (length == 1 && !leadByte_[lead]) knownSingleWidths_[lead] = *width;
+    }
     return *width;
 }
 

@@ -46,6 +46,9 @@ private:
     bool summing_ = false;
     bool leadByte_[256] = {};
     int singleByteWidths_[256];
+    // The widths of single-byte characters measured so far, kUnknown for the
+    // rest, lead bytes and the terminating zero: the summing loop's stop.
+    int knownSingleWidths_[256];
     // lead << 8 | trail; made at the first double-byte character, absent
     // when there was no memory for it.
     std::unique_ptr<int[]> doubleByteWidths_;

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <deque>
 #include <numeric>
+#include <string_view>
+#include <unordered_map>
 
 #include "res/ResourceIds.h"
 #include "tags/TagKind.h"
@@ -38,12 +41,72 @@ CowString g_columnCaptions[kColumnCount];
 // picker is open at a time.
 WNDPROC g_previousListProc = nullptr;
 
-// What filling the rows needs besides the entries, for one dialog start.
-struct TagListFill {
-    explicit TagListFill(HWND listControl) : list(listControl), measure(listControl) {}
-    HWND list;
-    ListTextMeasure measure;
+// What the open dialog shows: the list borrowed for the call. The list
+// control asks for the text of a cell when it draws it or is asked for it.
+struct PickerRows {
+    explicit PickerRows(TagList& entries) : list(entries) {}
+    TagList& list;
     KindWords words;
+
+    size_t Count() const { return list.size(); }
+    // The text of a cell; empty outside the rows and columns. Asking for a
+    // Kind cell writes its entry's kindText.
+    CowString CellText(int row, int column)
+    {
+        if (row < 0 || static_cast<size_t>(row) >= list.size()) return CowString();
+        TagEntry& entry = list[static_cast<size_t>(row)];
+        switch (column) {
+        case 0: return entry.name;
+        case kKindColumn:
+            entry.kindText = DescribeTagKind(entry.kind, entry.extensionFields);
+            return words.ShownText(entry.kind, entry.extensionFields, entry.kindText);
+        case kFileColumn: return entry.file;
+        case kAddressColumn: return ShownPosition(entry.address);
+        default: return CowString();
+        }
+    }
+};
+
+// A kind byte and the extension fields the Kind column shows, compared and
+// hashed by their bytes.
+struct KindKey {
+    char kind;
+    std::string_view fields;
+
+    bool operator==(const KindKey& other) const { return kind == other.kind && fields == other.fields; }
+};
+
+struct KindKeyHash {
+    size_t operator()(const KindKey& key) const
+    {
+        return std::hash<std::string_view>()(key.fields) * 31 + static_cast<unsigned char>(key.kind);
+    }
+};
+
+// The widths of the Kind column's texts, each distinct text described and
+// measured once: the tags of one class or file share it, and so do fields
+// that differ only in what the column leaves out (a type).
+class KindWidths {
+public:
+    KindWidths(const KindWords& words, ListTextMeasure& measure) : words_(words), measure_(measure) {}
+
+    int Of(const TagEntry& entry)
+    {
+        // The column shows the same for the fields it keeps as for all of them.
+        const auto known = widths_.find(KindKey{entry.kind, KindColumnFieldsView(entry.extensionFields)});
+        if (known != widths_.end()) return known->second;
+        const CowString& shown = keptFields_.emplace_back(KindColumnFields(entry.extensionFields));
+        const CowString text = words_.ShownText(entry.kind, shown, DescribeTagKind(entry.kind, shown));
+        const int width = measure_.Width(text.Text());
+        widths_.emplace(KindKey{entry.kind, {shown.Text(), static_cast<size_t>(shown.Length())}}, width);
+        return width;
+    }
+
+private:
+    const KindWords& words_;
+    ListTextMeasure& measure_;
+    std::deque<CowString> keptFields_;   // the bytes the keys below borrow
+    std::unordered_map<KindKey, int, KindKeyHash> widths_;
 };
 
 void InsertTagColumn(HWND listControl, const CowString& caption, int index)
@@ -56,72 +119,31 @@ void InsertTagColumn(HWND listControl, const CowString& caption, int index)
     SendMessageA(listControl, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
-void Widen(ColumnMaxima& maxima, int column, TagListFill& fill, const char* text)
-{
-    maxima[column] = std::max(maxima[column], fill.measure.Width(text));
-}
-
-// Sets one cell of a row the control took (index >= 0).
-void SetTagCell(const TagListFill& fill, int index, int column, const char* text)
-{
-    if (index < 0) return;
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = index;
-    item.iSubItem = column;
-    item.pszText = const_cast<char*>(text);
-    SendMessageA(fill.list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-// Inserts the row of `entry` at `row`, sets its kindText and widens the maxima
-// by its texts. A row the control refuses stays absent; its texts still count.
-void AddTagRow(TagEntry& entry, ColumnMaxima& maxima, TagListFill& fill, int row)
-{
-    Widen(maxima, 0, fill, entry.name.Text());
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.pszText = const_cast<char*>(entry.name.Text());
-    const int index = static_cast<int>(SendMessageA(fill.list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-
-    entry.kindText = DescribeTagKind(entry.kind, entry.extensionFields);
-    const CowString shownKind = fill.words.ShownText(entry.kind, entry.extensionFields, entry.kindText);
-    Widen(maxima, kKindColumn, fill, shownKind.Text());
-    SetTagCell(fill, index, kKindColumn, shownKind.Text());
-    Widen(maxima, kFileColumn, fill, entry.file.Text());
-    SetTagCell(fill, index, kFileColumn, entry.file.Text());
-    const CowString shownAddress = ShownPosition(entry.address);
-    Widen(maxima, kAddressColumn, fill, shownAddress.Text());
-    SetTagCell(fill, index, kAddressColumn, shownAddress.Text());
-}
-
-// One row per entry, in list order; the widest text of each column, at least 50.
-ColumnMaxima FillTagList(HWND listControl, TagList& list)
+// Measures every cell's text, then gives the owner-data list its row count.
+// The widest text of each column, at least 50.
+ColumnMaxima FillTagList(HWND listControl, PickerRows& rows)
 {
     ColumnMaxima maxima;
     maxima.fill(kInitialColumnWidth);
-    // Repainting and scroll-bar updates wait until every row is in: one update
-    // instead of one per row. The item count reserves room for the rows.
-    SendMessageA(listControl, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(listControl, LVM_SETITEMCOUNT, static_cast<WPARAM>(list.size()), 0);
     {
-        TagListFill fill(listControl);
-        int row = 0;
-        for (TagEntry& entry : list) AddTagRow(entry, maxima, fill, row++);
+        ListTextMeasure measure(listControl);
+        KindWidths kinds(rows.words, measure);
+        const auto widen = [&](int column, int width) { maxima[column] = std::max(maxima[column], width); };
+        for (TagEntry& entry : rows.list) {
+            widen(0, measure.Width(entry.name.Text()));
+            widen(kKindColumn, kinds.Of(entry));
+            widen(kFileColumn, measure.Width(entry.file.Text()));
+            widen(kAddressColumn, measure.Width(ShownPosition(entry.address).Text()));
+        }
     }
-    SendMessageA(listControl, WM_SETREDRAW, TRUE, 0);
+    SendMessageA(listControl, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows.Count()), 0);
     return maxima;
 }
 
 // The first selected row, or -1 when none is selected or the list is empty.
 INT_PTR GetSelectedRow(HWND listControl)
 {
-    const auto count = static_cast<INT_PTR>(SendMessageA(listControl, LVM_GETITEMCOUNT, 0, 0));
-    for (INT_PTR row = 0; row < count; ++row) {
-        if (SendMessageA(listControl, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED)
-            return row;
-    }
-    return kNoPick;
+    return static_cast<int>(SendMessageA(listControl, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 // The width the columns need: the list's horizontal scroll range, or the
@@ -180,8 +202,9 @@ LRESULT CALLBACK TagListProc(HWND listControl, UINT message, WPARAM wParam, LPAR
     return CallWindowProcA(g_previousListProc, listControl, message, wParam, lParam);
 }
 
-INT_PTR OnInitDialog(HWND dialog, TagList& list)
+INT_PTR OnInitDialog(HWND dialog, PickerRows& rows)
 {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&rows));
     for (int column = 0; column < kColumnCount; ++column) g_columnCaptions[column].LoadFromTable(kCaptionIds[column]);
     const HWND owner = GetWindow(dialog, GW_OWNER);
     const HWND listControl = GetDlgItem(dialog, IDC_TAG_LIST);
@@ -190,7 +213,7 @@ INT_PTR OnInitDialog(HWND dialog, TagList& list)
     SendMessageA(listControl, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style | kListExtendedStyle);
     for (int column = 0; column < kColumnCount; ++column) InsertTagColumn(listControl, g_columnCaptions[column], column);
 
-    const ColumnMaxima maxima = FillTagList(listControl, list);
+    const ColumnMaxima maxima = FillTagList(listControl, rows);
     for (int column = 0; column < kColumnCount; ++column)
         SendMessageA(listControl, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), maxima[column] + kColumnMargin);
     PlaceTagPicker(dialog, owner, ContentWidth(listControl, maxima));
@@ -239,17 +262,92 @@ INT_PTR OnClose(HWND dialog)
     return TRUE;
 }
 
+PickerRows* RowsOf(HWND dialog)
+{
+    return reinterpret_cast<PickerRows*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+// The list asks for the text of a cell it draws or is asked for (by
+// LVM_GETITEMTEXTA, from this program or another).
+INT_PTR OnGetDispInfo(HWND dialog, NMLVDISPINFOA& info)
+{
+    LVITEMA& item = info.item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return FALSE;
+    PickerRows* rows = RowsOf(dialog);
+    lstrcpynA(item.pszText, rows ? rows->CellText(item.iItem, item.iSubItem).Text() : "", item.cchTextMax);
+    return TRUE;
+}
+
+// Type-ahead: the first row from `start` on (then from the top with
+// LVFI_WRAP) whose name begins with the letters typed, in any case, as an
+// ordinary list finds it among its rows' texts; -1 for none.
+LRESULT FindRow(const PickerRows& rows, int start, UINT flags, const char* typed)
+{
+    const int count = static_cast<int>(rows.Count());
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || count == 0) return -1;
+    const bool partial = (flags & LVFI_PARTIAL) != 0;
+    const int length = lstrlenA(typed);
+    if (start < 0 || start >= count) start = 0;
+    const int end = (flags & LVFI_WRAP) ? start + count : count;
+    for (int i = start; i < end; ++i) {
+        const int row = i % count;
+        const char* name = rows.list[static_cast<size_t>(row)].name.Text();
+        const int compared = partial ? std::min(length, lstrlenA(name)) : -1;
+        if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name, compared, typed, partial ? length : -1) == CSTR_EQUAL)
+            return row;
+    }
+    return -1;
+}
+
+// The list asks its owner for the row to go to when letters are typed; the
+// answer is the notification's result.
+INT_PTR AnswerFindItem(HWND dialog, int start, UINT flags, const char* typed)
+{
+    const PickerRows* rows = RowsOf(dialog);
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, rows && typed ? FindRow(*rows, start, flags, typed) : -1);
+    return TRUE;
+}
+
+// Wine's list asks in UTF-16 even of an ANSI dialog: the letters are
+// compared in their ANSI form.
+INT_PTR AnswerFindItem(HWND dialog, const NMLVFINDITEMW& find)
+{
+    char typed[MAX_PATH * 2];
+    const bool converted = find.lvfi.psz &&
+                           WideCharToMultiByte(CP_ACP, 0, find.lvfi.psz, -1, typed, sizeof typed, nullptr, nullptr) > 0;
+    return AnswerFindItem(dialog, find.iStart, find.lvfi.flags, converted ? typed : nullptr);
+}
+
+INT_PTR OnNotify(HWND dialog, NMHDR& header)
+{
+    if (header.idFrom != IDC_TAG_LIST) return FALSE;
+    switch (header.code) {
+    case LVN_GETDISPINFOA:
+        return OnGetDispInfo(dialog, reinterpret_cast<NMLVDISPINFOA&>(header));
+    case LVN_ODFINDITEMA: {
+        const auto& find = reinterpret_cast<const NMLVFINDITEMA&>(header);
+        return AnswerFindItem(dialog, find.iStart, find.lvfi.flags, find.lvfi.psz);
+    }
+    case LVN_ODFINDITEMW:
+        return AnswerFindItem(dialog, reinterpret_cast<const NMLVFINDITEMW&>(header));
+    default:
+        return FALSE;
+    }
+}
+
 INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        return OnInitDialog(dialog, *reinterpret_cast<TagList*>(lParam));
+        return OnInitDialog(dialog, *reinterpret_cast<PickerRows*>(lParam));
     case WM_SIZE:
         return OnSize(dialog, lParam);
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam));
     case WM_CLOSE:
         return OnClose(dialog);
+    case WM_NOTIFY:
+        return OnNotify(dialog, *reinterpret_cast<NMHDR*>(lParam));
     default:
         return FALSE;
     }
@@ -271,15 +369,16 @@ INT_PTR CALLBACK TagPickerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 
 TagEntry* PickTag(HWND hostWindow, TagList& list)
 {
+    PickerRows rows(list);
     const INT_PTR result = DialogBoxParamA(ResourceModule(), MAKEINTRESOURCEA(IDD_TAG_PICKER), hostWindow,
-                                           TagPickerProc, reinterpret_cast<LPARAM>(&list));
+                                           TagPickerProc, reinterpret_cast<LPARAM>(&rows));
     if (result < 0 || static_cast<size_t>(result) >= list.size()) return nullptr;
     return &list[static_cast<size_t>(result)];
 }
 
 CowString ShownPosition(const CowString& address)
 {
-    const CowString readable = ReadableText(address);
+    CowString readable = ReadableText(address);
     const int length = readable.Length();
     const char* const text = readable.Text();
     if (std::memchr(text, '\t', static_cast<std::size_t>(length)) == nullptr) return readable;

@@ -17,9 +17,13 @@ namespace velkin {
 //
 // `hostWindow` owns the dialog and is disabled while it is open; the dialog
 // is centred on it, kept inside the work area of its monitor, and as wide as
-// the columns need within that. Writes the `kindText` of every entry of
-// `list` (DescribeTagKind) and changes nothing else. Needs the list-view
-// window class registered in the process; one picker at a time.
+// the columns need within that. The list is owner-data: it asks for the
+// texts of the cells it draws or is asked for (LVM_GETITEMTEXTA), so opening
+// costs little per row beyond measuring each text once to fit the columns.
+// Asking for a row's Kind cell writes that entry's `kindText`
+// (DescribeTagKind); nothing else of `list` changes, and `list` must not
+// change while the dialog is open. Needs the list-view window class
+// registered in the process; one picker at a time.
 TagEntry* PickTag(HWND hostWindow, TagList& list);
 
 // The Position column's text for `address`: as ReadableText gives it (a UTF-8

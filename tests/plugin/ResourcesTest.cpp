@@ -189,7 +189,7 @@ TEST_F(ResourcesTest, PickerDialogTemplate)
     dialog.AlignToDWord();
     EXPECT_EQ(0u, dialog.DWord()) << "control help id";
     EXPECT_EQ(0u, dialog.DWord()) << "control extended style";
-    EXPECT_EQ(0x5081090Du, dialog.DWord()) << "control style";
+    EXPECT_EQ(0x5081190Du, dialog.DWord()) << "control style (owner data)";
     EXPECT_EQ((std::vector<short>{3, 1, 397, 117}),
               (std::vector<short>{dialog.Short(), dialog.Short(), dialog.Short(), dialog.Short()}));
     EXPECT_EQ(1001u, dialog.DWord()) << "control id";

@@ -195,6 +195,11 @@ TEST_F(TagPickerTest, EachUserActionPicksTheRowOrNothing)
              p.Settle();
          },
          -1},
+        // Type-ahead: the next name from the focused row on that begins with the letters, in any case.
+        {"a click on row 2, R and E typed, Enter",
+         [](const OpenPicker& p) { p.ClickAt(p.Row(2)); p.Key('R'); p.Key('E'); p.Key(VK_RETURN); }, 7},
+        {"a click on row 7, D typed (from the top again), Enter",
+         [](const OpenPicker& p) { p.ClickAt(p.Row(7)); p.Key('D'); p.Key(VK_RETURN); }, 1},
         {"header 0 dragged behind header 2, a double-click on row 4",
          [&](const OpenPicker& p) {
              p.DragHeader(0, 2);
@@ -286,6 +291,39 @@ TEST_F(TagPickerTest, ShowsTheListInFittedColumnsCentredOnTheOwner)
         EXPECT_EQ(Str(DescribeTagKind(entry.kind, entry.extensionFields)), Str(entry.kindText));
         EXPECT_TRUE(lists.exact[i].kindText.IsEmpty() && lists.inDocument[i].kindText.IsEmpty()) << "lists not shown";
     }
+}
+
+TEST_F(TagPickerTest, LongListShowsItsLastRowsAndPicksThemByKeysAndClicks)
+{
+    constexpr int kRows = 100000;
+    TagList list;
+    for (int i = 0; i < kRows; ++i) {
+        list.emplace_back();
+        list.back().name = ("tag" + std::to_string(i)).c_str();
+        list.back().file = "src\\a.c";
+        list.back().address = std::to_string(i + 1).c_str();
+        list.back().kind = 'f';
+    }
+    const std::string widestFile = "src\\the\\widest\\file\\name\\of\\all.c";
+    list.back().file = widestFile.c_str();
+    std::vector<Cells> shown;
+    int fileWidth = 0, fitted = 0;
+    EXPECT_EQ(kRows - 1, Pick(list, [&](const OpenPicker& p) {
+        shown = {p.Texts(kRows - 1), p.Texts(kRows / 2)};
+        fileWidth = p.Width(2);
+        fitted = static_cast<int>(SendMessageA(p.list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(widestFile.c_str())));
+        p.Key(VK_END);
+        p.Key(VK_RETURN);
+    }));
+    EXPECT_EQ((std::vector<Cells>{{"tag99999", Sjis("関数"), widestFile, "100000"}, {"tag50000", Sjis("関数"), "src\\a.c", "50001"}}),
+              shown);
+    EXPECT_EQ(fitted + 16, fileWidth) << "the column fits the text of the last row";
+    EXPECT_EQ(Str(DescribeTagKind('f', CowString())), Str(list.back().kindText));
+
+    EXPECT_EQ(70000, Pick(list, [](const OpenPicker& p) {
+        SendMessageA(p.list, LVM_ENSUREVISIBLE, 70000, FALSE);
+        p.DoubleClickAt(p.Row(70000));
+    }));
 }
 
 TEST_F(TagPickerTest, StaysInsideTheWorkAreaOfTheOwnersMonitor)
