@@ -41,14 +41,21 @@ int CompareNames(const char* a, const char* aEnd, const char* b, const char* bEn
 // large views cost less than many small ones.)
 class ProbeViews {
 public:
-    ProbeViews(const MappedFile& file, std::uint32_t windowBytes) noexcept
+    ProbeViews(const MappedFile& file, std::uint32_t viewBytes) noexcept
         : file_(file),
           granularity_(MappedFile::AllocationGranularity()),
-          viewBytes_(MappedFile::WindowLength(windowBytes))
+          viewBytes_(MappedFile::WindowLength(viewBytes))
     {
     }
 
     std::uint32_t ViewBytes() const noexcept { return viewBytes_; }
+
+    // Gives up the present view (empty when none is mapped) and its offset.
+    MappedWindow Release(std::uint32_t& offset) noexcept
+    {
+        offset = offset_;
+        return std::move(view_);
+    }
 
     // Calls read(viewBegin, viewEnd, viewOffset) under a guard of a view that
     // holds [from, to) (cut at the file's end). False when no view can be
@@ -166,11 +173,11 @@ int CompareLineWithWord(const char* line, const char* end, const CowString& word
     return 0;
 }
 
-WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t windowBytes)
+WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t viewBytes)
 {
     WordSearch search;
     const std::uint32_t size = file.Size();
-    ProbeViews views(file, windowBytes);
+    ProbeViews views(file, viewBytes);
     const bool headerRead = views.Read(0, views.ViewBytes(), [&](const char* begin, const char* end, std::uint32_t) {
         if (static_cast<std::uint32_t>(end - begin) != size) {
             const char* lastLineEnd = FindLastLineEnd(begin, end);
@@ -210,6 +217,7 @@ WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::
     }
     search.outcome = WordSearch::Outcome::found;
     search.rangeStart = low;
+    search.view = views.Release(search.viewOffset);
     return search;
 }
 

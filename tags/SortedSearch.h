@@ -50,10 +50,14 @@ struct WordSearch {
     // the lines that begin with it start, if any do (the file's size when no
     // line follows).
     std::uint32_t rangeStart = 0;
+    // When `found`, the search's last view and its offset in the file: the
+    // range's lines mostly lie in it already.
+    MappedWindow view;
+    std::uint32_t viewOffset = 0;
 };
 
 // Reads the header, and when it declares an order searches the file for a
-// non-empty word. Each step reads one line in a view of `windowBytes`
+// non-empty word. Each step reads one line in a view of `viewBytes`
 // (rounded as the scan rounds it; more for a longer line) centred on it,
 // keeping the view while the next step falls inside; one view is mapped at a
 // time, and every read of it is guarded (see ReadGuarded). Each line read
@@ -62,7 +66,7 @@ struct WordSearch {
 // file in the order declared; in one that is not, `rangeStart` is still a
 // line start after a line that sorts before the word (or the file's start).
 // Throws std::bad_alloc when a line's name cannot be kept.
-WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t windowBytes);
+WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t viewBytes);
 
 // Follows the lines from WordSearch::rangeStart on, block after block of
 // whole lines in file order, to the end of the word's range, checking on the

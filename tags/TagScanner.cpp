@@ -509,6 +509,28 @@ private:
     std::size_t sizes_[TagMatchLists::kCount];
 };
 
+// Hands the whole lines of `window` (mapped at `offset`) from `next` on to
+// `read(begin, end)`, under a guard (see ReadGuarded): the window ends after
+// its last line end, unless it ends at the file's end. Sets `next` to the
+// first byte not read and `more` to what `read` returned; leaves both when
+// no line ends in the window after `next`. False when the read faults.
+template <typename Read>
+bool ReadWholeLines(const MappedWindow& window, std::uint32_t offset, std::uint32_t size, std::uint32_t& next,
+                    bool& more, Read& read)
+{
+    return ReadGuarded(window, [&] {
+        const char* begin = window.Begin() + (next - offset);
+        const char* end = window.End();
+        if (static_cast<std::uint32_t>(end - window.Begin()) != size - offset) {
+            const char* lastLineEnd = FindLastLineEnd(begin, end);
+            if (!lastLineEnd) return;
+            end = lastLineEnd + 1;
+        }
+        more = read(begin, end);
+        next = offset + static_cast<std::uint32_t>(end - window.Begin());
+    });
+}
+
 // Hands the file's lines from offset `from` (a line start) on to
 // `read(begin, end)` one window at a time, each window's whole lines at once,
 // until `read` returns false or the file ends. False when a window cannot be
@@ -529,26 +551,14 @@ bool ReadLinesInWindows(const MappedFile& file, std::uint32_t from, std::uint32_
         const std::uint32_t offset = next - next % granularity;
         const MappedWindow window = file.Map(offset, length);
         if (!window) return false;
-        const std::uint32_t rest = size - offset;
-        const char* readTo = nullptr;  // stays null when one line fills the window
-        const bool whole = ReadGuarded(window, [&] {
-            const char* begin = window.Begin() + (next - offset);
-            const char* end = window.End();
-            if (static_cast<std::uint32_t>(end - window.Begin()) != rest) {
-                const char* lastLineEnd = FindLastLineEnd(begin, end);
-                if (!lastLineEnd) return;
-                end = lastLineEnd + 1;
-            }
-            more = read(begin, end);
-            readTo = end;
-        });
-        if (!whole) return false;
-        if (!readTo) {
+        const std::uint32_t before = next;
+        if (!ReadWholeLines(window, offset, size, next, more, read)) return false;
+        if (next == before) {
             // One line fills the window: map a larger one at the same offset.
+            const std::uint32_t rest = size - offset;
             length = length >= rest / 2 ? rest : length * 2;
             continue;
         }
-        next = offset + static_cast<std::uint32_t>(readTo - window.Begin());
         length = windowBytes;
     }
     return true;
@@ -569,20 +579,26 @@ enum class SortedLookup { notSorted, found, noTag, disorder, failed };
 SortedLookup LookUpSorted(const MappedFile& file, const TagQuery& query, TagMatchLists& lists,
                           const ScanOptions& options, const ListSizes& before)
 {
-    const WordSearch search = SearchSortedFile(file, query.word, options.windowBytes);
+    const WordSearch search = SearchSortedFile(file, query.word, options.probeBytes);
     if (search.outcome == WordSearch::Outcome::notSorted) return SortedLookup::notSorted;
     if (search.outcome == WordSearch::Outcome::failed) return SortedLookup::failed;
     if (search.outcome == WordSearch::Outcome::disorder) return SortedLookup::disorder;
     TagScanner scanner(query, lists, options.path, ScanScope::wordOnly);
     WordRangeWalk walk(query.word, search.order);
-    const bool read = ReadLinesInWindows(file, search.rangeStart, options.windowBytes,
-                                         [&](const char* begin, const char* end) {
-                                             const char* rangeEnd = walk.RangeEnd(begin, end);
-                                             if (walk.SawDisorder()) return false;
-                                             scanner.Scan(begin, rangeEnd);
-                                             return rangeEnd == end;
-                                         });
-    if (!read) return SortedLookup::failed;
+    auto readRange = [&](const char* begin, const char* end) {
+        const char* rangeEnd = walk.RangeEnd(begin, end);
+        if (walk.SawDisorder()) return false;
+        scanner.Scan(begin, rangeEnd);
+        return rangeEnd == end;
+    };
+    // The search's last view mostly holds the whole range: no other to map.
+    std::uint32_t next = search.rangeStart;
+    bool more = true;
+    const std::uint32_t viewEnd = search.viewOffset + static_cast<std::uint32_t>(search.view.End() - search.view.Begin());
+    if (search.view && next >= search.viewOffset && next < viewEnd &&
+        !ReadWholeLines(search.view, search.viewOffset, file.Size(), next, more, readRange))
+        return SortedLookup::failed;
+    if (more && !ReadLinesInWindows(file, next, options.windowBytes, readRange)) return SortedLookup::failed;
     if (walk.SawDisorder()) return SortedLookup::disorder;
     return before.PrefixGrew(lists) ? SortedLookup::found : SortedLookup::noTag;
 }

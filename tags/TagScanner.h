@@ -69,12 +69,21 @@ CandidateSearch::Width SearchWidth(ScanPath path) noexcept;
 // a crowded 32-bit editor, where one view of a large file does not fit.
 constexpr std::uint32_t kScanWindowBytes = 64u << 20;
 
+// The views the binary search of a sorted file maps, one at a time. Mapping a
+// view costs the same whatever its size, so the fewer the better: a 64-bit
+// editor has room for one view of the whole file (at most 2 GiB), which then
+// serves the header, every step and the lines found; a 32-bit one maps a
+// scan's window at a time.
+constexpr std::uint32_t kProbeViewBytes = sizeof(void*) >= 8 ? 0x80000000u : kScanWindowBytes;
+
 struct ScanOptions {
     // Taken as MappedFile::WindowLength(windowBytes).
     std::uint32_t windowBytes = kScanWindowBytes;
     ScanPath path = ScanPath::best;
     // False: every line is read, whatever the header says.
     bool searchSorted = true;
+    // The views of the binary search, taken as MappedFile::WindowLength(probeBytes).
+    std::uint32_t probeBytes = kProbeViewBytes;
 };
 
 // How ScanTagsFile found the lines.

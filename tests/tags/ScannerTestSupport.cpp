@@ -243,7 +243,10 @@ Routes CompareWithEveryLine(TempFolder& folder, const std::string& data, const s
             LookupRoute route = LookupRoute::everyLine;
             const bool scanned =
                 velkin::ScanTagsFile(path.c_str(), query, everyLine, {window, velkin::ScanPath::best, false});
-            EXPECT_EQ(scanned, velkin::ScanTagsFile(path.c_str(), query, searched, {window}, &route)) << context;
+            // The search's views: as small as the window, or as the editor maps them.
+            const std::uint32_t probe = window == velkin::kScanWindowBytes ? velkin::kProbeViewBytes : window;
+            const velkin::ScanOptions options{window, velkin::ScanPath::best, true, probe};
+            EXPECT_EQ(scanned, velkin::ScanTagsFile(path.c_str(), query, searched, options, &route)) << context;
             if (!scanned) continue;  // an empty file
             const Lists expected = ToLists(everyLine), lists = ToLists(searched);
             if (sorted && !word.empty()) {
