@@ -160,6 +160,7 @@ TEST_F(SingleMatchJumpTest, AnnouncesActivatesThenGoesToTheLineOrThePatternsText
         // Without "$" the line goes on: only the closing delimiter is cut.
         {"/^static int target(void)/", {top, Find("static int target(void)", 1)}, 2},
         {"/^#define LIMIT /", {top, Find("#define LIMIT ", 1)}, 21},
+        {"/static int target(void)/", {top, Find("static int target(void)", 1)}, 2},   // no "^": the text is whole
         {"/^not in the file$/", {top, Find("not in the file", 0), top, Find("foo_bar2", 1)}, 3},
         // Escaped: searched as written, then with "\/" and "\\" undone, before the name.
         {R"(/^int half = 1 \/ 2; \/* C:\\dir\\ *\/$/)",
