@@ -579,7 +579,7 @@ enum class SortedLookup { notSorted, found, noTag, disorder, failed };
 SortedLookup LookUpSorted(const MappedFile& file, const TagQuery& query, TagMatchLists& lists,
                           const ScanOptions& options, const ListSizes& before)
 {
-    const WordSearch search = SearchSortedFile(file, query.word, options.probeBytes);
+    WordSearch search = SearchSortedFile(file, query.word, options.probeBytes);
     if (search.outcome == WordSearch::Outcome::notSorted) return SortedLookup::notSorted;
     if (search.outcome == WordSearch::Outcome::failed) return SortedLookup::failed;
     if (search.outcome == WordSearch::Outcome::disorder) return SortedLookup::disorder;
@@ -598,6 +598,7 @@ SortedLookup LookUpSorted(const MappedFile& file, const TagQuery& query, TagMatc
     if (search.view && next >= search.viewOffset && next < viewEnd &&
         !ReadWholeLines(search.view, search.viewOffset, file.Size(), next, more, readRange))
         return SortedLookup::failed;
+    search.view = MappedWindow();  // a crowded address space may have room for one view only
     if (more && !ReadLinesInWindows(file, next, options.windowBytes, readRange)) return SortedLookup::failed;
     if (walk.SawDisorder()) return SortedLookup::disorder;
     return before.PrefixGrew(lists) ? SortedLookup::found : SortedLookup::noTag;
