@@ -1,11 +1,10 @@
 #include "nav/TagJump.h"
 
-#include <climits>
-
 #include "editor/HostWindow.h"
 #include "nav/DocumentLocator.h"
 #include "nav/PatternSearch.h"
 #include "res/ResourceIds.h"
+#include "tags/SearchTexts.h"
 #include "tags/TagsFileLocator.h"
 #include "text/Utf8ToAnsi.h"
 #include "win/FullPath.h"
@@ -14,38 +13,18 @@ namespace velkin {
 
 namespace {
 
-bool IsDigit(char byte) { return byte >= '0' && byte <= '9'; }
-
 // Digits only, over the whole stored length (an embedded zero byte is not a
 // digit); the empty address counts as a line number.
 bool IsLineNumber(const CowString& address)
 {
-    const char* const begin = address.Text();
-    const char* const end = begin + address.Length();
-    for (const char* p = begin; p != end; ++p)
-        if (!IsDigit(*p)) return false;
-    return true;
-}
-
-// The decimal value of an all-digit address; beyond int range it saturates at
-// INT_MAX as strtol would, so the "minus one" that follows stays defined.
-int ParseLineNumber(const CowString& address)
-{
-    const char* const begin = address.Text();
-    const char* const end = begin + address.Length();
-    int line = 0;
-    for (const char* p = begin; p != end; ++p) {
-        const int digit = *p - '0';
-        if (line > (INT_MAX - digit) / 10) return INT_MAX;
-        line = line * 10 + digit;
-    }
-    return line;
+    return IsAllDigits(address.Text(), address.Text() + address.Length());
 }
 
 void MoveToLine(HWND view, const CowString& address)
 {
     // The editor counts lines from 0; a line beyond the text is the editor's to clamp.
-    SetCaretPosition(view, HostPoint{0, ParseLineNumber(address) - 1});
+    // Beyond int range the line saturates at INT_MAX, so the minus one stays defined.
+    SetCaretPosition(view, HostPoint{0, ParseDigits(address.Text(), address.Text() + address.Length()) - 1});
     ExecuteCommand(view, CMD_AFTER_CARET_1);
     ExecuteCommand(view, CMD_AFTER_CARET_2);
 }

@@ -41,19 +41,13 @@ bool RunsToLineEnd(const CowString& pattern)
     return pattern.Length() >= OpeningLength(pattern) + 2 && pattern.Text()[pattern.Length() - 2] == '$';
 }
 
-// The decimal value of the digits [begin, end); 0 when there are none, when
-// another byte comes first, or when it is beyond int range.
+// A line hint in the digits [begin, end): 0 when there are none, when
+// another byte stands there, or when it is beyond int range.
 int ParseLine(const char* begin, const char* end)
 {
-    if (begin == end) return 0;
-    int line = 0;
-    for (const char* p = begin; p != end; ++p) {
-        if (!IsDigit(*p)) return 0;
-        const int digit = *p - '0';
-        if (line > (INT_MAX - digit) / 10) return 0;
-        line = line * 10 + digit;
-    }
-    return line;
+    if (!IsAllDigits(begin, end)) return 0;
+    const int line = ParseDigits(begin, end);
+    return line == INT_MAX ? 0 : line;
 }
 
 // The ';' that ends the line number of a combined address "N;/pattern/" (or
@@ -108,6 +102,24 @@ CowString WithoutCutCharacter(const CowString& text)
 }
 
 }  // namespace
+
+bool IsAllDigits(const char* begin, const char* end) noexcept
+{
+    for (const char* p = begin; p != end; ++p)
+        if (!IsDigit(*p)) return false;
+    return true;
+}
+
+int ParseDigits(const char* begin, const char* end) noexcept
+{
+    int value = 0;
+    for (const char* p = begin; p != end; ++p) {
+        const int digit = *p - '0';
+        if (value > (INT_MAX - digit) / 10) return INT_MAX;
+        value = value * 10 + digit;
+    }
+    return value;
+}
 
 CowString PatternText(const CowString& pattern)
 {

@@ -56,9 +56,17 @@ CowString PatternText(const CowString& pattern);
 // ("42;/^text$/"), else the address itself.
 CowString PatternOf(const CowString& address);
 
+// True when [begin, end) holds ASCII digits alone (the empty range too): an
+// address of a line number.
+bool IsAllDigits(const char* begin, const char* end) noexcept;
+
+// The decimal value of the digits [begin, end), which must all be digits; 0
+// for none, and INT_MAX beyond int range (as strtol saturates).
+int ParseDigits(const char* begin, const char* end) noexcept;
+
 // N of a combined address "N;/pattern/", else of a "line:N" field among the
 // tab-separated `extensionFields`; 0 when neither holds a line from 1 to
-// INT_MAX.
+// below INT_MAX.
 int TagLineHint(const CowString& address, const CowString& extensionFields);
 
 // `text` with each "\/" turned into "/" and each "\\" into "\", read byte by
