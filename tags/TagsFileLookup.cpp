@@ -171,6 +171,63 @@ bool ReadForDocument(const MappedFile& file, const TagQuery& query, TagMatchList
     return false;
 }
 
+// What became of one file of a lookup over several.
+struct FileLookup {
+    enum class State { notRead, wordRead, readWhole, failed };
+    State state = State::notRead;
+    TagMatchLists lists;
+    // Open from the word's pass for the document's: its handles, not a view.
+    std::optional<MappedFile> kept;
+};
+
+// The word's pass: each file searched for the word, in order (and read whole
+// when not sorted, with the document's tags where it may name the document).
+// True when any file gave a tag of that name or prefix.
+bool LookUpWordInEach(const std::vector<TagsFile>& files, const CowString& word, const CowString& documentPath,
+                      const ScanOptions& options, std::vector<FileLookup>& lookups)
+{
+    bool found = false;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        FileLookup& lookup = lookups[i];
+        MappedFileOrFailure opened = MappedFile::Open(files[i].path.Text());
+        if (!opened.file) {
+            lookup.state = FileLookup::State::failed;
+            continue;
+        }
+        const bool mayNameDocument = files[i].mayNameDocument;
+        const ScanScope scope = mayNameDocument ? ScanScope::wordAndDocument : ScanScope::wordOnly;
+        LookupRoute taken;
+        switch (ReadForWord(*opened.file, {word, documentPath, files[i].folder}, lookup.lists, options, scope, taken)) {
+        case WordPass::sortedRange: lookup.state = FileLookup::State::wordRead; break;
+        case WordPass::sortedNoTag:
+            lookup.state = FileLookup::State::wordRead;
+            if (mayNameDocument) lookup.kept = std::move(opened.file);
+            break;
+        case WordPass::everyLine: lookup.state = FileLookup::State::readWhole; break;
+        case WordPass::failed: lookup.state = FileLookup::State::failed; break;
+        }
+        found = found || !lookup.lists.prefix.empty();
+    }
+    return found;
+}
+
+// The document's pass: every line of each file that may name the document
+// and has not been read whole already.
+void ReadDocumentTagsOfEach(const std::vector<TagsFile>& files, const CowString& word, const CowString& documentPath,
+                            const ScanOptions& options, std::vector<FileLookup>& lookups)
+{
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        FileLookup& lookup = lookups[i];
+        const bool done = lookup.state == FileLookup::State::readWhole || lookup.state == FileLookup::State::failed;
+        if (!files[i].mayNameDocument || done) continue;
+        if (!lookup.kept) lookup.kept = std::move(MappedFile::Open(files[i].path.Text()).file);
+        const bool read =
+            lookup.kept && ReadForDocument(*lookup.kept, {word, documentPath, files[i].folder}, lookup.lists, options);
+        lookup.kept.reset();
+        lookup.state = read ? FileLookup::State::readWhole : FileLookup::State::failed;
+    }
+}
+
 // Appends `from`'s entries to `to`, each naming `source`.
 void JoinList(TagList& from, TagList& to, const TagsFile& source)
 {
@@ -199,57 +256,20 @@ bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatch
 TagsLookup LookUpTags(const std::vector<TagsFile>& files, const CowString& word, const CowString& documentPath,
                       const ScanOptions& options)
 {
-    const std::size_t count = files.size();
-    std::vector<TagMatchLists> found(count);
-    enum class State { notRead, wordRead, readWhole, failed };
-    std::vector<State> states(count, State::notRead);
-    const auto queryFor = [&](std::size_t i) { return TagQuery{word, documentPath, files[i].folder}; };
+    std::vector<FileLookup> lookups(files.size());
+    const bool wordFound = !word.IsEmpty() && LookUpWordInEach(files, word, documentPath, options, lookups);
+    if (!wordFound) ReadDocumentTagsOfEach(files, word, documentPath, options, lookups);
 
-    // A file the second pass will read again stays open from the first: its
-    // handles, not a view.
-    std::vector<std::optional<MappedFile>> kept(count);
-
-    bool wordFound = false;
-    if (!word.IsEmpty()) {
-        for (std::size_t i = 0; i < count; ++i) {
-            MappedFileOrFailure opened = MappedFile::Open(files[i].path.Text());
-            if (!opened.file) {
-                states[i] = State::failed;
-                continue;
-            }
-            const ScanScope scope = files[i].mayNameDocument ? ScanScope::wordAndDocument : ScanScope::wordOnly;
-            LookupRoute taken;
-            switch (ReadForWord(*opened.file, queryFor(i), found[i], options, scope, taken)) {
-            case WordPass::sortedRange: states[i] = State::wordRead; break;
-            case WordPass::sortedNoTag:
-                states[i] = State::wordRead;
-                if (files[i].mayNameDocument) kept[i] = std::move(opened.file);
-                break;
-            case WordPass::everyLine: states[i] = State::readWhole; break;
-            case WordPass::failed: states[i] = State::failed; break;
-            }
-            wordFound = wordFound || !found[i].prefix.empty();
-        }
-    }
-    if (!wordFound) {
-        for (std::size_t i = 0; i < count; ++i) {
-            if (!files[i].mayNameDocument || states[i] == State::readWhole || states[i] == State::failed) continue;
-            if (!kept[i]) kept[i] = std::move(MappedFile::Open(files[i].path.Text()).file);
-            const bool read = kept[i] && ReadForDocument(*kept[i], queryFor(i), found[i], options);
-            kept[i].reset();
-            states[i] = read ? State::readWhole : State::failed;
-        }
-    }
-
-    TagsLookup lookup;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (states[i] == State::failed) lookup.unreadable.push_back(i);
-        if (states[i] == State::wordRead || states[i] == State::readWhole) lookup.read.push_back(i);
+    TagsLookup joined;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const FileLookup::State state = lookups[i].state;
+        if (state == FileLookup::State::failed) joined.unreadable.push_back(i);
+        if (state == FileLookup::State::wordRead || state == FileLookup::State::readWhole) joined.read.push_back(i);
     }
     for (int list = 0; list < TagMatchLists::kCount; ++list) {
-        for (std::size_t i = 0; i < count; ++i) JoinList(found[i][list], lookup.lists[list], files[i]);
+        for (std::size_t i = 0; i < files.size(); ++i) JoinList(lookups[i].lists[list], joined.lists[list], files[i]);
     }
-    return lookup;
+    return joined;
 }
 
 }  // namespace velkin

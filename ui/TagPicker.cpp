@@ -47,8 +47,10 @@ WNDPROC g_previousListProc = nullptr;
 // cell is then relative to its own, which another column names.
 bool FromSeveralTagsFiles(const TagList& list)
 {
-    return std::any_of(list.begin(), list.end(),
-                       [&list](const TagEntry& entry) { return lstrcmpA(entry.tagsFile.Text(), list.front().tagsFile.Text()) != 0; });
+    const auto differs = [&list](const TagEntry& entry) {
+        return std::strcmp(entry.tagsFile.Text(), list.front().tagsFile.Text()) != 0;
+    };
+    return std::any_of(list.begin(), list.end(), differs);
 }
 
 // What the open dialog shows: the list borrowed for the call. The list

@@ -31,6 +31,23 @@ std::string Jumping(const std::string& file, const std::string& line)
 }
 const std::vector<std::string> kRepaint = {"InvalidateRect frame1 erase", "UpdateWindow frame1"};
 
+// What a command should leave: its story, the picker's rows, and the
+// document and line where the caret ends.
+struct Expected {
+    std::vector<std::string> story;
+    std::vector<std::string> rows;
+    std::string landedIn;
+    int landedLine;
+};
+
+void ExpectOutcome(const Expected& expected, const CommandOutcome& outcome, const std::string& label)
+{
+    EXPECT_EQ(expected.story, outcome.story) << label;
+    EXPECT_EQ(expected.rows, outcome.rows) << label;
+    EXPECT_EQ(expected.landedIn, outcome.document) << label;
+    EXPECT_EQ(expected.landedLine, outcome.caretLine) << label;
+}
+
 std::vector<std::string> Join(std::vector<std::vector<std::string>> parts)
 {
     std::vector<std::string> joined;
@@ -47,44 +64,38 @@ TEST(CommandEndToEndTest, EachOutcomeSaysWhatItDoesOffersTheFirstListThatHoldsTa
         std::string document;   // "" for the note of words, line `line` under the caret
         int line;
         int pickRow;
-        std::vector<std::string> story;
-        std::vector<std::string> rows;
-        std::string landedIn;
-        int landedLine;
+        Expected expected;
     } cases[] = {
         {"one definition jumps at once", "", 0, 0,
-         {Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9},
+         {{Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
         {"a word defined twice: the second row double-clicked", "", 1, 1,
-         Join({{Searching("Set"), "status 'Set' が見つかりました", "picker"}, kRepaint,
-               {Jumping("src\\widget.cpp", "8")}}),
-         {"Set | include/config.h | 7", "Set | src/widget.cpp | 8"}, "src\\widget.cpp", 7},
+         {Join({{Searching("Set"), "status 'Set' が見つかりました", "picker"}, kRepaint,
+                {Jumping("src\\widget.cpp", "8")}}),
+          {"Set | include/config.h | 7", "Set | src/widget.cpp | 8"}, "src\\widget.cpp", 7}},
         {"one exact match among tags that begin with the word", "", 2, 0,
-         {Searching("Se"), Jumping("src\\util\\strings.h", "5")}, {}, "src\\util\\strings.h", 4},
+         {{Searching("Se"), Jumping("src\\util\\strings.h", "5")}, {}, "src\\util\\strings.h", 4}},
         {"a prefix of one tag still goes through the picker", "", 3, 0,
-         Join({{Searching("Settl"), "status 'Settl' を含むシンボルが見つかりました", "picker"}, kRepaint,
-               {Jumping("src\\util\\strings.c", "15")}}),
-         {"Settle | src/util/strings.c | 15"}, "src\\util\\strings.c", 14},
+         {Join({{Searching("Settl"), "status 'Settl' を含むシンボルが見つかりました", "picker"}, kRepaint,
+                {Jumping("src\\util\\strings.c", "15")}}),
+          {"Settle | src/util/strings.c | 15"}, "src\\util\\strings.c", 14}},
         {"the picker cancelled: no jump, a repaint", "", 4, kCancel,
-         Join({{Searching("Reset"), "status 'Reset' が見つかりました", "picker"}, kRepaint}),
-         {"Reset | src/util/strings.c | 20", "Reset | src/widget.cpp | 18"}, "notes.txt", 4},
+         {Join({{Searching("Reset"), "status 'Reset' が見つかりました", "picker"}, kRepaint}),
+          {"Reset | src/util/strings.c | 20", "Reset | src/widget.cpp | 18"}, "notes.txt", 4}},
         {"a word that is nowhere", "", 5, 0,
-         {Searching("Zzz"), "status 'Zzz' が '" + kTags + "' に見つかりませんでした"}, {}, "notes.txt", 5},
+         {{Searching("Zzz"), "status 'Zzz' が '" + kTags + "' に見つかりませんでした"}, {}, "notes.txt", 5}},
         {"the caret on a blank: the document's tags", "src\\main.c", 2, 4,
-         Join({{"status '" + mainC + "'内に定義されたシンボルを'" + kTags + "'から探します...",
-                "status 適切なシンボルが見つからないので '" + mainC + "' 内のシンボル一覧を表示します", "picker"},
-               kRepaint, {Jumping("src\\main.c", "24")}}),
-         {"MAIN_NAME | src/main.c | 7", "SetAll | src/main.c | 18", "flag | src/main.c | 15",
-          "globalSettings | src/main.c | 9", "main | src/main.c | 24", "name | src/main.c | 14",
-          "option | src/main.c | 13", "set | src/main.c | 11"},
-         "src\\main.c", 23},
+         {Join({{"status '" + mainC + "'内に定義されたシンボルを'" + kTags + "'から探します...",
+                 "status 適切なシンボルが見つからないので '" + mainC + "' 内のシンボル一覧を表示します", "picker"},
+                kRepaint, {Jumping("src\\main.c", "24")}}),
+          {"MAIN_NAME | src/main.c | 7", "SetAll | src/main.c | 18", "flag | src/main.c | 15",
+           "globalSettings | src/main.c | 9", "main | src/main.c | 24", "name | src/main.c | 14",
+           "option | src/main.c | 13", "set | src/main.c | 11"},
+          "src\\main.c", 23}},
     };
     for (const auto& c : cases) {
         session.Open(c.document, {1, c.line});
         const CommandOutcome outcome = session.Run(c.pickRow);
-        EXPECT_EQ(c.story, outcome.story) << c.label;
-        EXPECT_EQ(c.rows, outcome.rows) << c.label;
-        EXPECT_EQ(c.landedIn, outcome.document) << c.label;
-        EXPECT_EQ(c.landedLine, outcome.caretLine) << c.label;
+        ExpectOutcome(c.expected, outcome, c.label);
     }
 }
 
@@ -282,63 +293,61 @@ TEST(CommandEndToEndTest, SeveralTagsFilesAreReadInTheOrderListedAndEachTagLands
         std::string document;   // as CommandSession::Open takes it
         HostPoint caret;
         int pickRow;
-        std::vector<std::string> story;
-        std::vector<std::string> rows;
-        std::string landedIn;
-        int landedLine;
+        Expected expected;
     } cases[] = {
         {"the default value", "", "", {1, 1}, 0,
-         Join({{Searching("Set"), "status 'Set' が見つかりました", "picker"}, kRepaint, {Jumping("include\\config.h", "7")}}),
-         {"Set | include/config.h | 7", "Set | src/widget.cpp | 8"}, "include\\config.h", 6},
+         {Join({{Searching("Set"), "status 'Set' が見つかりました", "picker"}, kRepaint, {Jumping("include\\config.h", "7")}}),
+          {"Set | include/config.h | 7", "Set | src/widget.cpp | 8"}, "include\\config.h", 6}},
         {"only in the nearest file", library, "", {1, 0}, 0,
-         {SearchingIn("SetValue", kTags, 1), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9},
+         {{SearchingIn("SetValue", kTags, 1), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
         {"only in the library's file, by full path", library, "src\\uses_sdk.c", {22, 0}, 0,
-         {SearchingIn("sdk_open", kTags, 1), JumpingTo(sdkH, "/^int sdk_open(const char *name);$/")}, {}, sdkH, 4},
+         {{SearchingIn("sdk_open", kTags, 1), JumpingTo(sdkH, "/^int sdk_open(const char *name);$/")}, {}, sdkH, 4}},
         {"in both, a row of the library picked", library, "", {1, 1}, 2,
-         Join({{SearchingIn("Set", kTags, 1), "status 'Set' が見つかりました", "picker"}, kRepaint,
-               {JumpingTo(sdkH, "/^void Set(int value);$/")}}),
-         {"Set | include/config.h | 7 | " + kTags, "Set | src/widget.cpp | 8 | " + kTags,
-          "Set | include/sdk.h | /^void Set(int value);$/ | " + kSdkTags},
-         sdkH, 2},
+         {Join({{SearchingIn("Set", kTags, 1), "status 'Set' が見つかりました", "picker"}, kRepaint,
+                {JumpingTo(sdkH, "/^void Set(int value);$/")}}),
+          {"Set | include/config.h | 7 | " + kTags, "Set | src/widget.cpp | 8 | " + kTags,
+           "Set | include/sdk.h | /^void Set(int value);$/ | " + kSdkTags},
+          sdkH, 2}},
         {"in both, a row of the project picked", library, "", {1, 1}, 1,
-         Join({{SearchingIn("Set", kTags, 1), "status 'Set' が見つかりました", "picker"}, kRepaint,
-               {Jumping("src\\widget.cpp", "8")}}),
-         {"Set | include/config.h | 7 | " + kTags, "Set | src/widget.cpp | 8 | " + kTags,
-          "Set | include/sdk.h | /^void Set(int value);$/ | " + kSdkTags},
-         "src\\widget.cpp", 7},
+         {Join({{SearchingIn("Set", kTags, 1), "status 'Set' が見つかりました", "picker"}, kRepaint,
+                {Jumping("src\\widget.cpp", "8")}}),
+          {"Set | include/config.h | 7 | " + kTags, "Set | src/widget.cpp | 8 | " + kTags,
+           "Set | include/sdk.h | /^void Set(int value);$/ | " + kSdkTags},
+          "src\\widget.cpp", 7}},
         {"in none: the document's tags of the files that may name it", library + ";" + kLocalTags, "src\\main.c",
          {0, 2}, 8,
-         Join({{mainTags, "status 適切なシンボルが見つからないので '" + mainC + "' 内のシンボル一覧を表示します", "picker"},
+         {Join({{mainTags, "status 適切なシンボルが見つからないので '" + mainC + "' 内のシンボル一覧を表示します", "picker"},
                kRepaint, {Jumping("src\\main.c", "18")}}),
-         {"MAIN_NAME | src/main.c | 7 | " + kTags, "SetAll | src/main.c | 18 | " + kTags,
-          "flag | src/main.c | 15 | " + kTags, "globalSettings | src/main.c | 9 | " + kTags,
-          "main | src/main.c | 24 | " + kTags, "name | src/main.c | 14 | " + kTags,
-          "option | src/main.c | 13 | " + kTags, "set | src/main.c | 11 | " + kTags,
-          "main_helper | src/main.c | 18 | " + kLocalTags},
-         "src\\main.c", 17},
+          {"MAIN_NAME | src/main.c | 7 | " + kTags, "SetAll | src/main.c | 18 | " + kTags,
+           "flag | src/main.c | 15 | " + kTags, "globalSettings | src/main.c | 9 | " + kTags,
+           "main | src/main.c | 24 | " + kTags, "name | src/main.c | 14 | " + kTags,
+           "option | src/main.c | 13 | " + kTags, "set | src/main.c | 11 | " + kTags,
+           "main_helper | src/main.c | 18 | " + kLocalTags},
+          "src\\main.c", 17}},
         {"a word in none", library, "", {1, 5}, 0,
-         {SearchingIn("Zzz", kTags, 1), "status 'Zzz' が '" + kTags + "' ほか1個のタグファイルに見つかりませんでした"}, {},
-         "notes.txt", 5},
+         {{SearchingIn("Zzz", kTags, 1), "status 'Zzz' が '" + kTags + "' ほか1個のタグファイルに見つかりませんでした"}, {},
+          "notes.txt", 5}},
         {"one file unreadable", kProject + "\\empty.tags;" + library, "", {1, 0}, 0,
-         {SearchingIn("SetValue", kProject + "\\empty.tags", 2), Unreadable(kProject + "\\empty.tags"),
-          Jumping("src\\widget.cpp", "10")},
-         {}, "src\\widget.cpp", 9},
+         {{SearchingIn("SetValue", kProject + "\\empty.tags", 2), Unreadable(kProject + "\\empty.tags"),
+           Jumping("src\\widget.cpp", "10")},
+          {}, "src\\widget.cpp", 9}},
         {"a .git\\tags entry", ".git\\tags", "", {1, 0}, 0,
-         {"status 'SetValue'の位置を'" + kProject + "\\.git\\tags'から探します...", Jumping("src\\widget.cpp", "10")},
-         {}, "src\\widget.cpp", 9},
+         {{"status 'SetValue'の位置を'" + kProject + "\\.git\\tags'から探します...", Jumping("src\\widget.cpp", "10")},
+          {}, "src\\widget.cpp", 9}},
         {"one file by several spellings", "tags;.\\tags; T:\\SESSION\\proj\\tags ;src\\..\\tags;;", "", {1, 0}, 0,
-         {Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9},
+         {{Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
         {"devices, special paths, missing files and folders", "NUL;con.txt;COM1;\\\\.\\T:\\session\\proj\\tags;\\\\?\\" +
-         kTags + ";T:\\session\\missing\\tags;" + kProject + "\\src;a|b;tags", "", {1, 0}, 0,
-         {Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9},
+             kTags + ";T:\\session\\missing\\tags;" + kProject + "\\src;a|b;tags",
+         "", {1, 0}, 0,
+         {{Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
         {"a thousand entries, one found", thousand + "tags", "", {1, 0}, 0,
-         {Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9},
+         {{Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
         {"32 KB in one entry, then the file", std::string(32 << 10, 'x') + ";tags", "", {1, 0}, 0,
-         {Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9},
+         {{Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
         {"separators and blanks alone: as if missing", " ; ;\t", "", {1, 0}, 0,
-         {Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9},
+         {{Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
         {"nothing found", "absent\\tags;T:\\session\\missing\\tags", "", {1, 0}, 0,
-         {"status フォルダを遡っても'absent\\tags;T:\\session\\missing\\tags'は見つかりませんでした"}, {}, "notes.txt", 0},
+         {{"status フォルダを遡っても'absent\\tags;T:\\session\\missing\\tags'は見つかりませんでした"}, {}, "notes.txt", 0}},
     };
     for (const auto& c : cases) {
         if (c.value.empty()) {
@@ -349,10 +358,7 @@ TEST(CommandEndToEndTest, SeveralTagsFilesAreReadInTheOrderListedAndEachTagLands
         session.Open(c.document, c.caret);
         const ResourceCounter resources(session.Plugin().Module());
         const CommandOutcome outcome = session.Run(c.pickRow);
-        EXPECT_EQ(c.story, outcome.story) << c.label;
-        EXPECT_EQ(c.rows, outcome.rows) << c.label;
-        EXPECT_EQ(c.landedIn, outcome.document) << c.label;
-        EXPECT_EQ(c.landedLine, outcome.caretLine) << c.label;
+        ExpectOutcome(c.expected, outcome, c.label);
         EXPECT_TRUE(resources.Balanced()) << c.label << ": " << resources.Report();
     }
 }
