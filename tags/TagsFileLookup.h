@@ -1,7 +1,8 @@
 // Reading tags files: which lines of one file are read, and how (the binary
 // search of a sorted file, or every line, a window of the file at a time,
 // each read guarded against the file failing under the view); and the
-// lookup over the several tags files a command may name, in the order listed.
+// lookup over the several tags files a command may name, in the order listed
+// (the files FindTagsFiles found for the TagsFileName value's entries).
 #pragma once
 
 #include <cstdint>
