@@ -571,16 +571,6 @@ constexpr Finder kAvx2Finders[2][2] = {{FindAvx2<false, false>, FindAvx2<false, 
 
 }  // namespace
 
-CandidateSearch::Width WidestVectors() noexcept
-{
-    // Each false also when the system does not save the registers.
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512bw")) return CandidateSearch::Width::avx512;
-    if (__builtin_cpu_supports("avx2")) return CandidateSearch::Width::avx2;
-    if (__builtin_cpu_supports("ssse3")) return CandidateSearch::Width::ssse3;
-    return CandidateSearch::Width::sse2;
-}
-
 CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) noexcept : pattern_(pattern)
 {
     // The last load of a chunk starts 16, 32 or 64 bytes before its end, at

@@ -71,7 +71,9 @@ private:
     Keeper keep_ = nullptr;
 };
 
-// The widest vectors the processor and the system support.
+// The widest vectors the processor and the system support. In a file of its
+// own (WidestVectors.cpp): the benchmark links a copy of the plug-in with
+// one that says AVX2 at most, to time the command on that path.
 CandidateSearch::Width WidestVectors() noexcept;
 
 }  // namespace velkin
