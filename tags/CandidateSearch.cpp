@@ -422,6 +422,18 @@ VELKIN_AVX2_INLINE ChunkStops TabsAndLineEndsAvx2(const char* p) noexcept
     return chunk;
 }
 
+// The line candidates `inLine` of the chunk at p less its tabs after tabs
+// (see TabsAfterTabsLookingBack). Called from the search's loop, not inlined
+// in it: the registers of a 32-bit build would not hold the loop then.
+__attribute__((noinline)) VELKIN_AVX2 std::uint64_t LessTabsAfterTabsAvx2(const char* floor, const char* p,
+                                                                          std::uint64_t inLine) noexcept
+{
+    if (const std::uint64_t tabLed = inLine & TabsAvx2(p)) {
+        inLine &= ~TabsAfterTabsLookingBack(floor, p, TabsAndLineEndsAvx2(p), tabLed, TabsAndLineEndsAvx2);
+    }
+    return inLine;
+}
+
 template <bool kWord, bool kLastByte>
 VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* last,
                           const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
@@ -442,11 +454,8 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* las
                                             _mm256_or_si256(high.lineEnds, high.inLine));
         if (_mm256_testz_si256(any, any)) continue;
         const std::uint64_t lineEnds = ChunkMask(low.lineEnds, high.lineEnds);
-        std::uint64_t inLine = ChunkMask(low.inLine, high.inLine);
-        if (const std::uint64_t tabLed = inLine & TabsAvx2(p)) {
-            inLine &= ~TabsAfterTabsLookingBack(floor, p, TabsAndLineEndsAvx2(p), tabLed, TabsAndLineEndsAvx2);
-            if ((inLine | lineEnds) == 0) continue;
-        }
+        const std::uint64_t inLine = LessTabsAfterTabsAvx2(floor, p, ChunkMask(low.inLine, high.inLine));
+        if ((inLine | lineEnds) == 0) continue;
         chunk.at = start = p;
         chunk.lineEnds = lineEnds;
         chunk.inLine = inLine;
@@ -492,6 +501,17 @@ VELKIN_AVX512 VELKIN_INLINE ChunkStops TabsAndLineEndsAvx512(const char* p) noex
     _store_mask64(reinterpret_cast<__mmask64*>(&chunk.tabs), equal('\t'));
     _store_mask64(reinterpret_cast<__mmask64*>(&chunk.lineEnds), _kor_mask64(equal('\n'), equal('\r')));
     return chunk;
+}
+
+// As LessTabsAfterTabsAvx2.
+__attribute__((noinline)) VELKIN_AVX512 std::uint64_t LessTabsAfterTabsAvx512(const char* floor, const char* p,
+                                                                              std::uint64_t inLine) noexcept
+{
+    const ChunkStops here = TabsAndLineEndsAvx512(p);
+    if (const std::uint64_t tabLed = inLine & here.tabs) {
+        inLine &= ~TabsAfterTabsLookingBack(floor, p, here, tabLed, TabsAndLineEndsAvx512);
+    }
+    return inLine;
 }
 
 // Keeps the chunk's line candidates that may lie in a file field, looking
@@ -540,16 +560,12 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         __mmask64 inLine = _kor_mask64(unprintable, name);
         const __mmask64 lineEnds = kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst) : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
-        const __m512i tab = _mm512_set1_epi8('\t');
-        const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, tab);
+        const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, _mm512_set1_epi8('\t'));
         if (!_kortestz_mask64_u8(tabLed, tabLed)) {
-            ChunkStops here;
-            std::uint64_t tabLedBits;
-            _store_mask64(reinterpret_cast<__mmask64*>(&here.tabs), _mm512_cmpeq_epi8_mask(bytes, tab));
-            _store_mask64(reinterpret_cast<__mmask64*>(&here.lineEnds), lineEnd);
-            _store_mask64(reinterpret_cast<__mmask64*>(&tabLedBits), tabLed);
-            std::uint64_t afterTabs = TabsAfterTabsLookingBack(floor, p, here, tabLedBits, TabsAndLineEndsAvx512);
-            inLine = _kandn_mask64(_load_mask64(reinterpret_cast<__mmask64*>(&afterTabs)), inLine);
+            std::uint64_t candidates;
+            _store_mask64(reinterpret_cast<__mmask64*>(&candidates), inLine);
+            candidates = LessTabsAfterTabsAvx512(floor, p, candidates);
+            inLine = _load_mask64(reinterpret_cast<__mmask64*>(&candidates));
             if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         }
         chunk.at = start = p;
