@@ -30,7 +30,7 @@
 #include "res/ResourceIds.h"
 #include "tags/MappedFile.h"
 #include "tags/TagKind.h"
-#include "tags/TagScanner.h"
+#include "tags/TagsFileLookup.h"
 #include "ui/KindWords.h"
 #include "ui/TagPicker.h"
 #include "win/FullPath.h"

@@ -15,7 +15,7 @@
 
 #include "bench/VelkinResources.h"
 #include "res/ResourceIds.h"
-#include "tags/TagScanner.h"
+#include "tags/TagsFileLookup.h"
 #include "ui/TagPicker.h"
 #include "win/FullPath.h"
 

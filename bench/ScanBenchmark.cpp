@@ -39,8 +39,9 @@
 #include "bench/TagsFileGenerator.h"
 #include "bench/TagsFileProfile.h"
 #include "tags/CandidateSearch.h"
+#include "tags/LineGrammar.h"
 #include "tags/MappedFile.h"
-#include "tags/TagScanner.h"
+#include "tags/TagsFileLookup.h"
 #include "win/FullPath.h"
 
 namespace velkin::bench {

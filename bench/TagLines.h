@@ -3,7 +3,7 @@
 // scanner's walk costs.
 #pragma once
 
-#include "tags/TagScanner.h"
+#include "tags/LineGrammar.h"
 
 namespace velkin::bench {
 

@@ -1,8 +1,11 @@
 #include "plugin/MatchResolution.h"
 
+#include <string>
+
 #include "nav/TagJump.h"
 #include "plugin/StatusText.h"
 #include "res/ResourceIds.h"
+#include "tags/TagsFileLookup.h"
 #include "ui/TagPicker.h"
 
 namespace velkin {
@@ -20,10 +23,23 @@ int FirstNonEmptyList(const TagMatchLists& lists)
 
 // The status message that offers list `index` in the picker: the exact and
 // prefix lists name the word, the in-document list names the document.
-void ShowOfferedList(HWND hostWindow, int index, const TagQuery& query)
+void ShowOfferedList(HWND hostWindow, int index, const CowString& word, const CowString& documentPath)
 {
     constexpr UINT kMessages[TagMatchLists::kCount] = {IDS_FOUND_EXACT, IDS_FOUND_PREFIX, IDS_SHOWING_DOCUMENT_TAGS};
-    ShowStatus(hostWindow, kMessages[index], index == 2 ? query.documentPath : query.word);
+    ShowStatus(hostWindow, kMessages[index], index == 2 ? documentPath : word);
+}
+
+// Says that the word is in none of the files read (`read`, indexes into
+// `files`; none read: the first file found).
+void ShowWordNotFound(HWND hostWindow, const CowString& word, const std::vector<TagsFile>& files,
+                      const std::vector<std::size_t>& read)
+{
+    const CowString& first = files[read.empty() ? 0 : read.front()].path;
+    if (read.size() <= 1) {
+        ShowStatus(hostWindow, IDS_WORD_NOT_FOUND, word, first);
+    } else {
+        ShowStatus(hostWindow, IDS_WORD_NOT_FOUND_MORE, word, first, std::to_string(read.size() - 1).c_str());
+    }
 }
 
 // The picker leaves its trace on the owner's client area; have it redrawn
@@ -36,20 +52,20 @@ void RepaintHostWindow(HWND hostWindow)
 
 }  // namespace
 
-void ResolveMatches(HWND hostWindow, const TagQuery& query, const CowString& tagsFilePath)
+void ResolveMatches(HWND hostWindow, const CowString& word, const CowString& documentPath,
+                    const std::vector<TagsFile>& files)
 {
-    TagMatchLists lists;
-    if (!ScanTagsFile(tagsFilePath, query, lists)) {
-        ShowStatus(hostWindow, IDS_CANNOT_OPEN_TAGS, tagsFilePath);
-        return;
-    }
+    TagsLookup lookup = LookUpTags(files, word, documentPath);
+    for (const std::size_t unreadable : lookup.unreadable) ShowStatus(hostWindow, IDS_CANNOT_OPEN_TAGS, files[unreadable].path);
+    if (lookup.read.empty() && !lookup.unreadable.empty()) return;
 
+    TagMatchLists& lists = lookup.lists;
     const int index = FirstNonEmptyList(lists);
     if (index == TagMatchLists::kCount) {
         // Nothing beyond the search message has been said: say that the word
-        // is not in the tags file. The in-document outcome said so with its
+        // is not in the tags files. The in-document outcome said so with its
         // own message already, and a jump's status text must stay.
-        ShowStatus(hostWindow, IDS_WORD_NOT_FOUND, query.word, tagsFilePath);
+        ShowWordNotFound(hostWindow, word, files, lookup.read);
         return;
     }
 
@@ -58,11 +74,11 @@ void ResolveMatches(HWND hostWindow, const TagQuery& query, const CowString& tag
     if (index == 0 && offered.size() == 1) {
         chosen = &offered.front();  // a single exact match needs no choice
     } else {
-        ShowOfferedList(hostWindow, index, query);
+        ShowOfferedList(hostWindow, index, word, documentPath);
         chosen = PickTag(hostWindow, offered);
         RepaintHostWindow(hostWindow);
     }
-    if (chosen) JumpToTag(hostWindow, *chosen, query.tagsFolder);
+    if (chosen) JumpToTag(hostWindow, *chosen, chosen->tagsFolder);
 }
 
 }  // namespace velkin

@@ -11,9 +11,10 @@ CowString g_statusText;
 
 }  // namespace
 
-void ShowStatus(HWND hostWindow, UINT messageId, const CowString& first, const CowString& second)
+void ShowStatus(HWND hostWindow, UINT messageId, const CowString& first, const CowString& second,
+                const CowString& third)
 {
-    g_statusText.FormatFromTable(messageId, first.Text(), second.Text());
+    g_statusText.FormatFromTable(messageId, first.Text(), second.Text(), third.Text());
     SetStatusText(hostWindow, g_statusText.Text());
 }
 

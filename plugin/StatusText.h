@@ -9,9 +9,9 @@
 
 namespace velkin {
 
-// Formats string-table message `messageId` with up to two "%s" arguments into
-// the status text and sends it to `hostWindow` (HOSTMSG_SET_STATUS_TEXT).
+// Formats string-table message `messageId` with up to three "%s" arguments
+// into the status text and sends it to `hostWindow` (HOSTMSG_SET_STATUS_TEXT).
 void ShowStatus(HWND hostWindow, UINT messageId, const CowString& first = CowString(),
-                const CowString& second = CowString());
+                const CowString& second = CowString(), const CowString& third = CowString());
 
 }  // namespace velkin

@@ -7,7 +7,7 @@ namespace velkin {
 
 // Runs the whole command inside the host's OnCommand call. Every outcome is
 // reported to the host (status bar, message box); failures are not returned.
-// Throws std::bad_alloc only when memory runs out while tags are collected.
+// Throws std::bad_alloc only when memory runs out.
 void TagJumpCommand(HWND hostWindow);
 
 }  // namespace velkin

@@ -42,6 +42,14 @@
 #define IDS_FOUND_PREFIX 532           // word
 #define IDS_SHOWING_DOCUMENT_TAGS 533  // document path
 #define IDS_SEARCHING_DOCUMENT 534     // document path, tags file path
+// The same where several tags files are read: the first one and how many more.
+#define IDS_SEARCHING_WORD_MORE 535      // word, first tags file path, count of the others
+#define IDS_SEARCHING_DOCUMENT_MORE 536  // document path, first tags file path, count of the others
+#define IDS_WORD_NOT_FOUND_MORE 537      // word, first tags file path, count of the others
+
+// The picker's column naming each row's tags file, shown when the rows come
+// from more than one.
+#define IDS_COLUMN_TAGS_FILE 538
 
 // The picker.
 #define IDD_TAG_PICKER 103

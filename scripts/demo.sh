@@ -101,9 +101,13 @@ velkin_wine_start
 work=$(mktemp -d "${TMPDIR:-/tmp}/velkin-demo.XXXXXX")
 trap 'velkin_wine_stop; rm -rf "$work"' EXIT
 
-# Each case: --case TITLE FILE LINE POSITION PICK, FILE a Wine path.
+# Each case: --case TITLE FILE LINE POSITION PICK, FILE a Wine path; a
+# sixth argument sets the plug-in's TagsFileName for that case alone.
 cases=()
-add_case() { cases+=(--case "$1" "$(wine_path "$2")" "$3" "$4" "$5"); }
+add_case() {
+  [ $# -lt 6 ] || cases+=(--tags-file-name "$6")
+  cases+=(--case "$1" "$(wine_path "$2")" "$3" "$4" "$5")
+}
 
 if [ ${#arguments[@]} -eq 0 ]; then
   root=$work/sample
@@ -134,6 +138,13 @@ if [ ${#arguments[@]} -eq 0 ]; then
     "$report" "$(line_of "$report" 'count_label,')" count_label escape
   add_case "Japanese text in a Shift-JIS file: price_unit = \"円\" in src/price.c; a comment above names it too" \
     "$report" "$(line_of "$report" 'price_unit)')" price_unit escape
+  # A library beside the project, tagged on its own and named by full path,
+  # as a Vim user lists it: set tags=./tags;,/path/to/sample-lib/tags
+  library=$work/sample-lib
+  tag_copy "$VELKIN_ROOT/sample-lib" "$library"
+  export_c=$root/src/export.c
+  add_case "A library's tags file, by full path: csv_write_row, from sample-lib, tagged apart from the project" \
+    "$export_c" "$(line_of "$export_c" 'csv_write_row(out')" csv_write_row escape "tags;$(wine_path "$library/tags")"
 elif [ -d "${arguments[0]}" ]; then
   [ ${#arguments[@]} -eq 2 ] || usage
   folder=$(realpath "${arguments[0]}") word=${arguments[1]}

@@ -5,13 +5,11 @@
 #include <utility>
 
 #include "tags/GuardedRead.h"
-#include "tags/TagScanner.h"
+#include "tags/LineGrammar.h"
 
 namespace velkin {
 
 namespace {
-
-bool IsLineEnd(char byte) noexcept { return byte == '\r' || byte == '\n'; }
 
 // A byte as the order compares it.
 int Folded(char byte, SortOrder order) noexcept

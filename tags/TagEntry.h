@@ -16,6 +16,10 @@ struct TagEntry {
     char kind = 0;              // first byte of the kind field
     CowString extensionFields;  // everything after the kind field's tab, raw; empty if none
     CowString kindText;         // the picker's kind description; empty after the scan
+    // The tags file the tag was read from, and the folder its `file` is
+    // placed from (TagFilePath); set by the lookup over several tags files.
+    CowString tagsFile;
+    CowString tagsFolder;
 };
 
 // A deque: appending never moves or invalidates the entries already held, so

@@ -10,56 +10,11 @@
 
 #include "tags/CandidateSearch.h"
 #include "tags/FileFieldMemo.h"
-#include "tags/GuardedRead.h"
-#include "tags/MappedFile.h"
-#include "tags/SortedSearch.h"
+#include "tags/LineGrammar.h"
 
 namespace velkin {
 
 namespace {
-
-constexpr char kTab = '\t';
-constexpr char kCr = '\r';
-constexpr char kLf = '\n';
-
-bool IsLineEnd(char byte) noexcept { return byte == kCr || byte == kLf; }
-
-// The first byte of [p, end) equal to a, b or c; `end` when there is none.
-// Whole 16-byte blocks are compared at once; the last bytes that do not fill a
-// block are compared one by one, so no load reaches `end`.
-const char* FindAnyOf(const char* p, const char* end, char a, char b, char c) noexcept
-{
-    const __m128i wantA = _mm_set1_epi8(a);
-    const __m128i wantB = _mm_set1_epi8(b);
-    const __m128i wantC = _mm_set1_epi8(c);
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, wantA), _mm_cmpeq_epi8(block, wantB)),
-                                          _mm_cmpeq_epi8(block, wantC));
-        const int mask = _mm_movemask_epi8(hits);
-        if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
-    }
-    for (; p != end; ++p) {
-        if (*p == a || *p == b || *p == c) return p;
-    }
-    return end;
-}
-
-}  // namespace
-
-const char* FindFieldEnd(const char* p, const char* end) noexcept { return FindAnyOf(p, end, kTab, kCr, kLf); }
-
-const char* FindLineEnd(const char* p, const char* end) noexcept { return FindAnyOf(p, end, kCr, kLf, kLf); }
-
-const char* SkipLineEnds(const char* p, const char* end) noexcept
-{
-    while (p != end && IsLineEnd(*p)) ++p;
-    return p;
-}
-
-namespace {
-
-bool IsTabAt(const char* p, const char* end) noexcept { return p != end && *p == kTab; }
 
 // The bytes [first, last) as a string. Throws std::bad_alloc when they cannot
 // be stored: a record with an emptied field would send the jump elsewhere (an
@@ -73,51 +28,7 @@ CowString CopyBytes(const char* first, const char* last)
     return copy;
 }
 
-// The last byte of [begin, end) equal to a, b or c, or null. Whole 16-byte
-// blocks from the end are compared at once, the bytes before them one by one.
-const char* FindLastOf(const char* begin, const char* end, char a, char b, char c) noexcept
-{
-    const char* p = end;
-    const __m128i wantA = _mm_set1_epi8(a);
-    const __m128i wantB = _mm_set1_epi8(b);
-    const __m128i wantC = _mm_set1_epi8(c);
-    for (; p - begin >= 16; p -= 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 16));
-        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, wantA), _mm_cmpeq_epi8(block, wantB)),
-                                          _mm_cmpeq_epi8(block, wantC));
-        const int mask = _mm_movemask_epi8(hits);
-        if (mask != 0) return p - 16 + (31 - __builtin_clz(static_cast<unsigned>(mask)));
-    }
-    while (p != begin) {
-        --p;
-        if (*p == a || *p == b || *p == c) return p;
-    }
-    return nullptr;
-}
-
-}  // namespace
-
-const char* FindLastLineEnd(const char* begin, const char* end) noexcept
-{
-    return FindLastOf(begin, end, kCr, kLf, kLf);
-}
-
-namespace {
-
-// The last tab, CR or LF in [begin, end), or null.
-const char* FindLastStop(const char* begin, const char* end) noexcept
-{
-    return FindLastOf(begin, end, kTab, kCr, kLf);
-}
-
 bool IsPrintable(char byte) noexcept { return byte >= 0x20 && byte <= 0x7E; }
-
-// The start of the line holding p, but not before `first` (a line start).
-const char* LineStart(const char* first, const char* p) noexcept
-{
-    const char* lineEnd = FindLastLineEnd(first, p);
-    return lineEnd ? lineEnd + 1 : first;
-}
 
 // The line searches of one Scan call, each search on its own: for the few
 // lines read out of the whole block.
@@ -217,37 +128,6 @@ private:
 };
 
 }  // namespace
-
-// ---- Line operations ----------------------------------------------------------
-
-const char* SkipLine(const char* p, const char* end) noexcept { return SkipLineEnds(FindLineEnd(p, end), end); }
-
-const char* NextTab(const char* p, const char* end) noexcept
-{
-    const char* stop = FindFieldEnd(p, end);
-    return IsTabAt(stop, end) ? stop : nullptr;
-}
-
-const char* FindTerminator(const char* p, const char* end) noexcept
-{
-    for (;;) {
-        const char* stop = FindAnyOf(p, end, ';', kCr, kLf);
-        if (stop == end || *stop != ';') return nullptr;
-        if (end - stop >= 2 && stop[1] == '"') return stop;
-        p = stop + 1;
-    }
-}
-
-NameMatch MatchName(const CowString& word, const char* nameStart, const char* nameEnd) noexcept
-{
-    const int wordLength = word.Length();
-    const auto nameLength = nameEnd - nameStart;
-    if (nameLength < wordLength) return NameMatch::none;
-    if (std::memcmp(nameStart, word.Text(), static_cast<size_t>(wordLength)) != 0) return NameMatch::none;
-    return nameLength == wordLength ? NameMatch::exact : NameMatch::prefix;
-}
-
-// ---- The scan -------------------------------------------------------------------
 
 struct TagScanner::Impl {
     Impl(const TagQuery& query, TagMatchLists& lists, ScanPath path, ScanScope scope)
@@ -358,11 +238,11 @@ struct TagScanner::Impl {
     // `first`.
     static bool OpensOrLiesInFileField(const char* first, const char* at) noexcept
     {
-        const char* stop = FindLastStop(first, at);  // the stop before `at` on its line, if any
+        const char* stop = FindLastFieldEnd(first, at);  // the stop before `at` on its line, if any
         const bool atLineStart = !stop || IsLineEnd(*stop);
         if (*at == kTab) return atLineStart;
         if (atLineStart || *stop != kTab) return false;
-        const char* beforeStop = FindLastStop(first, stop);
+        const char* beforeStop = FindLastFieldEnd(first, stop);
         return !beforeStop || IsLineEnd(*beforeStop);
     }
 
@@ -484,151 +364,6 @@ void TagScanner::Scan(const char* begin, const char* end)
     } else {
         impl_->ScanCandidateLines(begin, end);
     }
-}
-
-namespace {
-
-// The lists' sizes, to take back what a failed scan appended.
-class ListSizes {
-public:
-    explicit ListSizes(const TagMatchLists& lists) noexcept
-    {
-        for (int i = 0; i < TagMatchLists::kCount; ++i) sizes_[i] = lists[i].size();
-    }
-    void Restore(TagMatchLists& lists) const noexcept
-    {
-        for (int i = 0; i < TagMatchLists::kCount; ++i) {
-            TagList& list = lists[i];
-            list.erase(list.begin() + static_cast<std::ptrdiff_t>(sizes_[i]), list.end());
-        }
-    }
-    // Whether the prefix list (which holds the exact matches too) has grown.
-    bool PrefixGrew(const TagMatchLists& lists) const noexcept { return lists.prefix.size() > sizes_[1]; }
-
-private:
-    std::size_t sizes_[TagMatchLists::kCount];
-};
-
-// Hands the whole lines of `window` (mapped at `offset`) from `next` on to
-// `read(begin, end)`, under a guard (see ReadGuarded): the window ends after
-// its last line end, unless it ends at the file's end. Sets `next` to the
-// first byte not read and `more` to what `read` returned; leaves both when
-// no line ends in the window after `next`. False when the read faults.
-template <typename Read>
-bool ReadWholeLines(const MappedWindow& window, std::uint32_t offset, std::uint32_t size, std::uint32_t& next,
-                    bool& more, Read& read)
-{
-    return ReadGuarded(window, [&] {
-        const char* begin = window.Begin() + (next - offset);
-        const char* end = window.End();
-        if (static_cast<std::uint32_t>(end - window.Begin()) != size - offset) {
-            const char* lastLineEnd = FindLastLineEnd(begin, end);
-            if (!lastLineEnd) return;
-            end = lastLineEnd + 1;
-        }
-        more = read(begin, end);
-        next = offset + static_cast<std::uint32_t>(end - window.Begin());
-    });
-}
-
-// Hands the file's lines from offset `from` (a line start) on to
-// `read(begin, end)` one window at a time, each window's whole lines at once,
-// until `read` returns false or the file ends. False when a window cannot be
-// mapped, or when a read of one faults: the file failed under the view (cut
-// short by another program, or its network share or drive gone). The frames
-// of `read` are then abandoned (see ReadGuarded): the window is released
-// here, and whatever `read` fed, left mid-line, must not be fed again.
-template <typename Read>
-bool ReadLinesInWindows(const MappedFile& file, std::uint32_t from, std::uint32_t windowBytes, Read&& read)
-{
-    const std::uint32_t granularity = MappedFile::AllocationGranularity();
-    windowBytes = MappedFile::WindowLength(windowBytes);
-    const std::uint32_t size = file.Size();
-    std::uint32_t next = from;  // the first byte not read: a line start or in the line ends before one
-    std::uint32_t length = windowBytes;
-    bool more = true;
-    while (more && next < size) {
-        const std::uint32_t offset = next - next % granularity;
-        const MappedWindow window = file.Map(offset, length);
-        if (!window) return false;
-        const std::uint32_t before = next;
-        if (!ReadWholeLines(window, offset, size, next, more, read)) return false;
-        if (next == before) {
-            // One line fills the window: map a larger one at the same offset.
-            const std::uint32_t rest = size - offset;
-            length = length >= rest / 2 ? rest : length * 2;
-            continue;
-        }
-        length = windowBytes;
-    }
-    return true;
-}
-
-bool ScanWholeFile(const MappedFile& file, const TagQuery& query, TagMatchLists& lists, const ScanOptions& options)
-{
-    TagScanner scanner(query, lists, options.path);
-    return ReadLinesInWindows(file, 0, options.windowBytes, [&scanner](const char* begin, const char* end) {
-        scanner.Scan(begin, end);
-        return true;
-    });
-}
-
-enum class SortedLookup { notSorted, found, noTag, disorder, failed };
-
-// Searches a sorted file for the word's range and reads its lines alone.
-SortedLookup LookUpSorted(const MappedFile& file, const TagQuery& query, TagMatchLists& lists,
-                          const ScanOptions& options, const ListSizes& before)
-{
-    WordSearch search = SearchSortedFile(file, query.word, options.probeBytes);
-    if (search.outcome == WordSearch::Outcome::notSorted) return SortedLookup::notSorted;
-    if (search.outcome == WordSearch::Outcome::failed) return SortedLookup::failed;
-    if (search.outcome == WordSearch::Outcome::disorder) return SortedLookup::disorder;
-    TagScanner scanner(query, lists, options.path, ScanScope::wordOnly);
-    WordRangeWalk walk(query.word, search.order);
-    auto readRange = [&](const char* begin, const char* end) {
-        const char* rangeEnd = walk.RangeEnd(begin, end);
-        if (walk.SawDisorder()) return false;
-        scanner.Scan(begin, rangeEnd);
-        return rangeEnd == end;
-    };
-    // The search's last view mostly holds the whole range: no other to map.
-    std::uint32_t next = search.rangeStart;
-    bool more = true;
-    const std::uint32_t viewEnd = search.viewOffset + static_cast<std::uint32_t>(search.view.End() - search.view.Begin());
-    if (search.view && next >= search.viewOffset && next < viewEnd &&
-        !ReadWholeLines(search.view, search.viewOffset, file.Size(), next, more, readRange))
-        return SortedLookup::failed;
-    search.view = MappedWindow();  // a crowded address space may have room for one view only
-    if (more && !ReadLinesInWindows(file, next, options.windowBytes, readRange)) return SortedLookup::failed;
-    if (walk.SawDisorder()) return SortedLookup::disorder;
-    return before.PrefixGrew(lists) ? SortedLookup::found : SortedLookup::noTag;
-}
-
-}  // namespace
-
-bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatchLists& lists,
-                  const ScanOptions& options, LookupRoute* route)
-{
-    const MappedFileOrFailure opened = MappedFile::Open(tagsFilePath.Text());
-    if (!opened.file) return false;
-    const ListSizes before(lists);
-    LookupRoute taken = LookupRoute::everyLine;
-    if (options.searchSorted && !query.word.IsEmpty()) {
-        switch (LookUpSorted(*opened.file, query, lists, options, before)) {
-        case SortedLookup::notSorted: break;
-        case SortedLookup::found:
-            if (route) *route = LookupRoute::sortedRange;
-            return true;
-        case SortedLookup::noTag: taken = LookupRoute::noTagThenEveryLine; break;
-        case SortedLookup::disorder: taken = LookupRoute::disorderThenEveryLine; break;
-        case SortedLookup::failed: before.Restore(lists); return false;
-        }
-        before.Restore(lists);
-    }
-    if (route) *route = taken;
-    if (ScanWholeFile(*opened.file, query, lists, options)) return true;
-    before.Restore(lists);
-    return false;
 }
 
 }  // namespace velkin

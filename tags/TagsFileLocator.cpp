@@ -1,5 +1,9 @@
 #include "tags/TagsFileLocator.h"
 
+#include <new>
+
+#include "win/FullPath.h"
+
 namespace velkin {
 
 namespace {
@@ -66,6 +70,169 @@ CowString TagFilePath(const CowString& tagsFolder, const CowString& field)
     if (driveLength == 0) return field;
     CowString path = tagsFolder.Prefix(driveLength) + field;
     return path.Length() == driveLength + field.Length() ? path : CowString();
+}
+
+namespace {
+
+bool IsBlank(char byte) { return byte == ' ' || byte == '\t'; }
+
+// A byte no name in a path may hold. ':' is checked apart: it may follow a
+// drive letter.
+bool IsForbiddenByte(char byte)
+{
+    const auto code = static_cast<unsigned char>(byte);
+    return code < 0x20 || byte == '<' || byte == '>' || byte == '"' || byte == '|' || byte == '?' || byte == '*';
+}
+
+bool EqualsIgnoringCase(const char* text, int length, const char* name)
+{
+    for (int i = 0; i < length; ++i, ++name) {
+        if (*name == 0) return false;
+        const char byte = text[i];
+        const char upper = byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 'a' + 'A') : byte;
+        if (upper != *name) return false;
+    }
+    return *name == 0;
+}
+
+// A name the system takes for a device wherever it stands in a path, with or
+// without an extension: "nul", "Con.txt", "COM1".
+bool IsDeviceName(const char* component, int length)
+{
+    int stem = 0;
+    while (stem < length && component[stem] != '.') ++stem;
+    while (stem > 0 && component[stem - 1] == ' ') --stem;  // "NUL .txt" is NUL too
+    static constexpr const char* kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+    for (const char* device : kDevices) {
+        if (EqualsIgnoringCase(component, stem, device)) return true;
+    }
+    const bool numbered = stem == 4 && component[3] >= '1' && component[3] <= '9';
+    return numbered && (EqualsIgnoringCase(component, 3, "COM") || EqualsIgnoringCase(component, 3, "LPT"));
+}
+
+// \\.\, \\?\ and \??\ (either separator): the device and object
+// namespaces, which reach past the file system's rules.
+bool IsSpecialPath(const char* path)
+{
+    const bool devicePrefix = IsSeparator(path[0]) && IsSeparator(path[1]) && (path[2] == '.' || path[2] == '?') &&
+                              (IsSeparator(path[3]) || path[3] == 0);
+    const bool objectPrefix = IsSeparator(path[0]) && path[1] == '?' && path[2] == '?' && IsSeparator(path[3]);
+    return devicePrefix || objectPrefix;
+}
+
+// Whether `entry` may be probed at all: no device, no special path, no
+// forbidden byte, shorter than the path length limit.
+bool IsProbableEntry(const CowString& entry)
+{
+    const char* const text = entry.Text();
+    if (entry.Length() >= MAX_PATH || IsSpecialPath(text)) return false;
+    const char* component = text;
+    for (const char* p = text;; p = CharNextA(p)) {
+        const bool drive = p == text + 1 && HasDrive(text);
+        if (*p == 0 || IsSeparator(*p) || drive) {
+            if (IsDeviceName(component, static_cast<int>(p - component))) return false;
+            if (*p == 0) return true;
+            component = p + 1;
+            continue;
+        }
+        if (IsForbiddenByte(*p) || *p == ':') return false;
+    }
+}
+
+// The folder of a full path (no trailing backslash); empty when it has none.
+CowString FolderOf(const CowString& fullPath)
+{
+    const int cut = fullPath.FindLastByte('\\');
+    return cut > 0 ? fullPath.Prefix(cut) : CowString();
+}
+
+// `path` lies in `folder` or below it, letter case ignored.
+bool LiesIn(const CowString& path, const CowString& folder)
+{
+    const int length = folder.Length();
+    if (length == 0 || path.Length() <= length || path.Text()[length] != '\\') return false;
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.Text(), length, folder.Text(), length) ==
+           CSTR_EQUAL;
+}
+
+bool IsExistingFile(const CowString& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.Text());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// `text`, or throws std::bad_alloc when it could not be stored.
+CowString Stored(CowString text)
+{
+    if (text.IsEmpty()) throw std::bad_alloc();
+    return text;
+}
+
+// The file `entry` names for the document, or nothing (an empty path).
+TagsFile LocateEntry(const CowString& documentPath, const CowString& entry)
+{
+    TagsFile found;
+    if (IsFullPath(entry.Text())) {
+        if (!IsExistingFile(entry)) return found;
+        const CowString fullPath = GetFullPath<CowString>(entry.Text());
+        found.folder = FolderOf(fullPath);
+        if (found.folder.IsEmpty()) return found;
+        found.path = entry;
+        found.mayNameDocument = LiesIn(documentPath, found.folder);
+        return found;
+    }
+    found.folder = FindTagsFolder(documentPath, entry);
+    if (found.folder.IsEmpty()) return found;
+    found.path = Stored(JoinPath(found.folder, entry));
+    found.mayNameDocument = true;
+    return found;
+}
+
+}  // namespace
+
+std::vector<CowString> SplitTagsFileList(const CowString& value)
+{
+    std::vector<CowString> entries;
+    const char* const text = value.Text();
+    const char* const end = text + value.Length();
+    for (const char* start = text; start <= end;) {
+        const char* stop = start;
+        while (stop != end && *stop != ';') stop = CharNextA(stop);
+        const char* first = start;
+        const char* last = stop;
+        while (first != last && IsBlank(*first)) ++first;
+        while (last != first && IsBlank(last[-1])) --last;
+        if (first != last) {
+            const auto length = static_cast<int>(last - first);
+            CowString entry = value.Substring(static_cast<int>(first - text), length);
+            if (entry.Length() != length) throw std::bad_alloc();
+            entries.push_back(std::move(entry));
+        }
+        start = stop + 1;
+    }
+    return entries;
+}
+
+std::vector<TagsFile> FindTagsFiles(const CowString& documentPath, const std::vector<CowString>& entries)
+{
+    std::vector<TagsFile> files;
+    std::vector<CowString> fullPaths;  // of `files`, to find a file named twice
+    for (const CowString& entry : entries) {
+        if (!IsProbableEntry(entry)) continue;
+        TagsFile file = LocateEntry(documentPath, entry);
+        if (file.path.IsEmpty()) continue;
+        CowString fullPath = GetFullPath<CowString>(file.path.Text());
+        if (fullPath.IsEmpty()) fullPath = file.path;
+        bool named = false;
+        for (const CowString& seen : fullPaths) {
+            named = named || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, seen.Text(), seen.Length(),
+                                            fullPath.Text(), fullPath.Length()) == CSTR_EQUAL;
+        }
+        if (named) continue;
+        fullPaths.push_back(std::move(fullPath));
+        files.push_back(std::move(file));
+    }
+    return files;
 }
 
 }  // namespace velkin

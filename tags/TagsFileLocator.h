@@ -1,8 +1,11 @@
-// Where the tags file is: the nearest folder at or above the document's folder
-// that holds an entry of the tags file's name.
+// Where the tags files are: for each entry of the TagsFileName value, the
+// nearest folder at or above the document's folder that holds an entry of
+// that name, or the file a full path names.
 #pragma once
 
 #include <windows.h>
+
+#include <vector>
 
 #include "text/CowString.h"
 
@@ -33,5 +36,39 @@ CowString JoinPath(const CowString& folder, const CowString& name);
 // Empty when the path cannot be stored (out of memory). The jump and the
 // scanner's current-document test both resolve fields through this.
 CowString TagFilePath(const CowString& tagsFolder, const CowString& field);
+
+// One tags file a command reads.
+struct TagsFile {
+    CowString path;    // as it is opened: the folder and a relative entry joined, or a full-path entry as written
+    CowString folder;  // where its tags' file fields are placed (TagFilePath); no trailing backslash
+    // Found by the walk up from the document's folder, or a full path whose
+    // folder holds the document: only such a file is read for the document's
+    // own tags.
+    bool mayNameDocument = false;
+};
+
+// The entries of a TagsFileName value, in order: the texts between ';'
+// separators, less the blanks (spaces and tabs) around each; empty ones are
+// dropped. Throws std::bad_alloc.
+std::vector<CowString> SplitTagsFileList(const CowString& value);
+
+// The tags files `entries` name for the document at `documentPath`, in the
+// order listed:
+//  - a relative entry (the only kind a single name could be before lists):
+//    the nearest folder at or above the document's that holds it
+//    (FindTagsFolder), joined to it; mayNameDocument;
+//  - a full path (a drive letter, ':' and a separator; or a network path
+//    \\server\share\...): that file, wherever the document lies, when it
+//    exists and is not a folder; its folder is the one holding it, and it
+//    may name the document when the document lies in or below that folder.
+// Skipped without a probe: an entry that names a device (CON, NUL, COM1...,
+// in any component, with or without an extension) or a special path
+// (\\.\..., \\?\..., \??\...), one holding a byte no file name may hold
+// ('<', '>', '"', '|', '?', '*', a control byte, or ':' but after a drive
+// letter), and one whose path reaches the path length limit (MAX_PATH, the
+// terminator included). A file reached by two entries (the same full path,
+// letter case ignored: ".\tags", "sub\..\tags") counts once, at the first.
+// Each entry probes each folder at most once. Throws std::bad_alloc.
+std::vector<TagsFile> FindTagsFiles(const CowString& documentPath, const std::vector<CowString>& entries);
 
 }  // namespace velkin

@@ -11,6 +11,25 @@ constexpr unsigned char kLastKindCode = 0xFD;
 
 bool IsControlByte(char byte) { return byte >= 0 && byte < 0x20; }
 
+// `head` less the blanks at its end.
+CowString TrimmedEnd(const CowString& head)
+{
+    int length = head.Length();
+    while (length > 0 && head.Text()[length - 1] == ' ') --length;
+    return length == head.Length() ? head : head.Prefix(length);
+}
+
+// `text` ends with the whole characters of `word`: the byte before them ends
+// a character of `text`, so a double-byte character is not cut in two.
+bool EndsWithWord(const CowString& text, const CowString& word)
+{
+    const int start = text.Length() - word.Length();
+    if (word.IsEmpty() || start < 0 || lstrcmpA(text.Text() + start, word.Text()) != 0) return false;
+    const char* p = text.Text();
+    while (p < text.Text() + start) p = CharNextA(p);
+    return p == text.Text() + start;
+}
+
 }  // namespace
 
 KindWords::KindWords()
@@ -42,7 +61,10 @@ CowString KindWords::InWords(const CowString& kindText) const
 
     const CowString head = marked ? words_[kFileScopeMarker - kFirstKindCode] : kindText.Prefix(length - 1);
     const CowString tail = worded ? words_[last - kFirstKindCode] : kindText.Substring(length - 1);
-    return head.IsEmpty() ? tail : head + tail;
+    if (head.IsEmpty()) return tail;
+    // A member's scope already ends in the word for a member: say it once.
+    const CowString trimmed = TrimmedEnd(head);
+    return worded && EndsWithWord(trimmed, tail) ? trimmed : head + tail;
 }
 
 }  // namespace velkin

@@ -16,7 +16,8 @@ public:
     // KindColumnFields keeps (the scope up to its tab, or the file scope),
     // then in words: a final code byte 0xF4-0xFD becomes its word (string
     // 500-509), the file-scope marker before the code byte becomes string
-    // 510, and every other byte stays, but a control byte as the kind (from
+    // 510, and every other byte stays; a word that the text before it
+    // already ends with (a member's "... メンバ") is not said twice; a control byte as the kind (from
     // an empty kind field) is left out. `kindText`, the tag's own
     // DescribeTagKind(kind, extensionFields), is reused when every field is kept.
     CowString ShownText(char kind, const CowString& extensionFields, const CowString& kindText) const;

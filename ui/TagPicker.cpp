@@ -21,11 +21,13 @@ namespace velkin {
 
 namespace {
 
-constexpr int kColumnCount = 4;
-constexpr UINT kCaptionIds[kColumnCount] = {IDS_COLUMN_SYMBOL, IDS_COLUMN_KIND, IDS_COLUMN_FILE, IDS_COLUMN_POSITION};
+constexpr int kColumnCount = 5;
+constexpr UINT kCaptionIds[kColumnCount] = {IDS_COLUMN_SYMBOL, IDS_COLUMN_KIND, IDS_COLUMN_FILE, IDS_COLUMN_POSITION,
+                                            IDS_COLUMN_TAGS_FILE};
 constexpr int kKindColumn = 1;
 constexpr int kFileColumn = 2;
 constexpr int kAddressColumn = 3;
+constexpr int kTagsFileColumn = 4;  // shown only when the rows come from several tags files
 constexpr int kInitialColumnWidth = 50;   // also the least width a column's texts count for
 constexpr int kColumnMargin = 16;         // beside the widest text of a column
 constexpr int kScrollRangeMargin = 8;     // beside the list's horizontal scroll range
@@ -41,11 +43,25 @@ CowString g_columnCaptions[kColumnCount];
 // picker is open at a time.
 WNDPROC g_previousListProc = nullptr;
 
+// Whether the entries come from more than one tags file: each one's File
+// cell is then relative to its own, which another column names.
+bool FromSeveralTagsFiles(const TagList& list)
+{
+    const auto differs = [&list](const TagEntry& entry) {
+        return std::strcmp(entry.tagsFile.Text(), list.front().tagsFile.Text()) != 0;
+    };
+    return std::any_of(list.begin(), list.end(), differs);
+}
+
 // What the open dialog shows: the list borrowed for the call. The list
 // control asks for the text of a cell when it draws it or is asked for it.
 struct PickerRows {
-    explicit PickerRows(TagList& entries) : list(entries) {}
+    explicit PickerRows(TagList& entries)
+        : list(entries), columnCount(FromSeveralTagsFiles(entries) ? kColumnCount : kTagsFileColumn)
+    {
+    }
     TagList& list;
+    const int columnCount;
     KindWords words;
 
     size_t Count() const { return list.size(); }
@@ -62,6 +78,7 @@ struct PickerRows {
             return words.ShownText(entry.kind, entry.extensionFields, entry.kindText);
         case kFileColumn: return entry.file;
         case kAddressColumn: return ShownPosition(entry.address);
+        case kTagsFileColumn: return column < columnCount ? entry.tagsFile : CowString();
         default: return CowString();
         }
     }
@@ -120,11 +137,13 @@ void InsertTagColumn(HWND listControl, const CowString& caption, int index)
 }
 
 // Measures every cell's text, then gives the owner-data list its row count.
-// The widest text of each column, at least 50.
+// The widest text of each column shown, at least 50; 0 for a column not shown.
 ColumnMaxima FillTagList(HWND listControl, PickerRows& rows)
 {
     ColumnMaxima maxima;
-    maxima.fill(kInitialColumnWidth);
+    maxima.fill(0);
+    std::fill_n(maxima.begin(), rows.columnCount, kInitialColumnWidth);
+    const bool tagsFiles = rows.columnCount > kTagsFileColumn;
     {
         ListTextMeasure measure(listControl);
         KindWidths kinds(rows.words, measure);
@@ -134,6 +153,7 @@ ColumnMaxima FillTagList(HWND listControl, PickerRows& rows)
             widen(kKindColumn, kinds.Of(entry));
             widen(kFileColumn, measure.Width(entry.file.Text()));
             widen(kAddressColumn, measure.Width(ShownPosition(entry.address).Text()));
+            if (tagsFiles) widen(kTagsFileColumn, measure.Width(entry.tagsFile.Text()));
         }
     }
     SendMessageA(listControl, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows.Count()), 0);
@@ -211,10 +231,11 @@ INT_PTR OnInitDialog(HWND dialog, PickerRows& rows)
 
     const LRESULT style = SendMessageA(listControl, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
     SendMessageA(listControl, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style | kListExtendedStyle);
-    for (int column = 0; column < kColumnCount; ++column) InsertTagColumn(listControl, g_columnCaptions[column], column);
+    for (int column = 0; column < rows.columnCount; ++column)
+        InsertTagColumn(listControl, g_columnCaptions[column], column);
 
     const ColumnMaxima maxima = FillTagList(listControl, rows);
-    for (int column = 0; column < kColumnCount; ++column)
+    for (int column = 0; column < rows.columnCount; ++column)
         SendMessageA(listControl, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), maxima[column] + kColumnMargin);
     PlaceTagPicker(dialog, owner, ContentWidth(listControl, maxima));
 

@@ -1,6 +1,7 @@
 // The tag picker: a modal dialog (template 103, "TAGSの検索結果") listing tags
 // in four columns (symbol, kind, file, position) fitted to their texts, from
-// which the user picks one with a double-click or Enter.
+// which the user picks one with a double-click or Enter. When the tags come
+// from more than one tags file, a fifth column names each one's tags file.
 #pragma once
 
 #include <windows.h>

@@ -5,7 +5,7 @@
 //
 //   velkin_demo --identity
 //       the plug-in's name, version, menu and status texts, bitmaps and state
-//   velkin_demo [--show] [--root FOLDER] --case TITLE FILE LINE POSITION PICK...
+//   velkin_demo [--show] [--root FOLDER] [--tags-file-name VALUE] --case TITLE FILE LINE POSITION PICK...
 //       for each case: opens FILE (or a new document of that path holding
 //       POSITION's word, when FILE cannot be read), puts the caret on LINE
 //       (1-based) at POSITION and runs the command. POSITION is a 1-based
@@ -13,6 +13,8 @@
 //       identifier. PICK works the tag list: "double-click:N", "enter:N"
 //       (a click on row N, then Enter), "escape", or "user". --show leaves
 //       every pick to the user. Paths under FOLDER are printed relative to it.
+//       --tags-file-name sets the plug-in's TagsFileName setting for the next
+//       case alone (the value it had is put back after it).
 #include <windows.h>
 
 #include <fcntl.h>
@@ -24,6 +26,7 @@
 #include <exception>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/HostMessages.h"
@@ -31,6 +34,7 @@
 #include "host/SimHost.h"
 #include "host/TextCodec.h"
 #include "host/demo/PickerWatch.h"
+#include "win/Win32Handles.h"
 
 namespace {
 
@@ -183,6 +187,56 @@ struct Case {
     std::string title, file, position;
     long line = 1;
     PickAction pick;
+    std::string tagsFileName;  // the setting for this case; empty: as it is
+};
+
+// Where the plug-in reads its TagsFileName setting, under HKEY_CURRENT_USER.
+constexpr const char* kPluginSettingsKey = "Software\\EmSoft\\EmEditorPlugIns\\Pemwick\\Tavrel";
+constexpr const char* kTagsFileNameValue = "TagsFileName";
+
+// Sets TagsFileName for its lifetime, then puts back the value it had (or
+// removes it, and the key when it made the key).
+class ScopedTagsFileName {
+public:
+    explicit ScopedTagsFileName(const std::string& value)
+    {
+        if (value.empty()) return;
+        DWORD disposition = 0;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kPluginSettingsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                            key_.Receive(), &disposition) != ERROR_SUCCESS) {
+            throw std::runtime_error("cannot open the plug-in's settings key");
+        }
+        createdKey_ = disposition == REG_CREATED_NEW_KEY;
+        DWORD size = 0;
+        if (RegQueryValueExA(key_.Get(), kTagsFileNameValue, nullptr, &savedType_, nullptr, &size) == ERROR_SUCCESS) {
+            saved_.resize(size);
+            hadValue_ = RegQueryValueExA(key_.Get(), kTagsFileNameValue, nullptr, &savedType_,
+                                         reinterpret_cast<BYTE*>(saved_.data()), &size) == ERROR_SUCCESS;
+        }
+        RegSetValueExA(key_.Get(), kTagsFileNameValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+    }
+    ~ScopedTagsFileName()
+    {
+        if (!key_) return;
+        if (hadValue_) {
+            RegSetValueExA(key_.Get(), kTagsFileNameValue, 0, savedType_, reinterpret_cast<const BYTE*>(saved_.data()),
+                           static_cast<DWORD>(saved_.size()));
+        } else {
+            RegDeleteValueA(key_.Get(), kTagsFileNameValue);
+        }
+        key_ = velkin::RegistryKey();
+        if (createdKey_) RegDeleteKeyA(HKEY_CURRENT_USER, kPluginSettingsKey);
+    }
+    ScopedTagsFileName(const ScopedTagsFileName&) = delete;
+    ScopedTagsFileName& operator=(const ScopedTagsFileName&) = delete;
+
+private:
+    velkin::RegistryKey key_;
+    bool createdKey_ = false;
+    bool hadValue_ = false;
+    DWORD savedType_ = REG_SZ;
+    std::string saved_;
 };
 
 // The row of `picker` that the jump's status text names: its file and position.
@@ -226,6 +280,7 @@ void PrintPicker(const PickerReport& picker, int pickedRow, const std::string& h
 
 void RunCase(Demo& demo, const Case& c, int number)
 {
+    const ScopedTagsFileName setting(c.tagsFileName);
     SimDocument& document = OpenDocument(demo, c.file, c.position);
     const LONG line = std::max(0L, c.line - 1);
     // The caret's x counts UTF-16 units; the column is found in the UTF-8 line.
@@ -234,6 +289,7 @@ void RunCase(Demo& demo, const Case& c, int number)
     document.MoveCaret({static_cast<LONG>(velkin::sim::Widen(text.substr(0, column), CP_UTF8).size()), line});
 
     Print(std::to_string(number) + ". " + ShiftJisToUtf8(c.title) + "\n");
+    if (!c.tagsFileName.empty()) PrintField("setting", "TagsFileName = " + ShiftJisToUtf8(c.tagsFileName));
     PrintField("caret", CaretPlace(demo, document) + "  (column " + std::to_string(document.caret.x + 1) + ")");
 
     const std::size_t documentsBefore = demo.view.DocumentCount();
@@ -332,6 +388,7 @@ struct Options {
 Options ParseArguments(int argc, char** argv)
 {
     Options options;
+    std::string tagsFileName;  // for the next case
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--identity") {
@@ -341,8 +398,11 @@ Options ParseArguments(int argc, char** argv)
         } else if (argument == "--root" && i + 1 < argc) {
             options.root = argv[++i];
             while (!options.root.empty() && options.root.back() == '\\') options.root.pop_back();
+        } else if (argument == "--tags-file-name" && i + 1 < argc) {
+            tagsFileName = argv[++i];
         } else if (argument == "--case" && i + 5 < argc) {
             Case c;
+            c.tagsFileName = std::exchange(tagsFileName, std::string());
             c.title = argv[i + 1];
             c.file = argv[i + 2];
             c.line = std::atol(argv[i + 3]);
@@ -353,7 +413,7 @@ Options ParseArguments(int argc, char** argv)
         } else {
             throw std::runtime_error("unknown or incomplete argument: " + argument +
                                      "\nusage: velkin_demo --identity | [--show] [--root FOLDER] "
-                                     "(--case TITLE FILE LINE POSITION PICK)...");
+                                     "([--tags-file-name VALUE] --case TITLE FILE LINE POSITION PICK)...");
         }
     }
     return options;

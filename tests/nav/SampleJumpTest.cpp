@@ -15,7 +15,7 @@
 
 #include "host/SimHost.h"
 #include "nav/TagJump.h"
-#include "tags/TagScanner.h"
+#include "tags/TagsFileLookup.h"
 #include "win/FullPath.h"
 
 namespace {

@@ -31,6 +31,23 @@ std::string Jumping(const std::string& file, const std::string& line)
 }
 const std::vector<std::string> kRepaint = {"InvalidateRect frame1 erase", "UpdateWindow frame1"};
 
+// What a command should leave: its story, the picker's rows, and the
+// document and line where the caret ends.
+struct Expected {
+    std::vector<std::string> story;
+    std::vector<std::string> rows;
+    std::string landedIn;
+    int landedLine;
+};
+
+void ExpectOutcome(const Expected& expected, const CommandOutcome& outcome, const std::string& label)
+{
+    EXPECT_EQ(expected.story, outcome.story) << label;
+    EXPECT_EQ(expected.rows, outcome.rows) << label;
+    EXPECT_EQ(expected.landedIn, outcome.document) << label;
+    EXPECT_EQ(expected.landedLine, outcome.caretLine) << label;
+}
+
 std::vector<std::string> Join(std::vector<std::vector<std::string>> parts)
 {
     std::vector<std::string> joined;
@@ -47,44 +64,38 @@ TEST(CommandEndToEndTest, EachOutcomeSaysWhatItDoesOffersTheFirstListThatHoldsTa
         std::string document;   // "" for the note of words, line `line` under the caret
         int line;
         int pickRow;
-        std::vector<std::string> story;
-        std::vector<std::string> rows;
-        std::string landedIn;
-        int landedLine;
+        Expected expected;
     } cases[] = {
         {"one definition jumps at once", "", 0, 0,
-         {Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9},
+         {{Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
         {"a word defined twice: the second row double-clicked", "", 1, 1,
-         Join({{Searching("Set"), "status 'Set' が見つかりました", "picker"}, kRepaint,
-               {Jumping("src\\widget.cpp", "8")}}),
-         {"Set | include/config.h | 7", "Set | src/widget.cpp | 8"}, "src\\widget.cpp", 7},
+         {Join({{Searching("Set"), "status 'Set' が見つかりました", "picker"}, kRepaint,
+                {Jumping("src\\widget.cpp", "8")}}),
+          {"Set | include/config.h | 7", "Set | src/widget.cpp | 8"}, "src\\widget.cpp", 7}},
         {"one exact match among tags that begin with the word", "", 2, 0,
-         {Searching("Se"), Jumping("src\\util\\strings.h", "5")}, {}, "src\\util\\strings.h", 4},
+         {{Searching("Se"), Jumping("src\\util\\strings.h", "5")}, {}, "src\\util\\strings.h", 4}},
         {"a prefix of one tag still goes through the picker", "", 3, 0,
-         Join({{Searching("Settl"), "status 'Settl' を含むシンボルが見つかりました", "picker"}, kRepaint,
-               {Jumping("src\\util\\strings.c", "15")}}),
-         {"Settle | src/util/strings.c | 15"}, "src\\util\\strings.c", 14},
+         {Join({{Searching("Settl"), "status 'Settl' を含むシンボルが見つかりました", "picker"}, kRepaint,
+                {Jumping("src\\util\\strings.c", "15")}}),
+          {"Settle | src/util/strings.c | 15"}, "src\\util\\strings.c", 14}},
         {"the picker cancelled: no jump, a repaint", "", 4, kCancel,
-         Join({{Searching("Reset"), "status 'Reset' が見つかりました", "picker"}, kRepaint}),
-         {"Reset | src/util/strings.c | 20", "Reset | src/widget.cpp | 18"}, "notes.txt", 4},
+         {Join({{Searching("Reset"), "status 'Reset' が見つかりました", "picker"}, kRepaint}),
+          {"Reset | src/util/strings.c | 20", "Reset | src/widget.cpp | 18"}, "notes.txt", 4}},
         {"a word that is nowhere", "", 5, 0,
-         {Searching("Zzz"), "status 'Zzz' が '" + kTags + "' に見つかりませんでした"}, {}, "notes.txt", 5},
+         {{Searching("Zzz"), "status 'Zzz' が '" + kTags + "' に見つかりませんでした"}, {}, "notes.txt", 5}},
         {"the caret on a blank: the document's tags", "src\\main.c", 2, 4,
-         Join({{"status '" + mainC + "'内に定義されたシンボルを'" + kTags + "'から探します...",
-                "status 適切なシンボルが見つからないので '" + mainC + "' 内のシンボル一覧を表示します", "picker"},
-               kRepaint, {Jumping("src\\main.c", "24")}}),
-         {"MAIN_NAME | src/main.c | 7", "SetAll | src/main.c | 18", "flag | src/main.c | 15",
-          "globalSettings | src/main.c | 9", "main | src/main.c | 24", "name | src/main.c | 14",
-          "option | src/main.c | 13", "set | src/main.c | 11"},
-         "src\\main.c", 23},
+         {Join({{"status '" + mainC + "'内に定義されたシンボルを'" + kTags + "'から探します...",
+                 "status 適切なシンボルが見つからないので '" + mainC + "' 内のシンボル一覧を表示します", "picker"},
+                kRepaint, {Jumping("src\\main.c", "24")}}),
+          {"MAIN_NAME | src/main.c | 7", "SetAll | src/main.c | 18", "flag | src/main.c | 15",
+           "globalSettings | src/main.c | 9", "main | src/main.c | 24", "name | src/main.c | 14",
+           "option | src/main.c | 13", "set | src/main.c | 11"},
+          "src\\main.c", 23}},
     };
     for (const auto& c : cases) {
         session.Open(c.document, {1, c.line});
         const CommandOutcome outcome = session.Run(c.pickRow);
-        EXPECT_EQ(c.story, outcome.story) << c.label;
-        EXPECT_EQ(c.rows, outcome.rows) << c.label;
-        EXPECT_EQ(c.landedIn, outcome.document) << c.label;
-        EXPECT_EQ(c.landedLine, outcome.caretLine) << c.label;
+        ExpectOutcome(c.expected, outcome, c.label);
     }
 }
 
@@ -213,3 +224,162 @@ TEST(CommandEndToEndTest, ATagsFileCutShortUnderTheViewIsNamedAsUnreadableAndThe
 }
 
 }  // namespace
+
+namespace {
+
+// A library apart from the project, tagged on its own: its tags file is named
+// by full path. Its `sdk_main` names the project's main.c by full path, which
+// only a read of the document's tags from this file would offer.
+const std::string kSdk = "T:\\session\\sdk";
+const std::string kSdkTags = kSdk + "\\tags";
+const char* const kSdkTagsText =
+    "!_TAG_FILE_FORMAT\t2\t/extended format/\n"
+    "!_TAG_FILE_SORTED\t1\t/0=unsorted, 1=sorted, 2=foldcase/\n"
+    "Set\tinclude/sdk.h\t/^void Set(int value);$/;\"\tp\tline:3\n"
+    "Zlib\tinclude/sdk.h\t/^int Zlib;$/;\"\tv\n"
+    "sdk_main\tT:\\session\\proj\\src\\main.c\t24;\"\tf\n"
+    "sdk_open\tinclude/sdk.h\t/^int sdk_open(const char *name);$/;\"\tp\n";
+// A prototype of Set above its own line: the `line:` field tells them apart.
+const char* const kSdkHeader = "// sdk\nvoid Set(int value);\nvoid Set(int value);\nint Zlib;\n"
+                               "int sdk_open(const char *name);\n";
+// A second tags file of the project's own, by full path in the project's folder.
+const std::string kLocalTags = kProject + "\\local.tags";
+const char* const kLocalTagsText = "main_helper\tsrc/main.c\t18;\"\tf\n";
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string SearchingIn(const std::string& word, const std::string& first, int more)
+{
+    return "status '" + word + "'の位置を'" + first + "'ほか" + std::to_string(more) + "個のタグファイルから探します...";
+}
+
+std::string JumpingTo(const std::string& path, const std::string& address)
+{
+    return "status '" + path + "' を開き '" + address + "'に移動します。";
+}
+
+std::string Unreadable(const std::string& path) { return "status '" + path + "' を開くことが出来ませんでした"; }
+
+}  // namespace
+
+// TagsFileName lists several files: each is read in the order listed, the
+// lists are joined in that order and every row lands in its own tree; a file
+// that fails is named and the others still count; entries that cannot name
+// a file (a device, a special path, a missing file or a folder) and second
+// spellings of a file already listed change nothing.
+TEST(CommandEndToEndTest, SeveralTagsFilesAreReadInTheOrderListedAndEachTagLandsInItsOwnTree)
+{
+    CommandSession session;
+    WriteBytes(kSdkTags, kSdkTagsText);
+    WriteBytes(kSdk + "\\include\\sdk.h", kSdkHeader);
+    WriteBytes(kLocalTags, kLocalTagsText);
+    WriteBytes(CommandSession::PathOf("src\\uses_sdk.c"), "int f(void) { return sdk_open(\"x\"); }\n");
+    std::filesystem::create_directories(CommandSession::PathOf(".git"));
+    std::filesystem::copy_file(CommandSession::PathOf("tags"), CommandSession::PathOf(".git\\tags"));
+    WriteBytes(kProject + "\\empty.tags", "");
+    const std::string mainC = kProject + "\\src\\main.c";
+    const std::string sdkH = kSdk + "\\include\\sdk.h";
+    const std::string library = "tags;" + kSdkTags;
+    std::string thousand;
+    for (int i = 0; i < 1000; ++i) thousand += "absent" + std::to_string(i) + "\\tags;";
+    const std::string mainTags = "status '" + mainC + "'内に定義されたシンボルを'" + kTags + "'ほか1個のタグファイルから探します...";
+    const struct {
+        const char* label;
+        std::string value;      // TagsFileName; empty: none stored
+        std::string document;   // as CommandSession::Open takes it
+        HostPoint caret;
+        int pickRow;
+        Expected expected;
+    } cases[] = {
+        {"the default value", "", "", {1, 1}, 0,
+         {Join({{Searching("Set"), "status 'Set' が見つかりました", "picker"}, kRepaint, {Jumping("include\\config.h", "7")}}),
+          {"Set | include/config.h | 7", "Set | src/widget.cpp | 8"}, "include\\config.h", 6}},
+        {"only in the nearest file", library, "", {1, 0}, 0,
+         {{SearchingIn("SetValue", kTags, 1), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
+        {"only in the library's file, by full path", library, "src\\uses_sdk.c", {22, 0}, 0,
+         {{SearchingIn("sdk_open", kTags, 1), JumpingTo(sdkH, "/^int sdk_open(const char *name);$/")}, {}, sdkH, 4}},
+        {"in both, a row of the library picked", library, "", {1, 1}, 2,
+         {Join({{SearchingIn("Set", kTags, 1), "status 'Set' が見つかりました", "picker"}, kRepaint,
+                {JumpingTo(sdkH, "/^void Set(int value);$/")}}),
+          {"Set | include/config.h | 7 | " + kTags, "Set | src/widget.cpp | 8 | " + kTags,
+           "Set | include/sdk.h | /^void Set(int value);$/ | " + kSdkTags},
+          sdkH, 2}},
+        {"in both, a row of the project picked", library, "", {1, 1}, 1,
+         {Join({{SearchingIn("Set", kTags, 1), "status 'Set' が見つかりました", "picker"}, kRepaint,
+                {Jumping("src\\widget.cpp", "8")}}),
+          {"Set | include/config.h | 7 | " + kTags, "Set | src/widget.cpp | 8 | " + kTags,
+           "Set | include/sdk.h | /^void Set(int value);$/ | " + kSdkTags},
+          "src\\widget.cpp", 7}},
+        {"in none: the document's tags of the files that may name it", library + ";" + kLocalTags, "src\\main.c",
+         {0, 2}, 8,
+         {Join({{mainTags, "status 適切なシンボルが見つからないので '" + mainC + "' 内のシンボル一覧を表示します", "picker"},
+               kRepaint, {Jumping("src\\main.c", "18")}}),
+          {"MAIN_NAME | src/main.c | 7 | " + kTags, "SetAll | src/main.c | 18 | " + kTags,
+           "flag | src/main.c | 15 | " + kTags, "globalSettings | src/main.c | 9 | " + kTags,
+           "main | src/main.c | 24 | " + kTags, "name | src/main.c | 14 | " + kTags,
+           "option | src/main.c | 13 | " + kTags, "set | src/main.c | 11 | " + kTags,
+           "main_helper | src/main.c | 18 | " + kLocalTags},
+          "src\\main.c", 17}},
+        {"a word in none", library, "", {1, 5}, 0,
+         {{SearchingIn("Zzz", kTags, 1), "status 'Zzz' が '" + kTags + "' ほか1個のタグファイルに見つかりませんでした"}, {},
+          "notes.txt", 5}},
+        {"one file unreadable", kProject + "\\empty.tags;" + library, "", {1, 0}, 0,
+         {{SearchingIn("SetValue", kProject + "\\empty.tags", 2), Unreadable(kProject + "\\empty.tags"),
+           Jumping("src\\widget.cpp", "10")},
+          {}, "src\\widget.cpp", 9}},
+        {"a .git\\tags entry", ".git\\tags", "", {1, 0}, 0,
+         {{"status 'SetValue'の位置を'" + kProject + "\\.git\\tags'から探します...", Jumping("src\\widget.cpp", "10")},
+          {}, "src\\widget.cpp", 9}},
+        {"one file by several spellings", "tags;.\\tags; T:\\SESSION\\proj\\tags ;src\\..\\tags;;", "", {1, 0}, 0,
+         {{Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
+        {"devices, special paths, missing files and folders", "NUL;con.txt;COM1;\\\\.\\T:\\session\\proj\\tags;\\\\?\\" +
+             kTags + ";T:\\session\\missing\\tags;" + kProject + "\\src;a|b;tags",
+         "", {1, 0}, 0,
+         {{Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
+        {"a thousand entries, one found", thousand + "tags", "", {1, 0}, 0,
+         {{Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
+        {"32 KB in one entry, then the file", std::string(32 << 10, 'x') + ";tags", "", {1, 0}, 0,
+         {{Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
+        {"separators and blanks alone: as if missing", " ; ;\t", "", {1, 0}, 0,
+         {{Searching("SetValue"), Jumping("src\\widget.cpp", "10")}, {}, "src\\widget.cpp", 9}},
+        {"nothing found", "absent\\tags;T:\\session\\missing\\tags", "", {1, 0}, 0,
+         {{"status フォルダを遡っても'absent\\tags;T:\\session\\missing\\tags'は見つかりませんでした"}, {}, "notes.txt", 0}},
+    };
+    for (const auto& c : cases) {
+        if (c.value.empty()) {
+            session.Registry().Remove();
+        } else {
+            session.Registry().Set(REG_SZ, c.value + '\0');
+        }
+        session.Open(c.document, c.caret);
+        const ResourceCounter resources(session.Plugin().Module());
+        const CommandOutcome outcome = session.Run(c.pickRow);
+        ExpectOutcome(c.expected, outcome, c.label);
+        EXPECT_TRUE(resources.Balanced()) << c.label << ": " << resources.Report();
+    }
+}
+
+// A library's file that fails under the view is named, and the project's
+// file, read after it, still gives its tags.
+TEST(CommandEndToEndTest, ATagsFileCutShortAmongSeveralIsNamedAndTheOthersStillCount)
+{
+    CommandSession session;
+    WriteBytes(kSdkTags, kSdkTagsText + std::string(1 << 20, '\n'));
+    session.Registry().Set(REG_SZ, kSdkTags + ";tags" + '\0');
+    g_cutPath = kSdkTags;
+    g_cutSize = 0;
+    ImportPatches cut;
+    cut.Add(session.Plugin().Module(), "MapViewOfFile", &MapThenCut, g_mapViewOfFile);
+    session.Open("", {1, 0});
+    const CommandOutcome outcome = session.Run();
+    cut.Clear();
+    EXPECT_TRUE(g_cutPath.empty());
+    EXPECT_EQ((std::vector<std::string>{SearchingIn("SetValue", kSdkTags, 1), Unreadable(kSdkTags),
+                                        Jumping("src\\widget.cpp", "10")}),
+              outcome.story);
+    EXPECT_EQ("src\\widget.cpp", outcome.document);
+}

@@ -143,9 +143,13 @@ void CommandSession::Answer(HWND modal)
     }
     outcome_.story.push_back("picker");
     const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < rows; ++row)
+    const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const bool tagsFiles = SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) > 4;
+    for (int row = 0; row < rows; ++row) {
         outcome_.rows.push_back(sim::ListCellText(list, row, 0) + " | " + sim::ListCellText(list, row, 2) + " | " +
-                                sim::ListCellText(list, row, 3));
+                                sim::ListCellText(list, row, 3) +
+                                (tagsFiles ? " | " + sim::ListCellText(list, row, 4) : std::string()));
+    }
     if (pickRow_ < 0 || pickRow_ >= rows) {
         sim::PressKey(sim::FocusOf(modal), VK_ESCAPE);
         return;

@@ -30,7 +30,8 @@ struct CommandOutcome {
     // picker is shown, "box <caption>" for a message box, "InvalidateRect
     // <window> erase" / "UpdateWindow <window>" for the repaint requests.
     std::vector<std::string> story;
-    // The picker's rows as its list holds them: "symbol | file | position".
+    // The picker's rows as its list holds them: "symbol | file | position",
+    // then " | tags file" where the list has that column.
     std::vector<std::string> rows;
     // The frame's active document after the command, and its caret line (zero-based).
     std::string document;

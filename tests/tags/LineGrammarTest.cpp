@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tags/ScannerTestSupport.h"
-#include "tags/TagScanner.h"
+#include "tags/LineGrammar.h"
 
 using namespace scannertest;
 

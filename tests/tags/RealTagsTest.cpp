@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tags/ScannerTestSupport.h"
-#include "tags/TagScanner.h"
+#include "tags/TagsFileLookup.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "tags/MappedFile.h"
 #include "tags/ScannerTestSupport.h"
-#include "tags/TagScanner.h"
+#include "tags/TagsFileLookup.h"
 
 using namespace scannertest;
 

@@ -10,7 +10,7 @@
 
 #include "common/TestText.h"
 #include "tags/MappedFile.h"
-#include "tags/TagScanner.h"
+#include "tags/TagsFileLookup.h"
 #include "tags/TagsFileLocator.h"
 #include "win/FullPath.h"
 

@@ -215,6 +215,72 @@ TEST_F(TagsFolderTest, NearestLevelHoldingTheNameWinsAndEachLevelIsProbedOnce)
     }
 }
 
+TEST(TagsFileListTest, EntriesAreSplitAtSeparatorsLessTheBlanksAroundThem)
+{
+    const struct {
+        const char* value;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"tags", {"tags"}},
+        {" tags ;\t.git\\tags\t; ;;T:\\sdk\\tags;", {"tags", ".git\\tags", "T:\\sdk\\tags"}},
+        {"a b;c", {"a b", "c"}},
+        {" ; ;\t", {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> entries;
+        for (const CowString& entry : velkin::SplitTagsFileList(c.value)) entries.push_back(Str(entry));
+        EXPECT_EQ(c.entries, entries) << c.value;
+    }
+}
+
+TEST_F(TagsFolderTest, ListedEntriesNameFilesInTheirOrderOnceEachAndSpecialOnesAreNeverProbed)
+{
+    struct Found {
+        const char* path;
+        const char* folder;
+        bool mayNameDocument;
+    };
+    const std::string longEntry = "T:\\" + std::string(MAX_PATH, 'x');
+    const struct {
+        const char* label;
+        std::vector<std::string> entries;
+        std::vector<Found> found;
+        std::vector<const char*> probes;
+    } cases[] = {
+        {"a full path in a drive's root, then one elsewhere",
+         {"T:\\tags", "T:/locator/lib/tags"},
+         {{"T:\\tags", "T:", true}, {"T:/locator/lib/tags", "T:\\locator\\lib", false}},
+         {"T:\\tags", "T:/locator/lib/tags"}},
+        {"one file by a relative entry and by a full path", {"tags", "T:\\LOCATOR\\表\\.\\tags"},
+         {{"T:\\locator\\表\\tags", "T:\\locator\\表", true}},
+         {"T:\\locator\\表\\ソ\\tags", "T:\\locator\\表\\tags", "T:\\LOCATOR\\表\\.\\tags"}},
+        {"a full path naming a folder, or nothing", {"T:\\locator\\lib", "T:\\locator\\none\\tags"}, {},
+         {"T:\\locator\\lib", "T:\\locator\\none\\tags"}},
+        {"devices, special paths and bytes no name holds",
+         {"nul", "Aux.h", "sub\\com9.tags", "lpt1 .log", "CONOUT$", "\\\\.\\pipe\\tags", "\\\\?\\T:\\tags",
+          "//?/T:/tags", "\\??\\T:\\tags", "a*b", "tags:stream", "a\"b", longEntry},
+         {}, {}},
+    };
+    MakeEntry(Sjis("T:\\locator\\表\\tags"));
+    MakeEntry("T:\\tags");
+    MakeEntry("T:\\locator\\lib\\tags");
+    for (const auto& c : cases) {
+        std::vector<CowString> entries;
+        for (const std::string& entry : c.entries) entries.emplace_back(Sjis(entry).c_str());
+        const ProbeRecorder recorder;
+        const std::vector<velkin::TagsFile> files =
+            velkin::FindTagsFiles(Sjis("T:\\locator\\表\\ソ\\main.c").c_str(), entries);
+        std::vector<std::string> expected, actual, expectedProbes;
+        for (const Found& f : c.found)
+            expected.push_back(Sjis(f.path) + " | " + Sjis(f.folder) + (f.mayNameDocument ? " | names" : ""));
+        for (const velkin::TagsFile& f : files)
+            actual.push_back(Str(f.path) + " | " + Str(f.folder) + (f.mayNameDocument ? " | names" : ""));
+        for (const char* probe : c.probes) expectedProbes.push_back(Sjis(probe));
+        EXPECT_EQ(expected, actual) << c.label;
+        EXPECT_EQ(expectedProbes, ProbeRecorder::Probes()) << c.label;
+    }
+}
+
 // ---- Full paths ----------------------------------------------------------------
 
 class FullPathTest : public testing::Test {

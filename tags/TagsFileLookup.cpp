@@ -1,0 +1,275 @@
+#include "tags/TagsFileLookup.h"
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "tags/GuardedRead.h"
+#include "tags/LineGrammar.h"
+#include "tags/MappedFile.h"
+#include "tags/SortedSearch.h"
+
+namespace velkin {
+
+namespace {
+
+// The lists' sizes, to take back what a failed scan appended.
+class ListSizes {
+public:
+    explicit ListSizes(const TagMatchLists& lists) noexcept
+    {
+        for (int i = 0; i < TagMatchLists::kCount; ++i) sizes_[i] = lists[i].size();
+    }
+    void Restore(TagMatchLists& lists) const noexcept
+    {
+        for (int i = 0; i < TagMatchLists::kCount; ++i) {
+            TagList& list = lists[i];
+            list.erase(list.begin() + static_cast<std::ptrdiff_t>(sizes_[i]), list.end());
+        }
+    }
+    // Whether the prefix list (which holds the exact matches too) has grown.
+    bool PrefixGrew(const TagMatchLists& lists) const noexcept { return lists.prefix.size() > sizes_[1]; }
+
+private:
+    std::size_t sizes_[TagMatchLists::kCount];
+};
+
+// Hands the whole lines of `window` (mapped at `offset`) from `next` on to
+// `read(begin, end)`, under a guard (see ReadGuarded): the window ends after
+// its last line end, unless it ends at the file's end. Sets `next` to the
+// first byte not read and `more` to what `read` returned; leaves both when
+// no line ends in the window after `next`. False when the read faults.
+template <typename Read>
+bool ReadWholeLines(const MappedWindow& window, std::uint32_t offset, std::uint32_t size, std::uint32_t& next,
+                    bool& more, Read& read)
+{
+    return ReadGuarded(window, [&] {
+        const char* begin = window.Begin() + (next - offset);
+        const char* end = window.End();
+        if (static_cast<std::uint32_t>(end - window.Begin()) != size - offset) {
+            const char* lastLineEnd = FindLastLineEnd(begin, end);
+            if (!lastLineEnd) return;
+            end = lastLineEnd + 1;
+        }
+        more = read(begin, end);
+        next = offset + static_cast<std::uint32_t>(end - window.Begin());
+    });
+}
+
+// Hands the file's lines from offset `from` (a line start) on to
+// `read(begin, end)` one window at a time, each window's whole lines at once,
+// until `read` returns false or the file ends. False when a window cannot be
+// mapped, or when a read of one faults: the file failed under the view (cut
+// short by another program, or its network share or drive gone). The frames
+// of `read` are then abandoned (see ReadGuarded): the window is released
+// here, and whatever `read` fed, left mid-line, must not be fed again.
+template <typename Read>
+bool ReadLinesInWindows(const MappedFile& file, std::uint32_t from, std::uint32_t windowBytes, Read&& read)
+{
+    const std::uint32_t granularity = MappedFile::AllocationGranularity();
+    windowBytes = MappedFile::WindowLength(windowBytes);
+    const std::uint32_t size = file.Size();
+    std::uint32_t next = from;  // the first byte not read: a line start or in the line ends before one
+    std::uint32_t length = windowBytes;
+    bool more = true;
+    while (more && next < size) {
+        const std::uint32_t offset = next - next % granularity;
+        const MappedWindow window = file.Map(offset, length);
+        if (!window) return false;
+        const std::uint32_t before = next;
+        if (!ReadWholeLines(window, offset, size, next, more, read)) return false;
+        if (next == before) {
+            // One line fills the window: map a larger one at the same offset.
+            const std::uint32_t rest = size - offset;
+            length = length >= rest / 2 ? rest : length * 2;
+            continue;
+        }
+        length = windowBytes;
+    }
+    return true;
+}
+
+bool ScanWholeFile(const MappedFile& file, const TagQuery& query, TagMatchLists& lists, const ScanOptions& options,
+                   ScanScope scope = ScanScope::wordAndDocument)
+{
+    TagScanner scanner(query, lists, options.path, scope);
+    return ReadLinesInWindows(file, 0, options.windowBytes, [&scanner](const char* begin, const char* end) {
+        scanner.Scan(begin, end);
+        return true;
+    });
+}
+
+enum class SortedLookup { notSorted, found, noTag, disorder, failed };
+
+// Searches a sorted file for the word's range and reads its lines alone.
+SortedLookup LookUpSorted(const MappedFile& file, const TagQuery& query, TagMatchLists& lists,
+                          const ScanOptions& options, const ListSizes& before)
+{
+    WordSearch search = SearchSortedFile(file, query.word, options.probeBytes);
+    if (search.outcome == WordSearch::Outcome::notSorted) return SortedLookup::notSorted;
+    if (search.outcome == WordSearch::Outcome::failed) return SortedLookup::failed;
+    if (search.outcome == WordSearch::Outcome::disorder) return SortedLookup::disorder;
+    TagScanner scanner(query, lists, options.path, ScanScope::wordOnly);
+    WordRangeWalk walk(query.word, search.order);
+    auto readRange = [&](const char* begin, const char* end) {
+        const char* rangeEnd = walk.RangeEnd(begin, end);
+        if (walk.SawDisorder()) return false;
+        scanner.Scan(begin, rangeEnd);
+        return rangeEnd == end;
+    };
+    // The search's last view mostly holds the whole range: no other to map.
+    std::uint32_t next = search.rangeStart;
+    bool more = true;
+    const std::uint32_t viewEnd = search.viewOffset + static_cast<std::uint32_t>(search.view.End() - search.view.Begin());
+    if (search.view && next >= search.viewOffset && next < viewEnd &&
+        !ReadWholeLines(search.view, search.viewOffset, file.Size(), next, more, readRange))
+        return SortedLookup::failed;
+    search.view = MappedWindow();  // a crowded address space may have room for one view only
+    if (more && !ReadLinesInWindows(file, next, options.windowBytes, readRange)) return SortedLookup::failed;
+    if (walk.SawDisorder()) return SortedLookup::disorder;
+    return before.PrefixGrew(lists) ? SortedLookup::found : SortedLookup::noTag;
+}
+
+// How the first pass over one file went.
+enum class WordPass {
+    sortedRange,  // the sorted search found the word's tags; nothing else read
+    sortedNoTag,  // the sorted search found no tag; nothing else read
+    everyLine,    // every line read: the word's tags, and the document's when the scope asked for them
+    failed,       // the file failed; the lists are as they were
+};
+
+// Reads `file` for the word: by the sorted search where the header allows it,
+// else every line, in `scope`. `taken` says how.
+WordPass ReadForWord(const MappedFile& file, const TagQuery& query, TagMatchLists& lists, const ScanOptions& options,
+                     ScanScope scope, LookupRoute& taken)
+{
+    const ListSizes before(lists);
+    taken = LookupRoute::everyLine;
+    if (options.searchSorted && !query.word.IsEmpty()) {
+        switch (LookUpSorted(file, query, lists, options, before)) {
+        case SortedLookup::notSorted: break;
+        case SortedLookup::found: taken = LookupRoute::sortedRange; return WordPass::sortedRange;
+        case SortedLookup::noTag: taken = LookupRoute::noTagThenEveryLine; return WordPass::sortedNoTag;
+        case SortedLookup::disorder: taken = LookupRoute::disorderThenEveryLine; break;
+        case SortedLookup::failed: before.Restore(lists); return WordPass::failed;
+        }
+        before.Restore(lists);
+    }
+    if (ScanWholeFile(file, query, lists, options, scope)) return WordPass::everyLine;
+    before.Restore(lists);
+    return WordPass::failed;
+}
+
+// Every line of `file` for the document's tags (and the word's, which a
+// sorted search may have missed in a file out of order); the lists are as
+// they were when it fails.
+bool ReadForDocument(const MappedFile& file, const TagQuery& query, TagMatchLists& lists, const ScanOptions& options)
+{
+    const ListSizes before(lists);
+    if (ScanWholeFile(file, query, lists, options)) return true;
+    before.Restore(lists);
+    return false;
+}
+
+// What became of one file of a lookup over several.
+struct FileLookup {
+    enum class State { notRead, wordRead, readWhole, failed };
+    State state = State::notRead;
+    TagMatchLists lists;
+    // Open from the word's pass for the document's: its handles, not a view.
+    std::optional<MappedFile> kept;
+};
+
+// The word's pass: each file searched for the word, in order (and read whole
+// when not sorted, with the document's tags where it may name the document).
+// True when any file gave a tag of that name or prefix.
+bool LookUpWordInEach(const std::vector<TagsFile>& files, const CowString& word, const CowString& documentPath,
+                      const ScanOptions& options, std::vector<FileLookup>& lookups)
+{
+    bool found = false;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        FileLookup& lookup = lookups[i];
+        MappedFileOrFailure opened = MappedFile::Open(files[i].path.Text());
+        if (!opened.file) {
+            lookup.state = FileLookup::State::failed;
+            continue;
+        }
+        const bool mayNameDocument = files[i].mayNameDocument;
+        const ScanScope scope = mayNameDocument ? ScanScope::wordAndDocument : ScanScope::wordOnly;
+        LookupRoute taken;
+        switch (ReadForWord(*opened.file, {word, documentPath, files[i].folder}, lookup.lists, options, scope, taken)) {
+        case WordPass::sortedRange: lookup.state = FileLookup::State::wordRead; break;
+        case WordPass::sortedNoTag:
+            lookup.state = FileLookup::State::wordRead;
+            if (mayNameDocument) lookup.kept = std::move(opened.file);
+            break;
+        case WordPass::everyLine: lookup.state = FileLookup::State::readWhole; break;
+        case WordPass::failed: lookup.state = FileLookup::State::failed; break;
+        }
+        found = found || !lookup.lists.prefix.empty();
+    }
+    return found;
+}
+
+// The document's pass: every line of each file that may name the document
+// and has not been read whole already.
+void ReadDocumentTagsOfEach(const std::vector<TagsFile>& files, const CowString& word, const CowString& documentPath,
+                            const ScanOptions& options, std::vector<FileLookup>& lookups)
+{
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        FileLookup& lookup = lookups[i];
+        const bool done = lookup.state == FileLookup::State::readWhole || lookup.state == FileLookup::State::failed;
+        if (!files[i].mayNameDocument || done) continue;
+        if (!lookup.kept) lookup.kept = std::move(MappedFile::Open(files[i].path.Text()).file);
+        const bool read =
+            lookup.kept && ReadForDocument(*lookup.kept, {word, documentPath, files[i].folder}, lookup.lists, options);
+        lookup.kept.reset();
+        lookup.state = read ? FileLookup::State::readWhole : FileLookup::State::failed;
+    }
+}
+
+// Appends `from`'s entries to `to`, each naming `source`.
+void JoinList(TagList& from, TagList& to, const TagsFile& source)
+{
+    for (TagEntry& entry : from) {
+        entry.tagsFile = source.path;
+        entry.tagsFolder = source.folder;
+        to.push_back(std::move(entry));
+    }
+    from.clear();
+}
+
+}  // namespace
+
+bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatchLists& lists,
+                  const ScanOptions& options, LookupRoute* route)
+{
+    const MappedFileOrFailure opened = MappedFile::Open(tagsFilePath.Text());
+    if (!opened.file) return false;
+    LookupRoute taken = LookupRoute::everyLine;
+    WordPass pass = ReadForWord(*opened.file, query, lists, options, ScanScope::wordAndDocument, taken);
+    if (route) *route = taken;
+    if (pass == WordPass::sortedNoTag) return ReadForDocument(*opened.file, query, lists, options);
+    return pass != WordPass::failed;
+}
+
+TagsLookup LookUpTags(const std::vector<TagsFile>& files, const CowString& word, const CowString& documentPath,
+                      const ScanOptions& options)
+{
+    std::vector<FileLookup> lookups(files.size());
+    const bool wordFound = !word.IsEmpty() && LookUpWordInEach(files, word, documentPath, options, lookups);
+    if (!wordFound) ReadDocumentTagsOfEach(files, word, documentPath, options, lookups);
+
+    TagsLookup joined;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const FileLookup::State state = lookups[i].state;
+        if (state == FileLookup::State::failed) joined.unreadable.push_back(i);
+        if (state == FileLookup::State::wordRead || state == FileLookup::State::readWhole) joined.read.push_back(i);
+    }
+    for (int list = 0; list < TagMatchLists::kCount; ++list) {
+        for (std::size_t i = 0; i < files.size(); ++i) JoinList(lookups[i].lists[list], joined.lists[list], files[i]);
+    }
+    return joined;
+}
+
+}  // namespace velkin
