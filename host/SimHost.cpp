@@ -42,6 +42,14 @@ bool IsBefore(HostPoint a, HostPoint b)
     return a.y < b.y || (a.y == b.y && a.x < b.x);
 }
 
+// The first line end of `text`; "\r\n" when it has none.
+std::wstring FirstLineBreak(const std::wstring& text)
+{
+    const std::size_t at = text.find_first_of(L"\r\n");
+    if (at == std::wstring::npos) return L"\r\n";
+    return text.compare(at, 2, L"\r\n") == 0 ? L"\r\n" : text.substr(at, 1);
+}
+
 std::vector<std::wstring> SplitLines(const std::wstring& text)
 {
     std::vector<std::wstring> lines;
@@ -135,7 +143,9 @@ void SimDocument::SetAnsiPath(const std::string& ansiPath)
 
 void SimDocument::SetText(const std::string& fileBytes)
 {
-    lines = SplitLines(DecodeFileText(fileBytes));
+    const std::wstring text = DecodeFileText(fileBytes);
+    lines = SplitLines(text);
+    loadedLineBreak_ = FirstLineBreak(text);
     MoveCaret({0, 0});
 }
 
@@ -161,9 +171,10 @@ std::wstring SimDocument::SelectedRange() const
     HostPoint last = Clamp(selectionEnd);
     if (IsBefore(last, first)) std::swap(first, last);
     if (first.y == last.y) return lines[first.y].substr(first.x, last.x - first.x);
+    const std::wstring lineBreak = selectedLineBreak == SelectedLineBreak::asLoaded ? loadedLineBreak_ : L"\r\n";
     std::wstring text = lines[first.y].substr(first.x);
-    for (LONG y = first.y + 1; y < last.y; ++y) text += L"\r\n" + lines[y];
-    return text + L"\r\n" + lines[last.y].substr(0, last.x);
+    for (LONG y = first.y + 1; y < last.y; ++y) text += lineBreak + lines[y];
+    return text + lineBreak + lines[last.y].substr(0, last.x);
 }
 
 HostPoint SimDocument::Clamp(HostPoint point) const
@@ -180,8 +191,20 @@ void SimDocument::MoveCaret(HostPoint point)
     CancelSelection();
 }
 
+bool SimDocument::IsPastEnd(HostPoint point) const
+{
+    const LONG lastLine = static_cast<LONG>(lines.size()) - 1;
+    return point.y > lastLine || (point.y == lastLine && point.x > static_cast<LONG>(lines.back().size()));
+}
+
 void SimDocument::Select(HostPoint start, HostPoint end)
 {
+    if (selectionPastEnd != SelectionPastEnd::keptOnLastLine && (IsPastEnd(start) || IsPastEnd(end))) {
+        if (selectionPastEnd == SelectionPastEnd::ignored) return;
+        const HostPoint textEnd{static_cast<LONG>(lines.back().size()), static_cast<LONG>(lines.size()) - 1};
+        if (IsPastEnd(start)) start = textEnd;
+        if (IsPastEnd(end)) end = textEnd;
+    }
     forcedSelection_.reset();
     selectionStart = Clamp(start);
     selectionEnd = Clamp(end);

@@ -86,6 +86,18 @@ public:
     FindCaret findCaret = FindCaret::atEnd;
     // A find that meets the end of the text goes on from the top, up to the caret.
     bool findWraps = false;
+    // What a selection request does with a point past the text's end (on a
+    // line below the last, or beyond the last line's end): keeps it on the
+    // last line, clamping each coordinate (a line below at x 0 gives the last
+    // line's start), moves it to the text's end, or leaves the selection as
+    // it was. Points outside the text elsewhere are clamped.
+    enum class SelectionPastEnd { keptOnLastLine, textEnd, ignored };
+    SelectionPastEnd selectionPastEnd = SelectionPastEnd::keptOnLastLine;
+    // How the selected text gives a line break: always "\r\n", or as the
+    // text last set ended its first line ("\n", "\r\n" or "\r"; "\r\n" when
+    // that text has a single line).
+    enum class SelectedLineBreak { crlf, asLoaded };
+    SelectedLineBreak selectedLineBreak = SelectedLineBreak::crlf;
 
     // The path through the ANSI code page, as the name request hands it out,
     // and set from an ANSI path, as a load request gives it.
@@ -97,14 +109,15 @@ public:
     void SetText(const std::string& fileBytes);
     // The lines joined with "\r\n", in ANSI.
     std::string Text() const;
-    // The selected text (lines joined with "\r\n"), or the text a forced word
-    // selection stands for, in ANSI; "" when nothing is selected.
+    // The selected text (lines joined as `selectedLineBreak` says), or the
+    // text a forced word selection stands for, in ANSI; "" when nothing is
+    // selected.
     std::string SelectedText() const;
 
     // Editor operations, as the messages perform them. Points are clamped to
     // the text.
     void MoveCaret(HostPoint point);                  // drops the selection
-    void Select(HostPoint start, HostPoint end);      // caret to `end`
+    void Select(HostPoint start, HostPoint end);      // caret to `end`; see selectionPastEnd
     void CancelSelection();                           // caret stays
     void SelectWord();
     // Searches the Unicode form of `ansiText` (case-sensitive, plain) forward
@@ -120,11 +133,13 @@ public:
 
 private:
     HostPoint Clamp(HostPoint point) const;
+    bool IsPastEnd(HostPoint point) const;
     // The first match of `text` starting at or after `from` and before `until`.
     std::optional<HostPoint> FindBetween(const std::wstring& text, HostPoint from, HostPoint until) const;
     std::wstring SelectedRange() const;
     // Set by a forced word selection (ANSI); any other selection change drops it.
     std::optional<std::string> forcedSelection_;
+    std::wstring loadedLineBreak_ = L"\r\n";
 };
 
 // One recorded message: where it went, what it carried and what it answered.

@@ -32,18 +32,25 @@ bool SelectionEndsLine(HWND view)
     return size <= 3 && IsLineBreak(GetSelectedText(view));
 }
 
-// Whether the line goes on after `end`: the text from there to the next
-// line's start is a line break alone. On the last line there is no next line
-// to select to, and an editor clamps that point somewhere on this line: then
-// one character past `end` tells, as a line's end clamps it back to `end`.
-bool LineEndsAt(HWND view, HostPoint end)
+bool IsSelected(HWND view, const TextSpan& span)
 {
-    const HostPoint nextLine{0, end.y + 1};
-    SetSelection(view, end, nextLine);
     const TextSpan selected = GetSelection(view);
-    if (SamePoint(selected.start, end) && SamePoint(selected.end, nextLine)) return SelectionEndsLine(view);
-    SetSelection(view, end, HostPoint{end.x + 1, end.y});
-    return SelectionEndsLine(view);
+    return SamePoint(selected.start, span.start) && SamePoint(selected.end, span.end);
+}
+
+// Whether the line goes on after `found`, the occurrence selected: the text
+// from its end to the next line's start is a line break alone. On the last
+// line there is no next line to select to, and an editor clamps that point
+// somewhere or ignores the request: then one character past the end tells,
+// as a line's end clamps that back to the end (nothing selected) or the
+// editor ignores it too (the occurrence stays selected).
+bool LineEndsAt(HWND view, const TextSpan& found)
+{
+    const TextSpan toNextLine{found.end, HostPoint{0, found.end.y + 1}};
+    SetSelection(view, toNextLine.start, toNextLine.end);
+    if (IsSelected(view, toNextLine)) return SelectionEndsLine(view);
+    SetSelection(view, found.end, HostPoint{found.end.x + 1, found.end.y});
+    return IsSelected(view, found) || SelectionEndsLine(view);
 }
 
 // Whether `found` holds the anchors. Checking "$" moves the selection; it is
@@ -52,7 +59,7 @@ bool HoldsAnchors(HWND view, const TextSpan& found, Anchors anchors)
 {
     if (anchors.startsLine && found.start.x != 0) return false;
     if (!anchors.endsLine) return true;
-    if (!LineEndsAt(view, found.end)) return false;
+    if (!LineEndsAt(view, found)) return false;
     SetSelection(view, found.start, found.end);
     return true;
 }
@@ -70,35 +77,56 @@ std::optional<TextSpan> FindFrom(HWND view, const CowString& text, const std::op
     return GetSelection(view);
 }
 
-// Which occurrences a walk looks at.
+// Which occurrences a walk looks at, and which one it lands on.
 struct Walk {
     std::optional<HostPoint> from;  // unset: from the top
     std::optional<LONG> onlyLine;   // unset: any line
+    // Unset: the first occurrence that holds the anchors. Set: of those, the
+    // one nearest this line, the one below when two are as near.
+    std::optional<LONG> nearLine;
 };
 
-// The first occurrence of `text` that `walk` looks at and that holds
-// `anchors`, or nothing. Each find starts past the occurrence before it, and
-// one that answers at or above that occurrence has gone on from the top: the
-// walk ends there.
+// An occurrence and where the find that answered it started (unset: the top).
+struct Found {
+    TextSpan span;
+    std::optional<HostPoint> from;
+};
+
+// Lands on the occurrence of `text` that `walk` looks at, holds `anchors`
+// and `walk` picks; false when there is none. Each find starts past the
+// occurrence before it, and one that answers at or above that occurrence has
+// gone on from the top: the walk ends there. Nearest a line, the walk ends at
+// the first occurrence on or below it, and one above it is found again by the
+// same find as before.
 // `seen`, when given, is set when the editor found the text at all.
-std::optional<TextSpan> FindAnchored(HWND view, const CowString& text, Anchors anchors, const Walk& walk,
-                                     bool* seen = nullptr)
+bool LandAnchored(HWND view, const CowString& text, Anchors anchors, const Walk& walk, bool* seen = nullptr)
 {
     std::optional<HostPoint> from = walk.from;
     std::optional<HostPoint> previous;
+    std::optional<Found> above;
     for (;;) {
         const std::optional<TextSpan> found = FindFrom(view, text, from);
-        if (!found) return std::nullopt;
-        if (previous && !IsBefore(*previous, found->start)) return std::nullopt;
-        if (walk.onlyLine && found->start.y != *walk.onlyLine) return std::nullopt;
+        if (!found) break;
+        if (previous && !IsBefore(*previous, found->start)) break;
+        if (walk.onlyLine && found->start.y != *walk.onlyLine) break;
         if (seen) *seen = true;
-        if (HoldsAnchors(view, *found, anchors)) return found;
+        if (HoldsAnchors(view, *found, anchors)) {
+            if (!walk.nearLine || found->start.y >= *walk.nearLine) {
+                // Selected: it lands unless one above is nearer.
+                if (!above || found->start.y - *walk.nearLine <= *walk.nearLine - above->span.start.y) return true;
+                break;
+            }
+            above = Found{*found, from};
+        }
         previous = found->start;
         // Past the occurrence: its end (whether a find takes a match at the
         // caret or only after it, the next line's start is reached), or one
         // character on when occurrences may overlap.
         from = anchors.startsLine ? found->end : HostPoint{found->start.x + 1, found->start.y};
     }
+    if (!above) return false;
+    FindFrom(view, text, above->from);
+    return true;
 }
 
 // Lands on the first occurrence of `text` from the top, as a plain search does.
@@ -114,16 +142,19 @@ void MoveToPattern(HWND view, const TagEntry& entry)
 {
     const SearchTexts tries = PatternSearchTexts(entry);
     const Anchors anchors{tries.startsLine, tries.endsLine};
+    Walk fromTop;
     if (tries.lineHint > 0) {
         const LONG line = tries.lineHint - 1;
-        const Walk onHintLine{HostPoint{0, line}, line};
+        const Walk onHintLine{HostPoint{0, line}, line, std::nullopt};
         for (int i = 0; i < tries.patternCount; ++i)
-            if (FindAnchored(view, tries.texts[i], anchors, onHintLine)) return;
+            if (LandAnchored(view, tries.texts[i], anchors, onHintLine)) return;
+        // The file changed since it was tagged: lines came or went above the tag.
+        fromTop.nearLine = line;
     }
     int firstFoundText = -1;
     for (int i = 0; i < tries.patternCount; ++i) {
         bool seen = false;
-        if (FindAnchored(view, tries.texts[i], anchors, Walk{}, &seen)) return;
+        if (LandAnchored(view, tries.texts[i], anchors, fromTop, &seen)) return;
         if (seen && firstFoundText < 0) firstFoundText = i;
     }
     // No line holds the anchors (the file changed since it was tagged): where

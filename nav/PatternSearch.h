@@ -18,15 +18,19 @@ namespace velkin {
 // own line does not stop the jump.
 //  1. With a line hint (N of "N;/pattern/", or a "line:N" field), an
 //     occurrence of a pattern text on line N that holds the anchors lands.
-//  2. Else the first occurrence in the file that holds them, for each pattern
-//     text in turn.
+//  2. Else, for each pattern text in turn, the first occurrence in the file
+//     that holds them; with a line hint, the one nearest line N, above or
+//     below (below when two are as near): lines came or went above the tag
+//     since it was tagged.
 //  3. Else (a file edited since it was tagged) the first occurrence of the
 //     first pattern text found anywhere, then the tag's name, from the top.
 //
 // Relies only on the editor's answers, not on where its find leaves the caret
 // nor on whether it goes on from the top: the caret is placed before each
 // find, and a find that answers at or above the occurrence before it ends
-// the walk, so each text costs at most one pass over the document.
+// the walk, so each text costs at most one pass over the document (a walk
+// for the nearest occurrence ends at the first one on or below line N, and
+// lands on one above it by repeating the find that found it).
 void MoveToPattern(HWND view, const TagEntry& entry);
 
 }  // namespace velkin

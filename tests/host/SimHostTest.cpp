@@ -188,6 +188,62 @@ TEST_F(SimHostTest, FindCanLeaveTheCaretAtTheStartAndGoOnFromTheTop)
     EXPECT_EQ(0, document.caret.y);
 }
 
+// Where a selection reaching past the text's end goes is the editor's own:
+// each a switch of the stand-in. Past another line's end, a point is clamped.
+TEST_F(SimHostTest, SelectionPastTheEndIsKeptOnTheLastLineMovedToTheEndOrIgnored)
+{
+    using PastEnd = SimDocument::SelectionPastEnd;
+    SimDocument& document = view.AddDocument("C:\\a.c", "abc\nde");
+    const struct {
+        HostPoint start, end;
+        PastEnd mode;
+        HostPoint selectedStart, selectedEnd;
+    } cases[] = {
+        {{3, 0}, {0, 2}, PastEnd::keptOnLastLine, {3, 0}, {0, 1}},
+        {{1, 1}, {0, 2}, PastEnd::keptOnLastLine, {1, 1}, {0, 1}},
+        {{1, 1}, {3, 1}, PastEnd::keptOnLastLine, {1, 1}, {2, 1}},
+        {{1, 1}, {0, 2}, PastEnd::textEnd, {1, 1}, {2, 1}},
+        {{1, 1}, {3, 1}, PastEnd::textEnd, {1, 1}, {2, 1}},
+        {{1, 1}, {0, 2}, PastEnd::ignored, {0, 0}, {1, 0}},
+        {{1, 1}, {3, 1}, PastEnd::ignored, {0, 0}, {1, 0}},
+        {{2, 0}, {9, 0}, PastEnd::ignored, {2, 0}, {3, 0}},
+        {{2, 0}, {9, 0}, PastEnd::textEnd, {2, 0}, {3, 0}},
+    };
+    for (const auto& c : cases) {
+        document.selectionPastEnd = c.mode;
+        document.Select({0, 0}, {1, 0});
+        Send(frame.Window(), HOSTMSG_SET_SELECTION, reinterpret_cast<WPARAM>(&c.start), &c.end);
+        EXPECT_EQ((std::vector<LONG>{c.selectedStart.x, c.selectedStart.y, c.selectedEnd.x, c.selectedEnd.y}),
+                  (std::vector<LONG>{document.selectionStart.x, document.selectionStart.y, document.selectionEnd.x,
+                                     document.selectionEnd.y}))
+            << static_cast<int>(c.mode) << " to (" << c.end.x << "," << c.end.y << ")";
+    }
+}
+
+// Whether a selected line break reads as "\r\n" or as the file had it is the
+// editor's own too.
+TEST_F(SimHostTest, SelectedLineBreaksReadAsCrLfOrAsLoaded)
+{
+    using LineBreak = SimDocument::SelectedLineBreak;
+    SimDocument& document = view.AddDocument("C:\\a.c");
+    const struct {
+        std::string text;
+        LineBreak lineBreak;
+        std::string selected;
+    } cases[] = {
+        {"ab\ncd\r\ne", LineBreak::crlf, "b\r\nc"},
+        {"ab\ncd\r\ne", LineBreak::asLoaded, "b\nc"},
+        {"ab\r\ncd\ne", LineBreak::asLoaded, "b\r\nc"},
+        {"ab\rcd", LineBreak::asLoaded, "b\rc"},
+    };
+    for (const auto& c : cases) {
+        document.selectedLineBreak = c.lineBreak;
+        document.SetText(c.text);
+        document.Select({1, 0}, {1, 1});
+        EXPECT_EQ(c.selected, SelectedText(frame.Window())) << c.text;
+    }
+}
+
 TEST_F(SimHostTest, LoadFileReadsARealFileIntoTheActiveDocument)
 {
     char folder[MAX_PATH];

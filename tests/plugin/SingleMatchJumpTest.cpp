@@ -302,8 +302,9 @@ TEST_F(SingleMatchJumpTest, AFileThatCannotBeOpenedIsNamedInABoxAfterTheStatus)
 
 // Lines that hold a tag's text above the tag's own line: the jump keeps the
 // pattern's anchors and lands on the line the pattern describes, whether the
-// editor's find leaves the caret at the match's start or its end, and whether
-// it goes on from the top.
+// editor's find leaves the caret at the match's start or its end, whether it
+// goes on from the top, wherever it puts a selection past the text's end, and
+// whether a selected line break reads as the file has it (LF or CR LF).
 TEST_F(SingleMatchJumpTest, PatternsLandOnTheLineTheirAnchorsDescribe)
 {
     const std::string kSuryo = "\xE6\x95\xB0\xE9\x87\x8F";   // "数量" in UTF-8
@@ -323,10 +324,24 @@ TEST_F(SingleMatchJumpTest, PatternsLandOnTheLineTheirAnchorsDescribe)
         "static parserDefinition *CTagsParser (void)",             // 12
         "struct NestingLevel",                                     // 13
         "extern int edited(void);",                                // 14: the tag's line is gone
-        "int cut = 1;",                                            // 15: the last line, no line end
+        "struct first {",                                          // 15
+        "    int count;",                                          // 16: tagged on line 17
+        "};",                                                      // 17
+        "#define FOO1",                                            // 18: goes on by one character
+        "#define FOO",                                             // 19
+        "\tITEM1,",                                                // 20: by two
+        "\tITEM",                                                  // 21
+        "struct second {",                                         // 22
+        "    char *name;",                                         // 23
+        "    int count;",                                          // 24: tagged on line 25
+        "};",                                                      // 25
+        "static int half = 3 / 4;",                                // 26: the unescaped text, not at the start
+        "// int half = 3 \\/ 4; escaped",                          // 27: the text as written, not at the start
+        "int cut = 1",                                             // 28
+        "int cut = 12",                                            // 29
+        "int cut = 12; // was 1",                                  // 30
+        "int cut = 12;",                                           // 31: the last line, no line end
     };
-    std::string text;
-    for (const std::string& line : lines) text += line + (&line == &lines.back() ? "" : "\n");
 
     const struct {
         std::string address;
@@ -347,26 +362,55 @@ TEST_F(SingleMatchJumpTest, PatternsLandOnTheLineTheirAnchorsDescribe)
         {R"(/^int half = 1 \/ 2; \/* C:\\dir\\ *\/$/)", "", 9, lines[9]},
         {"/^const char *label = \"" + kSuryo + "\";$/", "", 11, lines[11]},
         {"/^int edited(void);$/", "", 14, "int edited(void);"},   // no line holds the anchors
-        {"/^int cut = 1;$/", "", 15, lines[15]},
+        {R"(/^int half = 3 \/ 4;$/)", "", 27, R"(int half = 3 \/ 4;)"},   // neither text does: the first found
+        {"/^#define FOO$/", "", 19, lines[19]},
+        {"/^\tITEM$/", "", 21, lines[21]},
+        {"/^int cut = 12;$/", "", 31, lines[31]},
+        {"/^int cut = 12$/", "\tline:32", 29, lines[29]},   // the last line goes on by one
+        {"/^int cut = 1$/", "\tline:32", 28, lines[28]},    // by two
+        // Three lines added above the tag since it was tagged, or three removed:
+        // the nearest line that holds the anchors, not the first.
+        {"/^    int count;$/", "\tline:22", 24, lines[24]},
+        {"22;/^    int count;$/", "", 24, lines[24]},
+        {"/^    int count;$/", "\tline:28", 24, lines[24]},
+        {"28;/^    int count;$/", "", 24, lines[24]},
+        {"/^    int count;$/", "\tline:20", 16, lines[16]},
+        {"/^    int count;$/", "\tline:21", 24, lines[24]},   // as near to both: the one below
+        // A line beyond int range is no hint.
+        {"/^#define LUAI_THROW(/", "\tline:99999999999", 6, "#define LUAI_THROW("},
+        {"4294967304;/^#define LUAI_THROW(/", "", 6, "#define LUAI_THROW("},
     };
     using FindCaret = SimDocument::FindCaret;
+    using PastEnd = SimDocument::SelectionPastEnd;
     const struct {
         FindCaret caret;
         bool wraps;
-    } editors[] = {{FindCaret::atEnd, false}, {FindCaret::atStart, false}, {FindCaret::atEnd, true}};
-    SimDocument& other = view_.AddDocument(kOther, text);
-    for (const auto& editor : editors) {
-        other.findCaret = editor.caret;
-        other.findWraps = editor.wraps;
-        for (const auto& c : cases) {
-            const std::string label = c.address + c.fields + (editor.wraps ? " (wraps)" : "") +
-                                      (editor.caret == FindCaret::atStart ? " (caret at start)" : "");
-            WriteTag("src/other.c", c.address, c.fields);
-            view_.Activate(0);
-            RunCommand();
-            ASSERT_EQ(&other, view_.ActiveDocument()) << label;
-            EXPECT_EQ(c.line, std::min(other.selectionStart.y, other.selectionEnd.y)) << label;
-            EXPECT_EQ(Sjis(c.found), other.SelectedText()) << label;
+    } finds[] = {{FindCaret::atEnd, false}, {FindCaret::atStart, false}, {FindCaret::atEnd, true}};
+    const PastEnd pastEnds[] = {PastEnd::keptOnLastLine, PastEnd::textEnd, PastEnd::ignored};
+    SimDocument& other = view_.AddDocument(kOther);
+    other.selectedLineBreak = SimDocument::SelectedLineBreak::asLoaded;
+    for (const std::string lineEnd : {"\n", "\r\n"}) {
+        std::string text;
+        for (const std::string& line : lines) text += line + (&line == &lines.back() ? "" : lineEnd);
+        other.SetText(text);
+        for (const auto& find : finds) {
+            for (const PastEnd pastEnd : pastEnds) {
+                other.findCaret = find.caret;
+                other.findWraps = find.wraps;
+                other.selectionPastEnd = pastEnd;
+                for (const auto& c : cases) {
+                    const std::string label = c.address + c.fields + (lineEnd == "\n" ? " (LF)" : " (CR LF)") +
+                                              (find.wraps ? " (wraps)" : "") +
+                                              (find.caret == FindCaret::atStart ? " (caret at start)" : "") +
+                                              " (past the end: " + std::to_string(static_cast<int>(pastEnd)) + ")";
+                    WriteTag("src/other.c", c.address, c.fields);
+                    view_.Activate(0);
+                    RunCommand();
+                    ASSERT_EQ(&other, view_.ActiveDocument()) << label;
+                    EXPECT_EQ(c.line, std::min(other.selectionStart.y, other.selectionEnd.y)) << label;
+                    EXPECT_EQ(Sjis(c.found), other.SelectedText()) << label;
+                }
+            }
         }
     }
 }

@@ -130,7 +130,22 @@ TEST_F(SortedSearchTest, FalseHeadersGiveRightTagsOfTheLinesRead)
     // every other passes them, sees them out of order and reads every line.
     const std::string added = number + "Apple\tsrc/widget.cpp\t1;\"\tf\nSet\tsrc/widget.cpp\t2;\"\tf\n" +
                               "SetZ\tsrc/new.c\t3;\"\tf\nzeta\tsrc/widget.cpp\t4;\"\tf\n";
-    EXPECT_EQ(2, CompareWithEveryLine(folder_, added, {"zeta"}, kWidget, false).disorderThenEveryLine);
+    // "SetAll" above the "Set" before it: a name above one it begins with is
+    // out of order as well, met by the walk over the word's lines (Set) or by
+    // the search's steps (SetValue, Settings).
+    const auto setAllAboveSet = [](std::string data) {
+        const size_t setAll = data.find("\nSetAll\t") + 1, set = data.rfind("\nSet\t", setAll - 1) + 1;
+        const std::string line = data.substr(setAll, data.find('\n', setAll) + 1 - setAll);
+        return data.erase(setAll, line.size()).insert(set, line);
+    };
+    const struct {
+        std::string data, word;
+    } disordered[] = {{added, "zeta"},
+                      {setAllAboveSet(number), "Set"},
+                      {setAllAboveSet(number), "SetValue"},
+                      {setAllAboveSet(foldcase), "Settings"}};
+    for (const auto& d : disordered)
+        EXPECT_EQ(2, CompareWithEveryLine(folder_, d.data, {d.word}, kWidget, false).disorderThenEveryLine) << d.word;
     const std::string lying[] = {
         added,
         number + pattern,

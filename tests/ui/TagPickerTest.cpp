@@ -112,6 +112,21 @@ struct OpenPicker {
         GetClientRect(list, &client);
         return POINT{8, client.bottom - 6};
     }
+    // Asks the list for the row `text` begins, from `start` (LVM_FINDITEMA,
+    // which an owner-data list hands to its owner), and selects the answer.
+    void SelectFound(int start, UINT flags, const char* text) const
+    {
+        LVFINDINFOA find{};
+        find.flags = flags;
+        find.psz = text;
+        const auto row = SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(&find));
+        if (row >= 0) {
+            LVITEMA state{};
+            state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+        }
+        Settle();
+    }
     int Width(int column) const { return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0)); }
     // Column captions (row -1) or the cells of a row, as the list holds them.
     Cells Texts(int row) const
@@ -201,6 +216,14 @@ TEST_F(TagPickerTest, EachUserActionPicksTheRowOrNothing)
          [](const OpenPicker& p) { p.ClickAt(p.Row(2)); p.Key('R'); p.Key('E'); p.Key(VK_RETURN); }, 7},
         {"a click on row 7, D typed (from the top again), Enter",
          [](const OpenPicker& p) { p.ClickAt(p.Row(7)); p.Key('D'); p.Key(VK_RETURN); }, 1},
+        {"a click on row 5, D typed (only a row above begins with it), Enter",
+         [](const OpenPicker& p) { p.ClickAt(p.Row(5)); p.Key('D'); p.Key(VK_RETURN); }, 1},
+        {"W typed with no row selected, Enter", [](const OpenPicker& p) { p.Key('W'); p.Key(VK_RETURN); }, 0},
+        // Asked from outside the rows: from the top, and no row outside them is read.
+        {"the row RE begins, asked from -1 and wrapping, Enter",
+         [](const OpenPicker& p) { p.SelectFound(-1, LVFI_PARTIAL | LVFI_WRAP, "RE"); p.Key(VK_RETURN); }, 7},
+        {"the row W begins, asked from the row count, Enter",
+         [](const OpenPicker& p) { p.SelectFound(8, LVFI_PARTIAL, "W"); p.Key(VK_RETURN); }, 0},
         {"header 0 dragged behind header 2, a double-click on row 4",
          [&](const OpenPicker& p) {
              p.DragHeader(0, 2);
