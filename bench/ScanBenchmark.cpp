@@ -231,12 +231,55 @@ void TimeCommand(int round, CommandClock& command, const CowString& documentPath
     if (round > 0 && milliseconds >= 0) best.Add(milliseconds);
 }
 
-// The plug-in's TagsFileName value for the benchmark's time: set to a list,
-// then removed again (the plug-in reads "tags" without it).
+// The plug-in's TagsFileName value for the benchmark's time: removed (the
+// plug-in then reads "tags") until set to a list, and afterwards the registry
+// is put back as it was: the keys created for it are removed, a value that was
+// there is restored.
 class TagsFileNameValue {
 public:
-    TagsFileNameValue() { Remove(); }
-    ~TagsFileNameValue() { Remove(); }
+    TagsFileNameValue()
+    {
+        const std::string path = kSettingsKey;
+        for (std::size_t cut = path.find('\\');; cut = path.find('\\', cut + 1)) {
+            const std::string level = path.substr(0, cut);
+            HKEY key;
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, level.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+                createdTop_ = level;
+                return;
+            }
+            RegCloseKey(key);
+            if (cut == std::string::npos) break;
+        }
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+        DWORD size = 0;
+        hadValue_ = RegQueryValueExA(key, kTagsFileNameValue, nullptr, &savedType_, nullptr, &size) == ERROR_SUCCESS;
+        savedBytes_.resize(size);
+        if (hadValue_ && size > 0) {
+            RegQueryValueExA(key, kTagsFileNameValue, nullptr, &savedType_, reinterpret_cast<BYTE*>(&savedBytes_[0]),
+                             &size);
+        }
+        RegDeleteValueA(key, kTagsFileNameValue);
+        RegCloseKey(key);
+    }
+
+    ~TagsFileNameValue()
+    {
+        if (!createdTop_.empty()) {
+            RegDeleteTreeA(HKEY_CURRENT_USER, createdTop_.c_str());
+            return;
+        }
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+        if (hadValue_) {
+            RegSetValueExA(key, kTagsFileNameValue, 0, savedType_, reinterpret_cast<const BYTE*>(savedBytes_.data()),
+                           static_cast<DWORD>(savedBytes_.size()));
+        } else {
+            RegDeleteValueA(key, kTagsFileNameValue);
+        }
+        RegCloseKey(key);
+    }
+
     TagsFileNameValue(const TagsFileNameValue&) = delete;
     TagsFileNameValue& operator=(const TagsFileNameValue&) = delete;
 
@@ -254,13 +297,10 @@ public:
     }
 
 private:
-    static void Remove()
-    {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-        RegDeleteValueA(key, kTagsFileNameValue);
-        RegCloseKey(key);
-    }
+    std::string createdTop_;  // the outermost key missing before, created by Set
+    bool hadValue_ = false;
+    DWORD savedType_ = 0;
+    std::string savedBytes_;
 };
 
 // ---- Paths -----------------------------------------------------------------------
@@ -548,6 +588,7 @@ void PrintCase(const BenchCase& benchCase, const CaseResult& result, double floo
 
 int Benchmark(const char* path, const ScanOptions& options, int runs)
 {
+    const TagsFileNameValue tagsFileName;  // the plug-in reads "tags"
     const CowString tagsPath = GetFullPath<CowString>(path);
     const CowString tagsFolder = FolderOf(tagsPath);
     PROCESS_MEMORY_COUNTERS memory{};
@@ -715,6 +756,7 @@ const char* RouteName(LookupRoute route)
 // every document name.
 int BenchmarkLookups(const char* path, int runs)
 {
+    const TagsFileNameValue tagsFileName;  // the plug-in reads "tags"
     const CowString tagsPath = GetFullPath<CowString>(path);
     const CowString tagsFolder = FolderOf(tagsPath);
     const MappedFileOrFailure opened = MappedFile::Open(tagsPath.Text());
