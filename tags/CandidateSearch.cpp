@@ -110,10 +110,10 @@ constexpr std::ptrdiff_t kLookBackChunks = 3;
 // Of the tabs `tabLed` that lead a name in the chunk at `at` (`here`: its
 // tabs and line ends), those that follow another tab of their line, so open
 // no file field: the kind field, for a document named like a kind ("\tm\t"
-// in the lines of members). `stopsAt(q)` gives the tabs
-// and line ends of the 64 bytes at q; the chunks before `at` are looked at,
-// not before `floor`, when the stop before a candidate lies before the chunk.
-// A candidate whose stop before it is not found is kept.
+// in the lines of members). `stopsAt(q)` gives the tabs and line ends of the
+// 64 bytes at q; the chunks before `at` are looked at, not before `floor`,
+// when the stop before a candidate lies before the chunk. A candidate whose
+// stop before it is not found is kept.
 template <typename StopsAt>
 VELKIN_INLINE std::uint64_t TabsAfterTabsLookingBack(const char* floor, const char* at, const ChunkStops& here,
                                                      std::uint64_t tabLed, StopsAt&& stopsAt) noexcept
@@ -562,10 +562,10 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, _mm512_set1_epi8('\t'));
         if (!_kortestz_mask64_u8(tabLed, tabLed)) {
-            std::uint64_t candidates;
-            _store_mask64(reinterpret_cast<__mmask64*>(&candidates), inLine);
-            candidates = LessTabsAfterTabsAvx512(floor, p, candidates);
-            inLine = _load_mask64(reinterpret_cast<__mmask64*>(&candidates));
+            std::uint64_t kept;
+            _store_mask64(reinterpret_cast<__mmask64*>(&kept), inLine);
+            kept = LessTabsAfterTabsAvx512(floor, p, kept);
+            inLine = _load_mask64(reinterpret_cast<__mmask64*>(&kept));
             if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         }
         chunk.at = start = p;

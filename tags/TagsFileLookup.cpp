@@ -89,14 +89,13 @@ bool ReadLinesInWindows(const MappedFile& file, std::uint32_t from, std::uint32_
     return true;
 }
 
-// Reads a byte of each 64 KB block of [begin, end), the bytes of a view
-// about to be read whole. A view's pages are mapped in as they are first
-// read, each fault mapping its 64 KB block under Wine on Linux; taken in a
-// tight loop before the scan rather than one by one among its reads, the
-// faults cost less: over a freshly mapped view of /usr/include's tags, the
-// scan and the faults take the time of counting its lines (1.0 times that
-// of the count over the view as mapped), not 1.2 times. Faults the view
-// like any read of it: only under a guard.
+// Reads a byte of each 64 KB block of [begin, end), bytes of a view about to
+// be read whole. A view's pages are mapped in as they are first read, each
+// fault mapping its 64 KB block under Wine on Linux; taken one after another
+// in a tight loop, the faults cost less than among the scan's reads: a fresh
+// view of /usr/include's tags is then scanned in about the time of mapping it
+// and counting its lines, not 1.2 times that. Like any read of the view, it
+// runs under a guard.
 void FaultInPages(const char* begin, const char* end) noexcept
 {
     constexpr std::uintptr_t kBlock = 64u << 10;
