@@ -7,7 +7,8 @@ namespace velkin::bench {
 
 namespace {
 
-CommandClock* g_clock = nullptr;
+// The clock of a frame, found by the window: several clocks may live side by side.
+constexpr char kClockProperty[] = "VelkinCommandClock";
 
 // A message box of this thread (a dialog without a list: not the picker) is
 // closed. Its modal loop sends no WM_ENTERIDLE, but it runs the thread's timers.
@@ -29,10 +30,10 @@ void CALLBACK CloseMessageBoxes(HWND, UINT, UINT_PTR, DWORD)
 
 }  // namespace
 
-CommandClock::CommandClock()
-    : frame_(host_.AddFrame()), view_(frame_.AddView()), document_(view_.AddDocument())
+CommandClock::CommandClock(const std::string& library)
+    : plugin_(library), frame_(host_.AddFrame()), view_(frame_.AddView()), document_(view_.AddDocument())
 {
-    g_clock = this;
+    SetPropA(frame_.Window(), kClockProperty, this);
     frameProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(frame_.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FrameProc)));
 }
@@ -40,7 +41,7 @@ CommandClock::CommandClock()
 CommandClock::~CommandClock()
 {
     SetWindowLongPtrA(frame_.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(frameProc_));
-    g_clock = nullptr;
+    RemovePropA(frame_.Window(), kClockProperty);
 }
 
 double CommandClock::Run(const std::string& documentPath, const std::string& word)
@@ -60,7 +61,7 @@ double CommandClock::Run(const std::string& documentPath, const std::string& wor
 
 LRESULT CALLBACK CommandClock::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CommandClock& clock = *g_clock;
+    CommandClock& clock = *static_cast<CommandClock*>(GetPropA(window, kClockProperty));
     if (message == HOSTMSG_SET_STATUS_TEXT && lParam) {
         clock.statusTimes_.push_back(NowMilliseconds());
         clock.statuses_.emplace_back(reinterpret_cast<const char*>(lParam));

@@ -1,6 +1,7 @@
-// The command as the editor runs it: the real Velkin.dll (beside the program)
-// loaded into the simulated editor, timed from OnCommand to the status text
-// that follows the search announcement, the first one sent after the scan.
+// The command as the editor runs it: the real Velkin.dll (or a copy built
+// otherwise, beside the program) loaded into the simulated editor, timed from
+// OnCommand to the status text that follows the search announcement, the
+// first one sent after the scan.
 #pragma once
 
 #include <windows.h>
@@ -16,8 +17,8 @@ namespace velkin::bench {
 class CommandClock {
 public:
     // Throws std::runtime_error when the library or a window cannot be had
-    // (no display, no Velkin.dll beside the program).
-    CommandClock();
+    // (no display, no such library beside the program).
+    explicit CommandClock(const std::string& library = "Velkin.dll");
     ~CommandClock();
     CommandClock(const CommandClock&) = delete;
     CommandClock& operator=(const CommandClock&) = delete;

@@ -37,7 +37,12 @@ TagsFileProfile ProfileTagsFile(const char* begin, const char* end)
     std::string_view previousFile;
     std::string_view runName;
     std::uint32_t run = 0;
+    std::uint32_t kinds[256] = {};
     ForEachTagLine(begin, end, [&](const char* line, const char* nameEnd, const char* fileEnd) {
+        if (const char* terminator = FindTerminator(fileEnd + 1, end)) {
+            const char* kindTab = NextTab(terminator + 1, end);
+            if (kindTab && end - kindTab > 2 && kindTab[2] == '\t') ++kinds[static_cast<unsigned char>(kindTab[1])];
+        }
         const std::string_view name(line, static_cast<std::size_t>(nameEnd - line));
         const std::string_view file(nameEnd + 1, static_cast<std::size_t>(fileEnd - nameEnd - 1));
         ++profile.tagLines;
@@ -53,6 +58,14 @@ TagsFileProfile ProfileTagsFile(const char* begin, const char* end)
             profile.commonName.assign(name);
         }
     });
+    std::uint32_t mostKinds = 0;
+    for (int byte = 0; byte < 256; ++byte) {
+        const bool letter = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
+        if (letter && kinds[byte] > mostKinds) {
+            mostKinds = kinds[byte];
+            profile.commonKind = static_cast<char>(byte);
+        }
+    }
     if (tagsPerFile.empty()) return profile;
 
     using FileTags = std::pair<const std::string_view, std::uint32_t>;

@@ -21,6 +21,7 @@ struct TagsFileProfile {
     std::uint32_t typicalFileTags = 0;
     std::string commonName;                // the longest run of one name made of A-Z a-z 0-9 _
     std::uint32_t commonNameRun = 0;       // (in a name-sorted file: the most frequent such name)
+    char commonKind = 0;                   // the ASCII letter that is the most kind fields followed by a tab (0: none)
 };
 
 // Profiles [begin, end). File fields and names are copied out: the profile

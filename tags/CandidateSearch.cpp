@@ -102,6 +102,36 @@ VELKIN_INLINE std::uint64_t PlacedByStopBefore(const ChunkStops& chunk) noexcept
     return ((first << 1) - 1) | UpToNextStop(first & chunk.tabs, false, chunk.stops());
 }
 
+// How far back, in chunks, the stop before a tab that leads a name is looked
+// for: past an address (ctags cuts a pattern at 96 bytes) to the tab that
+// ends the file field.
+constexpr std::ptrdiff_t kLookBackChunks = 3;
+
+// Of the tabs `tabLed` that lead a name in the chunk at `at` (`here`: its
+// tabs and line ends), those that follow another tab of their line, so open
+// no file field: the kind field, for a document named like a kind ("\tm\t"
+// in the lines of members). `stopsAt(q)` gives the tabs and line ends of the
+// 64 bytes at q; the chunks before `at` are looked at, not before `floor`,
+// when the stop before a candidate lies before the chunk. A candidate whose
+// stop before it is not found is kept.
+template <typename StopsAt>
+VELKIN_INLINE std::uint64_t TabsAfterTabsLookingBack(const char* floor, const char* at, const ChunkStops& here,
+                                                     std::uint64_t tabLed, StopsAt&& stopsAt) noexcept
+{
+    bool tabBefore = false;
+    if ((tabLed & PlacedByStopBefore(here)) != 0) {
+        for (const char* q = at; q - floor >= kChunk && at - q < kLookBackChunks * kChunk;) {
+            q -= kChunk;
+            const ChunkStops before = stopsAt(q);
+            if (before.stops() != 0) {
+                tabBefore = LastStopOf(before).tab;
+                break;
+            }
+        }
+    }
+    return tabLed & TabsAfterTabs(here, tabBefore);
+}
+
 // ---- SSE2: 16 bytes a vector ------------------------------------------------
 
 struct Sse2Pattern {
@@ -174,7 +204,7 @@ std::uint64_t ChunkMask(__m128i m0, __m128i m1, __m128i m2, __m128i m3) noexcept
 }
 
 template <bool kWord>
-bool FindSse2(const char*& start, const char* last, const CandidatePattern& candidates,
+bool FindSse2(const char*& start, const char* /*floor*/, const char* last, const CandidatePattern& candidates,
               CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
@@ -268,8 +298,8 @@ VELKIN_SSSE3_INLINE __m128i AnySsse3(const char* p, const Ssse3Pattern& pattern)
 }
 
 template <bool kWord, bool kLastByte>
-VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* last, const CandidatePattern& candidates,
-                            CandidateChunk& chunk) noexcept
+VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* /*floor*/, const char* last,
+                            const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
     const Ssse3Pattern pattern{
@@ -370,9 +400,43 @@ VELKIN_AVX2_INLINE std::uint64_t ChunkMask(__m256i low, __m256i high) noexcept
            static_cast<std::uint32_t>(_mm256_movemask_epi8(low));
 }
 
+// The tabs of the 64 bytes at p.
+VELKIN_AVX2_INLINE std::uint64_t TabsAvx2(const char* p) noexcept
+{
+    const __m256i tab = _mm256_set1_epi8('\t');
+    return ChunkMask(_mm256_cmpeq_epi8(Load32(p), tab), _mm256_cmpeq_epi8(Load32(p + 32), tab));
+}
+
+VELKIN_AVX2_INLINE __m256i LineEndsAvx2(__m256i bytes) noexcept
+{
+    return _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n')),
+                           _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r')));
+}
+
+// The tabs and line ends of the 64 bytes at p.
+VELKIN_AVX2_INLINE ChunkStops TabsAndLineEndsAvx2(const char* p) noexcept
+{
+    ChunkStops chunk;
+    chunk.tabs = TabsAvx2(p);
+    chunk.lineEnds = ChunkMask(LineEndsAvx2(Load32(p)), LineEndsAvx2(Load32(p + 32)));
+    return chunk;
+}
+
+// The line candidates `inLine` of the chunk at p less its tabs after tabs
+// (see TabsAfterTabsLookingBack). Called from the search's loop, not inlined
+// in it: the registers of a 32-bit build would not hold the loop then.
+__attribute__((noinline)) VELKIN_AVX2 std::uint64_t LessTabsAfterTabsAvx2(const char* floor, const char* p,
+                                                                          std::uint64_t inLine) noexcept
+{
+    if (const std::uint64_t tabLed = inLine & TabsAvx2(p)) {
+        inLine &= ~TabsAfterTabsLookingBack(floor, p, TabsAndLineEndsAvx2(p), tabLed, TabsAndLineEndsAvx2);
+    }
+    return inLine;
+}
+
 template <bool kWord, bool kLastByte>
-VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidatePattern& candidates,
-                          CandidateChunk& chunk) noexcept
+VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* last,
+                          const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
     const Avx2Pattern pattern{
@@ -389,9 +453,12 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* last, const CandidateP
         const __m256i any = _mm256_or_si256(_mm256_or_si256(low.lineEnds, low.inLine),
                                             _mm256_or_si256(high.lineEnds, high.inLine));
         if (_mm256_testz_si256(any, any)) continue;
+        const std::uint64_t lineEnds = ChunkMask(low.lineEnds, high.lineEnds);
+        const std::uint64_t inLine = LessTabsAfterTabsAvx2(floor, p, ChunkMask(low.inLine, high.inLine));
+        if ((inLine | lineEnds) == 0) continue;
         chunk.at = start = p;
-        chunk.lineEnds = ChunkMask(low.lineEnds, high.lineEnds);
-        chunk.inLine = ChunkMask(low.inLine, high.inLine);
+        chunk.lineEnds = lineEnds;
+        chunk.inLine = inLine;
         return true;
     }
     start = ChunkAfter(start, last);
@@ -423,6 +490,30 @@ VELKIN_AVX512 VELKIN_INLINE ChunkStops ChunkStopsAvx512(const char* at) noexcept
     return chunk;
 }
 
+// The tabs and line ends of the 64 bytes at p.
+VELKIN_AVX512 VELKIN_INLINE ChunkStops TabsAndLineEndsAvx512(const char* p) noexcept
+{
+    const __m512i bytes = _mm512_loadu_si512(p);
+    const auto equal = [&bytes](char byte) VELKIN_AVX512 {
+        return _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(byte));
+    };
+    ChunkStops chunk;
+    _store_mask64(reinterpret_cast<__mmask64*>(&chunk.tabs), equal('\t'));
+    _store_mask64(reinterpret_cast<__mmask64*>(&chunk.lineEnds), _kor_mask64(equal('\n'), equal('\r')));
+    return chunk;
+}
+
+// As LessTabsAfterTabsAvx2.
+__attribute__((noinline)) VELKIN_AVX512 std::uint64_t LessTabsAfterTabsAvx512(const char* floor, const char* p,
+                                                                              std::uint64_t inLine) noexcept
+{
+    const ChunkStops here = TabsAndLineEndsAvx512(p);
+    if (const std::uint64_t tabLed = inLine & here.tabs) {
+        inLine &= ~TabsAfterTabsLookingBack(floor, p, here, tabLed, TabsAndLineEndsAvx512);
+    }
+    return inLine;
+}
+
 // Keeps the chunk's line candidates that may lie in a file field, looking
 // also at the 64 bytes before the chunk when some candidate needs them and
 // they lie at or after `floor`; true when any candidate is left.
@@ -438,8 +529,8 @@ VELKIN_AVX512 bool KeepFileFieldCandidatesAvx512(const char* floor, CandidateChu
 // Each test gives a bit mask at once, and a masked comparison tests only the
 // bytes still in question: few values, also for a 32-bit build.
 template <bool kWord>
-VELKIN_AVX512 bool FindAvx512(const char*& start, const char* last, const CandidatePattern& candidates,
-                              CandidateChunk& chunk) noexcept
+VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char* last,
+                              const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
     // The zero-masking broadcast: GCC 12 warns that the plain one reads an
@@ -466,9 +557,17 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* last, const Candid
         // The name's last byte too: two more steps, where a name's first byte
         // and its length alone still pass many lines.
         name = _mm512_mask_cmpeq_epi8_mask(name, _mm512_loadu_si512(p + lastOffset), nameLast);
-        const __mmask64 inLine = _kor_mask64(unprintable, name);
+        __mmask64 inLine = _kor_mask64(unprintable, name);
         const __mmask64 lineEnds = kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst) : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
+        const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, _mm512_set1_epi8('\t'));
+        if (!_kortestz_mask64_u8(tabLed, tabLed)) {
+            std::uint64_t kept;
+            _store_mask64(reinterpret_cast<__mmask64*>(&kept), inLine);
+            kept = LessTabsAfterTabsAvx512(floor, p, kept);
+            inLine = _load_mask64(reinterpret_cast<__mmask64*>(&kept));
+            if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
+        }
         chunk.at = start = p;
         _store_mask64(reinterpret_cast<__mmask64*>(&chunk.lineEnds), lineEnds);
         _store_mask64(reinterpret_cast<__mmask64*>(&chunk.inLine), inLine);
@@ -479,23 +578,14 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* last, const Candid
 }
 
 // The variants of a search, [pattern.hasWord][nameLength > 1].
-using Finder = bool (*)(const char*& p, const char* last, const CandidatePattern& pattern, CandidateChunk& chunk);
+using Finder = bool (*)(const char*& p, const char* floor, const char* last, const CandidatePattern& pattern,
+                       CandidateChunk& chunk);
 constexpr Finder kSsse3Finders[2][2] = {{FindSsse3<false, false>, FindSsse3<false, true>},
                                         {FindSsse3<true, false>, FindSsse3<true, true>}};
 constexpr Finder kAvx2Finders[2][2] = {{FindAvx2<false, false>, FindAvx2<false, true>},
                                        {FindAvx2<true, false>, FindAvx2<true, true>}};
 
 }  // namespace
-
-CandidateSearch::Width WidestVectors() noexcept
-{
-    // Each false also when the system does not save the registers.
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512bw")) return CandidateSearch::Width::avx512;
-    if (__builtin_cpu_supports("avx2")) return CandidateSearch::Width::avx2;
-    if (__builtin_cpu_supports("ssse3")) return CandidateSearch::Width::ssse3;
-    return CandidateSearch::Width::sse2;
-}
 
 CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) noexcept : pattern_(pattern)
 {
@@ -519,7 +609,7 @@ bool CandidateSearch::Next(const char*& p, const char* floor, const char* last, 
 {
     // Chunks are placed after the search leaves its loop, which needs every
     // vector register of a 32-bit build: a call inside it would save them all.
-    for (; find_(p, last, pattern_, chunk); p += kChunk) {
+    for (; find_(p, floor, last, pattern_, chunk); p += kChunk) {
         if (!keep_ || keep_(floor, chunk)) return true;
     }
     return false;

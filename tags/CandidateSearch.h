@@ -26,10 +26,12 @@ struct CandidateChunk {
     // '/' or ':', and with a tab, '\\', '/', '.' or ' ' right after the name
     // (the searches beyond SSE2 let any of these bytes stand in either place,
     // and may compare the name's last byte; its other bytes are left to the
-    // caller), unless (AVX-512) that byte is a dot or blank, or the tabs and
-    // line ends of the chunk and of the 64 bytes before it place it outside
-    // its line's file field; or a byte outside printable ASCII other than
-    // tab, CR and LF. The line holding at + i may belong to the document.
+    // caller), unless (AVX2, AVX-512) that byte is a tab that follows another
+    // tab of its line, as the tabs and line ends of the chunk and of the 192
+    // bytes before it show, or (AVX-512) it is a dot or blank, or the tabs and line ends of
+    // the chunk and of the 64 bytes before it place it outside its line's
+    // file field; or a byte outside printable ASCII other than tab, CR and
+    // LF. The line holding at + i may belong to the document.
     std::uint64_t inLine = 0;
 };
 
@@ -56,7 +58,8 @@ public:
     bool Next(const char*& p, const char* floor, const char* last, CandidateChunk& chunk) const noexcept;
 
 private:
-    using Finder = bool (*)(const char*& p, const char* last, const CandidatePattern& pattern, CandidateChunk& chunk);
+    using Finder = bool (*)(const char*& p, const char* floor, const char* last, const CandidatePattern& pattern,
+                            CandidateChunk& chunk);
     // Drops the candidates the chunk's line structure rules out; true when any
     // is left. Only the AVX-512 search has one: for the narrower ones, finding
     // a chunk's stops cost a 32-bit build more than reading the lines it saves.
@@ -68,7 +71,9 @@ private:
     Keeper keep_ = nullptr;
 };
 
-// The widest vectors the processor and the system support.
+// The widest vectors the processor and the system support. In a file of its
+// own (WidestVectors.cpp): the benchmark links a copy of the plug-in with
+// one that says AVX2 at most, to time the command on that path.
 CandidateSearch::Width WidestVectors() noexcept;
 
 }  // namespace velkin

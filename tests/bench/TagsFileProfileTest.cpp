@@ -23,7 +23,7 @@ TEST(TagsFileProfileTest, CountsTagLinesFilesAndRunsOfTheSameFile)
         "Get\ta.c\t1;\"\tf\r\n"
         "Get\ta.c\t2;\"\tf\n"
         "Get\tb.c\t3;\"\tf\r\r\n"
-        "GetName\tb.c\t4;\"\tf\n"
+        "GetName\tb.c\t4;\"\tv\tclass:X\n"
         "NoFileField\n"
         "operator=\tc.c\t5;\"\tf\n"
         "operator=\tc.c\t6;\"\tf\n"
@@ -42,6 +42,8 @@ TEST(TagsFileProfileTest, CountsTagLinesFilesAndRunsOfTheSameFile)
     // operator= has the longest run, but is no word.
     EXPECT_EQ("Get", profile.commonName);
     EXPECT_EQ(3u, profile.commonNameRun);
+    // Most kind fields are f, but only v stands between tabs.
+    EXPECT_EQ('v', profile.commonKind);
 }
 
 TEST(TagsFileProfileTest, DataWithoutTagLinesGivesAnEmptyProfile)

@@ -145,6 +145,29 @@ TEST(LineGrammarTest, LinesAreFoundAtEveryOffset)
     }
 }
 
+// A document in the tags folder named like a kind (m, for members): the kind
+// fields of other lines ("\tm\t") look like its file field to the search,
+// which tells them apart by the tab before them, however far back it lies.
+// Its own lines are found wherever they fall, one whose name ends in ;" too.
+TEST(LineGrammarTest, KindFieldsNamedLikeTheDocumentAreNoFileFields)
+{
+    ScanSettings settings;
+    settings.documentPath = "C:\\proj\\m";
+    const std::string lines[] = {"a\tm\t1;\"\tm\tclass:A\n", "b;\"\tm\t2;\"\tm\tline:2\r\n"};
+    for (size_t address = 0; address < 300; address += 13) {
+        const std::string kindLine = "k\tx.c\t/^" + std::string(address, 'p') + "$/;\"\tm\tclass:B\n";
+        for (const std::string& line : lines) {
+            // The data ends at the page's end: the filler after the lines moves them in their chunks.
+            for (size_t offset = 0; offset < 64; ++offset) {
+                const std::string data = kindLine + line + kindLine + kindLine + std::string(offset, '-');
+                const Lists lists = Scan(data, settings);
+                EXPECT_EQ(1u, lists.inDocument.size()) << data;
+                ExpectSameLists(ReadReference(data, settings), lists, data);
+            }
+        }
+    }
+}
+
 // The data's end, and the end of a first block (a window's end), at every
 // offset in a 64-byte chunk, with a word line and a document line in the last
 // bytes and, past the end, readable bytes that would change the lists if read.
