@@ -1,5 +1,6 @@
 #include "tags/TagsFileLocator.h"
 
+#include <algorithm>
 #include <new>
 
 #include "win/FullPath.h"
@@ -84,7 +85,8 @@ bool IsForbiddenByte(char byte)
     return code < 0x20 || byte == '<' || byte == '>' || byte == '"' || byte == '|' || byte == '?' || byte == '*';
 }
 
-bool EqualsIgnoringCase(const char* text, int length, const char* name)
+// `length` bytes of `text` spell `name` (upper-case ASCII), letter case ignored.
+bool SpellsDevice(const char* text, int length, const char* name)
 {
     for (int i = 0; i < length; ++i, ++name) {
         if (*name == 0) return false;
@@ -104,10 +106,10 @@ bool IsDeviceName(const char* component, int length)
     while (stem > 0 && component[stem - 1] == ' ') --stem;  // "NUL .txt" is NUL too
     static constexpr const char* kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
     for (const char* device : kDevices) {
-        if (EqualsIgnoringCase(component, stem, device)) return true;
+        if (SpellsDevice(component, stem, device)) return true;
     }
     const bool numbered = stem == 4 && component[3] >= '1' && component[3] <= '9';
-    return numbered && (EqualsIgnoringCase(component, 3, "COM") || EqualsIgnoringCase(component, 3, "LPT"));
+    return numbered && (SpellsDevice(component, 3, "COM") || SpellsDevice(component, 3, "LPT"));
 }
 
 // \\.\, \\?\ and \??\ (either separator): the device and object
@@ -146,13 +148,24 @@ CowString FolderOf(const CowString& fullPath)
     return cut > 0 ? fullPath.Prefix(cut) : CowString();
 }
 
+// The first `length` bytes of `a` and `b` are the same text, letter case
+// ignored, as the file system compares names.
+bool SameIgnoringCase(const char* a, const char* b, int length)
+{
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a, length, b, length) == CSTR_EQUAL;
+}
+
+bool SamePath(const CowString& a, const CowString& b)
+{
+    return a.Length() == b.Length() && SameIgnoringCase(a.Text(), b.Text(), a.Length());
+}
+
 // `path` lies in `folder` or below it, letter case ignored.
 bool LiesIn(const CowString& path, const CowString& folder)
 {
     const int length = folder.Length();
     if (length == 0 || path.Length() <= length || path.Text()[length] != '\\') return false;
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.Text(), length, folder.Text(), length) ==
-           CSTR_EQUAL;
+    return SameIgnoringCase(path.Text(), folder.Text(), length);
 }
 
 bool IsExistingFile(const CowString& path)
@@ -223,12 +236,8 @@ std::vector<TagsFile> FindTagsFiles(const CowString& documentPath, const std::ve
         if (file.path.IsEmpty()) continue;
         CowString fullPath = GetFullPath<CowString>(file.path.Text());
         if (fullPath.IsEmpty()) fullPath = file.path;
-        bool named = false;
-        for (const CowString& seen : fullPaths) {
-            named = named || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, seen.Text(), seen.Length(),
-                                            fullPath.Text(), fullPath.Length()) == CSTR_EQUAL;
-        }
-        if (named) continue;
+        const auto named = [&fullPath](const CowString& seen) { return SamePath(seen, fullPath); };
+        if (std::any_of(fullPaths.begin(), fullPaths.end(), named)) continue;
         fullPaths.push_back(std::move(fullPath));
         files.push_back(std::move(file));
     }
