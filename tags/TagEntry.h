@@ -14,6 +14,9 @@ struct TagEntry {
     CowString file;             // the file field as written (normally relative to the tags folder)
     CowString address;          // line number or search pattern, without the ;" terminator
     char kind = 0;              // first byte of the kind field
+    // The whole kind field when it is longer than one byte: a kind's name
+    // ("macro", with --fields=+K) or "kind:NAME"; empty for a one-letter kind.
+    CowString kindField;
     CowString extensionFields;  // everything after the kind field's tab, raw; empty if none
     CowString kindText;         // the picker's kind description; empty after the scan
     // The tags file the tag was read from, and the folder its `file` is

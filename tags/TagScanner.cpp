@@ -284,6 +284,8 @@ struct TagScanner::Impl {
         // kind tab that ends the data gives the zero byte.
         const char* kindLetter = kindTab + 1;
         entry.kind = kindLetter != end ? *kindLetter : '\0';
+        const char* kindEnd = FindFieldEnd(kindLetter, end);
+        if (kindEnd - kindLetter > 1) entry.kindField = CopyBytes(kindLetter, kindEnd);
 
         const char* next;
         if (const char* fieldsTab = NextTab(kindLetter, end)) {
