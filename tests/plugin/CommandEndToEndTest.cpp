@@ -416,7 +416,7 @@ TEST(CommandEndToEndTest, ATagsFileThatFailsAmongSeveralIsNamedAndTheOthersStill
          {Join({{SearchingIn("Set", kSdkTags, 1), Unreadable(kSdkTags), "status 'Set' が見つかりました", "picker"},
                 kRepaint, {Jumping("src\\widget.cpp", "8")}}),
           {"Set | include/config.h | 7", "Set | src/widget.cpp | 8"}, "src\\widget.cpp", 7}},
-        // Its first view is the search's, which finds no puts.
+        // Cut at its second view: the first is the search's, which finds no puts.
         {"the project's file cut short while read for the document's tags", "tags;" + kLocalTags, {tags, 0, 2},
          "src\\main.c", {5, 26}, 0,
          {Join({{SearchingIn("puts", kTags, 1), Unreadable(kTags),
