@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <map>
 #include <set>
@@ -33,6 +34,7 @@ public:
     struct Counts {
         int acquired = 0;
         int released = 0;
+        int peak = 0;  // the most live at once
     };
 
     explicit ResourceCounter(HMODULE module)
@@ -91,7 +93,9 @@ private:
     static void Acquire(Resource kind, const void* value)
     {
         const DWORD error = GetLastError();
-        ++active_->counts_[static_cast<int>(kind)].acquired;
+        Counts& counts = active_->counts_[static_cast<int>(kind)];
+        ++counts.acquired;
+        counts.peak = std::max(counts.peak, counts.acquired - counts.released);
         active_->live_.insert({kind, value});
         SetLastError(error);
     }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "common/AllocationCounter.h"
 #include "common/ResourceCounter.h"
 #include "plugin/CommandSession.h"
+#include "tags/TagsFileLookup.h"
 
 namespace {
 
@@ -152,16 +154,33 @@ bool CutShort(const std::string& path, DWORD size)
     return false;
 }
 
-// Cuts the tags file short right after the plug-in maps its view.
-std::string g_cutPath;
-DWORD g_cutSize = 0;
+// What befalls the tags files under the plug-in's views in one command.
+struct ViewFault {
+    // Cut short to `cutTo` bytes right after view `cutAtView` (from 1) of the
+    // first mapping the command maps views of; emptied once cut.
+    std::string cutPath;
+    DWORD cutTo = 0;
+    int cutAtView = 1;
+    // No view but at a file's start can be mapped, as in an address space
+    // that has room for the first window only.
+    bool startOnly = false;
+    HANDLE firstMapping = nullptr;
+    int views = 0;
+};
+ViewFault g_fault;
 decltype(&::MapViewOfFile) g_mapViewOfFile = nullptr;
 
-LPVOID WINAPI MapThenCut(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T size)
+LPVOID WINAPI MapThenFail(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T size)
 {
+    if (g_fault.startOnly && (offsetHigh != 0 || offsetLow != 0)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     const LPVOID view = g_mapViewOfFile(mapping, access, offsetHigh, offsetLow, size);
-    if (view && !g_cutPath.empty()) {
-        EXPECT_TRUE(CutShort(std::exchange(g_cutPath, ""), g_cutSize));
+    if (!g_fault.firstMapping) g_fault.firstMapping = mapping;
+    const bool cutNow = view && mapping == g_fault.firstMapping && ++g_fault.views == g_fault.cutAtView;
+    if (cutNow && !g_fault.cutPath.empty()) {
+        EXPECT_TRUE(CutShort(std::exchange(g_fault.cutPath, ""), g_fault.cutTo));
     }
     return view;
 }
@@ -199,16 +218,15 @@ TEST(CommandEndToEndTest, ATagsFileCutShortUnderTheViewIsNamedAsUnreadableAndThe
     for (const auto& c : cases) {
         std::ofstream(tags, std::ios::binary | std::ios::trunc)
             << c.firstLine << std::ifstream(whole, std::ios::binary).rdbuf() << c.lastLine;
-        g_cutPath = tags;
-        g_cutSize = c.cutTo;
+        g_fault = {tags, c.cutTo};
         const std::size_t blocks = heap.Live();
         const ResourceCounter resources(session.Plugin().Module());
         ImportPatches cut;
-        cut.Add(session.Plugin().Module(), "MapViewOfFile", &MapThenCut, g_mapViewOfFile);
+        cut.Add(session.Plugin().Module(), "MapViewOfFile", &MapThenFail, g_mapViewOfFile);
         session.Open("", {1, 1});
         const CommandOutcome outcome = session.Run();
         cut.Clear();
-        EXPECT_TRUE(g_cutPath.empty()) << c.label;
+        EXPECT_TRUE(g_fault.cutPath.empty()) << c.label;
         EXPECT_EQ((std::vector<std::string>{Searching("Set"), "status '" + kTags + "' を開くことが出来ませんでした"}),
                   outcome.story)
             << c.label;
@@ -250,6 +268,12 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::string SearchingIn(const std::string& word, const std::string& first, int more)
@@ -363,23 +387,61 @@ TEST(CommandEndToEndTest, SeveralTagsFilesAreReadInTheOrderListedAndEachTagLands
     }
 }
 
-// A library's file that fails under the view is named, and the project's
-// file, read after it, still gives its tags.
-TEST(CommandEndToEndTest, ATagsFileCutShortAmongSeveralIsNamedAndTheOthersStillCount)
+// A file that fails is named, keeps nothing of what it gave, and the others
+// still give their tags: cut short under the search's view, with no room for
+// its second window, or cut short while read for the document's tags after
+// the word was in no file.
+TEST(CommandEndToEndTest, ATagsFileThatFailsAmongSeveralIsNamedAndTheOthersStillCount)
 {
     CommandSession session;
-    WriteBytes(kSdkTags, kSdkTagsText + std::string(1 << 20, '\n'));
-    session.Registry().Set(REG_SZ, kSdkTags + ";tags" + '\0');
-    g_cutPath = kSdkTags;
-    g_cutSize = 0;
-    ImportPatches cut;
-    cut.Add(session.Plugin().Module(), "MapViewOfFile", &MapThenCut, g_mapViewOfFile);
-    session.Open("", {1, 0});
-    const CommandOutcome outcome = session.Run();
-    cut.Clear();
-    EXPECT_TRUE(g_cutPath.empty());
-    EXPECT_EQ((std::vector<std::string>{SearchingIn("SetValue", kSdkTags, 1), Unreadable(kSdkTags),
-                                        Jumping("src\\widget.cpp", "10")}),
-              outcome.story);
-    EXPECT_EQ("src\\widget.cpp", outcome.document);
+    const std::string tags = CommandSession::PathOf("tags");
+    const std::string projectTags = ReadBytes(tags);
+    // Not sorted, a line of Set in its first window, more than one window long.
+    const std::string twoWindows = "!_TAG_FILE_FORMAT\t2\t/extended format/\n"
+                                   "Set\tinclude/sdk.h\t/^void Set(int value);$/;\"\tp\tline:3\n";
+    const std::string mainC = kProject + "\\src\\main.c";
+    const struct {
+        const char* label;
+        std::string value;  // TagsFileName
+        ViewFault fault;
+        std::string document;
+        HostPoint caret;
+        int pickRow;
+        Expected expected;
+    } cases[] = {
+        {"the library's file cut short under the search's view", kSdkTags + ";tags", {kSdkTags, 0}, "", {1, 0}, 0,
+         {{SearchingIn("SetValue", kSdkTags, 1), Unreadable(kSdkTags), Jumping("src\\widget.cpp", "10")}, {},
+          "src\\widget.cpp", 9}},
+        {"no room for the library's second window", kSdkTags + ";tags", {"", 0, 1, true}, "", {1, 1}, 1,
+         {Join({{SearchingIn("Set", kSdkTags, 1), Unreadable(kSdkTags), "status 'Set' が見つかりました", "picker"},
+                kRepaint, {Jumping("src\\widget.cpp", "8")}}),
+          {"Set | include/config.h | 7", "Set | src/widget.cpp | 8"}, "src\\widget.cpp", 7}},
+        // Cut at its second view: the first is the search's, which finds no puts.
+        {"the project's file cut short while read for the document's tags", "tags;" + kLocalTags, {tags, 0, 2},
+         "src\\main.c", {5, 26}, 0,
+         {Join({{SearchingIn("puts", kTags, 1), Unreadable(kTags),
+                 "status 適切なシンボルが見つからないので '" + mainC + "' 内のシンボル一覧を表示します", "picker"},
+                kRepaint, {Jumping("src\\main.c", "18")}}),
+          {"main_helper | src/main.c | 18"}, "src\\main.c", 17}},
+    };
+    WriteBytes(kLocalTags, kLocalTagsText);
+    for (const auto& c : cases) {
+        WriteBytes(tags, projectTags);
+        WriteBytes(kSdkTags, c.fault.startOnly ? twoWindows : kSdkTagsText + std::string(1 << 20, '\n'));
+        if (c.fault.startOnly) {
+            std::filesystem::resize_file(kSdkTags, kScanWindowBytes - 1);  // zeros, not written
+            std::ofstream(kSdkTags, std::ios::binary | std::ios::app) << "\nZlib\tinclude/sdk.h\t/^int Zlib;$/;\"\tv\n";
+        }
+        session.Registry().Set(REG_SZ, c.value + '\0');
+        g_fault = c.fault;
+        session.Open(c.document, c.caret);
+        const ResourceCounter resources(session.Plugin().Module());
+        ImportPatches fail;
+        fail.Add(session.Plugin().Module(), "MapViewOfFile", &MapThenFail, g_mapViewOfFile);
+        const CommandOutcome outcome = session.Run(c.pickRow);
+        fail.Clear();
+        EXPECT_TRUE(g_fault.cutPath.empty()) << c.label;
+        ExpectOutcome(c.expected, outcome, c.label);
+        EXPECT_TRUE(resources.Balanced()) << c.label << ": " << resources.Report();
+    }
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/ResourceCounter.h"
 #include "common/TestText.h"
 #include "tags/MappedFile.h"
 #include "tags/TagsFileLookup.h"
@@ -235,6 +236,9 @@ Routes CompareWithEveryLine(TempFolder& folder, const std::string& data, const s
     const std::string path = folder.MakeFile("compared", data);
     const std::uint32_t granularity = velkin::MappedFile::AllocationGranularity();
     Routes routes;
+    // Every lookup holds one view of the file at a time: a crowded 32-bit
+    // editor may have room for no more.
+    const velkin::test::ResourceCounter resources(GetModuleHandleA(nullptr));
     for (const std::string& word : words) {
         const velkin::TagQuery query{word.c_str(), settings.documentPath.c_str(), settings.tagsFolder.c_str()};
         for (const std::uint32_t window : {2 * granularity, velkin::kScanWindowBytes}) {
@@ -271,6 +275,8 @@ Routes CompareWithEveryLine(TempFolder& folder, const std::string& data, const s
             }
         }
     }
+    EXPECT_LE(resources.Of(velkin::test::Resource::view).peak, 1) << resources.Report();
+    EXPECT_TRUE(resources.Balanced()) << resources.Report();
     return routes;
 }
 

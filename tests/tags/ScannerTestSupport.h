@@ -96,7 +96,8 @@ struct Routes {
 // ships and with every line read, in windows of two granules and of the
 // default size. A search gives lists made of one run of lines: those of every
 // line, when `sorted`, else a part of each list, in order; `inDocument` is
-// empty after it. Any other route gives the same lists.
+// empty after it. Any other route gives the same lists. Every lookup holds
+// at most one view of the file at a time, and releases everything.
 Routes CompareWithEveryLine(TempFolder& folder, const std::string& data, const std::vector<std::string>& words,
                             const ScanSettings& settings, bool sorted);
 

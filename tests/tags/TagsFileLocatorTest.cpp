@@ -254,6 +254,10 @@ TEST_F(TagsFolderTest, ListedEntriesNameFilesInTheirOrderOnceEachAndSpecialOnesA
         {"one file by a relative entry and by a full path", {"tags", "T:\\LOCATOR\\表\\.\\tags"},
          {{"T:\\locator\\表\\tags", "T:\\locator\\表", true}},
          {"T:\\locator\\表\\ソ\\tags", "T:\\locator\\表\\tags", "T:\\LOCATOR\\表\\.\\tags"}},
+        {"a full path in a folder whose name begins the document's name: main, main.c",
+         {"T:\\locator\\表\\ソ\\main\\tags"},
+         {{"T:\\locator\\表\\ソ\\main\\tags", "T:\\locator\\表\\ソ\\main", false}},
+         {"T:\\locator\\表\\ソ\\main\\tags"}},
         {"a full path naming a folder, or nothing", {"T:\\locator\\lib", "T:\\locator\\none\\tags"}, {},
          {"T:\\locator\\lib", "T:\\locator\\none\\tags"}},
         {"devices, special paths and bytes no name holds",
@@ -264,6 +268,7 @@ TEST_F(TagsFolderTest, ListedEntriesNameFilesInTheirOrderOnceEachAndSpecialOnesA
     MakeEntry(Sjis("T:\\locator\\表\\tags"));
     MakeEntry("T:\\tags");
     MakeEntry("T:\\locator\\lib\\tags");
+    MakeEntry(Sjis("T:\\locator\\表\\ソ\\main\\tags"));
     for (const auto& c : cases) {
         std::vector<CowString> entries;
         for (const std::string& entry : c.entries) entries.emplace_back(Sjis(entry).c_str());
