@@ -86,11 +86,8 @@ std::vector<RowTexts> ShownTexts(const TagList& entries)
     const KindWords words;
     std::vector<RowTexts> rows;
     rows.reserve(entries.size());
-    for (const TagEntry& entry : entries) {
-        const CowString kindText = DescribeTagKind(entry.kind, entry.extensionFields);
-        rows.push_back({entry.name, words.ShownText(entry.kind, entry.extensionFields, kindText), entry.file,
-                        ShownPosition(entry.address)});
-    }
+    for (const TagEntry& entry : entries)
+        rows.push_back({entry.name, words.Cell(entry), entry.file, ShownPosition(entry.address)});
     return rows;
 }
 

@@ -1,34 +1,72 @@
-// The words the picker's Kind column shows for the code bytes of
-// DescribeTagKind, which are no characters of the Japanese code page.
+// The picker's Kind column: what each tag is, in words, for every language
+// ctags tags.
 #pragma once
 
-#include "tags/TagKind.h"
+#include <string_view>
+
+#include "tags/TagEntry.h"
 #include "text/CowString.h"
 
 namespace velkin {
 
+// What a tag's Kind cell is made of, read from its line: views of static
+// texts or of the entry's own fields. Tags with equal parts have equal cells.
+struct KindCellParts {
+    std::string_view language;   // TagLanguage
+    std::string_view kindName;   // TagKindName; empty when the letter names no kind
+    std::string_view kindField;  // the kind field when longer than a letter
+    std::string_view ownerKind;  // TagScopeOf, when the owner's name is not empty
+    std::string_view ownerName;
+    std::string_view inherits;   // the first field's value after "inherits:", when it is that
+    std::string_view access;     // the first field's value after "access:", when it is that
+    char letter = 0;             // the kind byte
+    bool fileScope = false;      // a field is exactly "file:"
+
+    static KindCellParts Of(const TagEntry& entry);
+    bool operator==(const KindCellParts& other) const noexcept;
+    std::size_t Hash() const noexcept;
+};
+
 class KindWords {
 public:
-    // Loads the words (strings 500-510) once; a word that cannot be loaded is empty.
-    KindWords();
+    // Loads nothing yet: each word is loaded from the string table the first
+    // time a cell needs it. A word that cannot be loaded is empty.
+    KindWords() = default;
+    KindWords(const KindWords&) = delete;
+    KindWords& operator=(const KindWords&) = delete;
 
-    // The Kind column's text for a tag: DescribeTagKind of the fields that
-    // KindColumnFields keeps (the scope up to its tab, or the file scope),
-    // then in words: a final code byte 0xF4-0xFD becomes its word (string
-    // 500-509), the file-scope marker before the code byte becomes string
-    // 510, and every other byte stays; a word that the text before it
-    // already ends with (a member's "... メンバ") is not said twice; a control byte as the kind (from
-    // an empty kind field) is left out. `kindText`, the tag's own
-    // DescribeTagKind(kind, extensionFields), is reused when every field is kept.
-    CowString ShownText(char kind, const CowString& extensionFields, const CowString& kindText) const;
+    // The Kind column's text for `entry`, in the ANSI code page:
+    //   [file scope] [owner] [inherits/access] kind
+    // - "ファイル内限定 " (510) when a field anywhere is exactly "file:";
+    // - the owner its scope field names (TagScopeOf), wherever that stands:
+    //   for tags read with C's letters (C, C++, a language not known here) a
+    //   class or struct as strings 511 and 512 say it ("クラス Foo メンバ "),
+    //   any other owner as its kind in words and its name (IDS_KIND_OWNER);
+    //   nothing for a scope with an empty name;
+    // - a first field "inherits:X" or "access:X" as strings 513 and 514 say
+    //   it, X up to the field's tab;
+    // - the kind (TagKindName) in words for the tag's language, else its
+    //   name as ctags writes it, else the letter; no letter for a control
+    //   byte (an empty kind field). A kind word that the text before it
+    //   already ends with (a member's "... メンバ") is said once.
+    // Names from the line are shown in their ANSI form (ReadableText), each
+    // cut at kNameLimit bytes on a character boundary. Empty when storage
+    // runs out.
+    CowString Cell(const TagEntry& entry) const { return Cell(KindCellParts::Of(entry)); }
+    CowString Cell(const KindCellParts& parts) const;
+
+    // The longest a name from the line may stand in a cell, in bytes.
+    static constexpr int kNameLimit = 200;
 
 private:
-    // The marker is the 0xFE of a two-byte text: a longer prefix is a
-    // formatted text, and a lone 0xFE is the code byte of kind 0xFE.
-    CowString InWords(const CowString& kindText) const;
+    CowString Word(unsigned id) const;
+    // The kind named `name` of `language` in words; the name itself (cut)
+    // when there is no word for it.
+    CowString KindInWords(std::string_view language, std::string_view name) const;
 
-    static constexpr int kWordCount = kFileScopeMarker - kFirstKindCode + 1;
-    CowString words_[kWordCount];   // words_[b - 0xF4] for code byte b
+    static constexpr int kWordSlots = 96;
+    mutable CowString words_[kWordSlots];
+    mutable bool loaded_[kWordSlots] = {};
 };
 
 }  // namespace velkin

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <deque>
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
@@ -75,7 +74,7 @@ struct PickerRows {
         case 0: return entry.name;
         case kKindColumn:
             entry.kindText = DescribeTagKind(entry.kind, entry.extensionFields);
-            return words.ShownText(entry.kind, entry.extensionFields, entry.kindText);
+            return words.Cell(entry);
         case kFileColumn: return entry.file;
         case kAddressColumn: return ShownPosition(entry.address);
         case kTagsFileColumn: return column < columnCount ? entry.tagsFile : CowString();
@@ -84,46 +83,31 @@ struct PickerRows {
     }
 };
 
-// A kind byte and the extension fields the Kind column shows, compared and
-// hashed by their bytes.
-struct KindKey {
-    char kind;
-    std::string_view fields;
-
-    bool operator==(const KindKey& other) const { return kind == other.kind && fields == other.fields; }
+struct KindCellPartsHash {
+    size_t operator()(const KindCellParts& parts) const { return parts.Hash(); }
 };
 
-struct KindKeyHash {
-    size_t operator()(const KindKey& key) const
-    {
-        return std::hash<std::string_view>()(key.fields) * 31 + static_cast<unsigned char>(key.kind);
-    }
-};
-
-// The widths of the Kind column's texts, each distinct text described and
-// measured once: the tags of one class or file share it, and so do fields
-// that differ only in what the column leaves out (a type).
+// The widths of the Kind column's texts, each distinct text made and
+// measured once: the tags of one class or file share it. The parts borrow
+// from the entries, which outlive this.
 class KindWidths {
 public:
     KindWidths(const KindWords& words, ListTextMeasure& measure) : words_(words), measure_(measure) {}
 
     int Of(const TagEntry& entry)
     {
-        // The column shows the same for the fields it keeps as for all of them.
-        const auto known = widths_.find(KindKey{entry.kind, KindColumnFieldsView(entry.extensionFields)});
+        const KindCellParts parts = KindCellParts::Of(entry);
+        const auto known = widths_.find(parts);
         if (known != widths_.end()) return known->second;
-        const CowString& shown = keptFields_.emplace_back(KindColumnFields(entry.extensionFields));
-        const CowString text = words_.ShownText(entry.kind, shown, DescribeTagKind(entry.kind, shown));
-        const int width = measure_.Width(text.Text());
-        widths_.emplace(KindKey{entry.kind, {shown.Text(), static_cast<size_t>(shown.Length())}}, width);
+        const int width = measure_.Width(words_.Cell(parts).Text());
+        widths_.emplace(parts, width);
         return width;
     }
 
 private:
     const KindWords& words_;
     ListTextMeasure& measure_;
-    std::deque<CowString> keptFields_;   // the bytes the keys below borrow
-    std::unordered_map<KindKey, int, KindKeyHash> widths_;
+    std::unordered_map<KindCellParts, int, KindCellPartsHash> widths_;
 };
 
 void InsertTagColumn(HWND listControl, const CowString& caption, int index)
