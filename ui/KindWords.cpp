@@ -226,12 +226,7 @@ std::string_view FirstFieldValue(std::string_view fields, std::string_view key)
 
 std::string_view ViewOf(const CowString& text) { return {text.Text(), static_cast<std::size_t>(text.Length())}; }
 
-CowString Formatted(unsigned format, const CowString& first, const CowString& second = CowString())
-{
-    CowString text;
-    text.FormatFromTable(format, first.Text(), second.Text());
-    return text;
-}
+int FormatSlot(unsigned format) { return format == IDS_KIND_OWNER ? 4 : static_cast<int>(format - IDS_KIND_CLASS_MEMBER); }
 
 }  // namespace
 
@@ -244,6 +239,55 @@ CowString KindWords::Word(unsigned id) const
         loaded_[slot] = true;
     }
     return words_[slot];
+}
+
+const CowString& KindWords::Format(unsigned format) const
+{
+    const int slot = FormatSlot(format);
+    if (!formatsLoaded_[slot]) {
+        formats_[slot].LoadFromTable(format);
+        CowString empty;
+        if (!formats_[slot].IsEmpty()) empty.FormatText(formats_[slot].Text(), "", "");
+        formatLengths_[slot] = empty.Length();
+        formatsLoaded_[slot] = true;
+    }
+    return formats_[slot];
+}
+
+CowString KindWords::Formatted(unsigned format, const CowString& first, const CowString& second) const
+{
+    const CowString& pattern = Format(format);
+    CowString text;
+    if (!pattern.IsEmpty()) text.FormatText(pattern.Text(), first.Text(), second.Text());
+    return text;
+}
+
+int KindWords::FormatLength(unsigned format) const
+{
+    Format(format);
+    return formatLengths_[FormatSlot(format)];
+}
+
+int KindWords::KindLengthBound(std::string_view language, std::string_view name) const
+{
+    const unsigned id = WordId(language, name);
+    return id != kNoWord ? Word(id).Length() : static_cast<int>(std::min<std::size_t>(name.size(), kNameLimit));
+}
+
+int KindWords::CellLengthBound(const KindCellParts& parts) const
+{
+    const auto cut = [](std::string_view name) { return static_cast<int>(std::min<std::size_t>(name.size(), kNameLimit)); };
+    int bound = parts.fileScope ? Word(kFileScope).Length() : 0;
+    if (!parts.ownerKind.empty()) {
+        // 511 and 512 hold the owner's kind in their text; the owner format needs it as an argument.
+        bound += std::max({FormatLength(IDS_KIND_CLASS_MEMBER), FormatLength(IDS_KIND_STRUCT_MEMBER),
+                           FormatLength(IDS_KIND_OWNER) + KindLengthBound(parts.language, parts.ownerKind)}) +
+                 cut(parts.ownerName);
+    }
+    if (!parts.inherits.empty()) bound += FormatLength(IDS_KIND_INHERITS) + cut(parts.inherits);
+    else if (!parts.access.empty()) bound += FormatLength(IDS_KIND_ACCESS) + cut(parts.access);
+    if (!parts.kindName.empty()) return bound + KindLengthBound(parts.language, parts.kindName);
+    return bound + std::max(cut(parts.kindField), 1);
 }
 
 CowString KindWords::KindInWords(std::string_view language, std::string_view name) const

@@ -55,11 +55,22 @@ public:
     CowString Cell(const TagEntry& entry) const { return Cell(KindCellParts::Of(entry)); }
     CowString Cell(const KindCellParts& parts) const;
 
+    // At least Cell(parts).Length(), without making the cell: what the words
+    // and formats add to the names' lengths.
+    int CellLengthBound(const KindCellParts& parts) const;
+
     // The longest a name from the line may stand in a cell, in bytes.
     static constexpr int kNameLimit = 200;
 
 private:
     CowString Word(unsigned id) const;
+    // Formats 511-514 and IDS_KIND_OWNER with their arguments, each format
+    // loaded once.
+    CowString Formatted(unsigned format, const CowString& first, const CowString& second = CowString()) const;
+    const CowString& Format(unsigned format) const;
+    int FormatLength(unsigned format) const;
+    // The bytes KindInWords gives at most.
+    int KindLengthBound(std::string_view language, std::string_view name) const;
     // The kind named `name` of `language` in words; the name itself (cut)
     // when there is no word for it.
     CowString KindInWords(std::string_view language, std::string_view name) const;
@@ -67,6 +78,10 @@ private:
     static constexpr int kWordSlots = 96;
     mutable CowString words_[kWordSlots];
     mutable bool loaded_[kWordSlots] = {};
+    static constexpr int kFormatSlots = 5;   // 511-514, then IDS_KIND_OWNER
+    mutable CowString formats_[kFormatSlots];
+    mutable int formatLengths_[kFormatSlots] = {};   // with empty arguments
+    mutable bool formatsLoaded_[kFormatSlots] = {};
 };
 
 }  // namespace velkin

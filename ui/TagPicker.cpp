@@ -87,27 +87,58 @@ struct KindCellPartsHash {
     size_t operator()(const KindCellParts& parts) const { return parts.Hash(); }
 };
 
-// The widths of the Kind column's texts, each distinct text made and
-// measured once: the tags of one class or file share it. The parts borrow
-// from the entries, which outlive this.
-class KindWidths {
+// The widest text of each column, measuring only the texts that could be
+// wider than the widest so far: a text of n bytes is at most n times the
+// font's widest character wide. The Kind texts are made and measured once
+// for each distinct cell; the parts borrow from the entries, which outlive
+// this.
+class ColumnWidths {
 public:
-    KindWidths(const KindWords& words, ListTextMeasure& measure) : words_(words), measure_(measure) {}
-
-    int Of(const TagEntry& entry)
+    ColumnWidths(const PickerRows& rows, ListTextMeasure& measure)
+        : rows_(rows), measure_(measure), widestChar_(measure.WidestCharBound())
     {
+        maxima_.fill(0);
+        std::fill_n(maxima_.begin(), rows.columnCount, kInitialColumnWidth);
+    }
+
+    // Widens the maxima by the texts of `entry`; the longest rows first rule
+    // out the most.
+    void Add(const TagEntry& entry)
+    {
+        if (MayWiden(0, entry.name.Length())) Widen(0, measure_.Width(entry.name.Text()));
         const KindCellParts parts = KindCellParts::Of(entry);
-        const auto known = widths_.find(parts);
-        if (known != widths_.end()) return known->second;
-        const int width = measure_.Width(words_.Cell(parts).Text());
-        widths_.emplace(parts, width);
+        if (MayWiden(kKindColumn, rows_.words.CellLengthBound(parts))) Widen(kKindColumn, KindWidth(parts));
+        if (MayWiden(kFileColumn, entry.file.Length())) Widen(kFileColumn, measure_.Width(entry.file.Text()));
+        // The shown position is never longer than the address: a UTF-8 text is longer than its ANSI form.
+        if (MayWiden(kAddressColumn, entry.address.Length()))
+            Widen(kAddressColumn, measure_.Width(ShownPosition(entry.address).Text()));
+        if (rows_.columnCount > kTagsFileColumn && MayWiden(kTagsFileColumn, entry.tagsFile.Length()))
+            Widen(kTagsFileColumn, measure_.Width(entry.tagsFile.Text()));
+    }
+
+    const ColumnMaxima& Maxima() const { return maxima_; }
+
+private:
+    bool MayWiden(int column, int length) const
+    {
+        return widestChar_ <= 0 || static_cast<long long>(length) * widestChar_ > maxima_[column];
+    }
+    void Widen(int column, int width) { maxima_[column] = std::max(maxima_[column], width); }
+
+    int KindWidth(const KindCellParts& parts)
+    {
+        const auto known = kindWidths_.find(parts);
+        if (known != kindWidths_.end()) return known->second;
+        const int width = measure_.Width(rows_.words.Cell(parts).Text());
+        kindWidths_.emplace(parts, width);
         return width;
     }
 
-private:
-    const KindWords& words_;
+    const PickerRows& rows_;
     ListTextMeasure& measure_;
-    std::unordered_map<KindCellParts, int, KindCellPartsHash> widths_;
+    const int widestChar_;
+    ColumnMaxima maxima_;
+    std::unordered_map<KindCellParts, int, KindCellPartsHash> kindWidths_;
 };
 
 void InsertTagColumn(HWND listControl, const CowString& caption, int index)
@@ -125,20 +156,19 @@ void InsertTagColumn(HWND listControl, const CowString& caption, int index)
 ColumnMaxima FillTagList(HWND listControl, PickerRows& rows)
 {
     ColumnMaxima maxima;
-    maxima.fill(0);
-    std::fill_n(maxima.begin(), rows.columnCount, kInitialColumnWidth);
-    const bool tagsFiles = rows.columnCount > kTagsFileColumn;
     {
         ListTextMeasure measure(listControl);
-        KindWidths kinds(rows.words, measure);
-        const auto widen = [&](int column, int width) { maxima[column] = std::max(maxima[column], width); };
-        for (TagEntry& entry : rows.list) {
-            widen(0, measure.Width(entry.name.Text()));
-            widen(kKindColumn, kinds.Of(entry));
-            widen(kFileColumn, measure.Width(entry.file.Text()));
-            widen(kAddressColumn, measure.Width(ShownPosition(entry.address).Text()));
-            if (tagsFiles) widen(kTagsFileColumn, measure.Width(entry.tagsFile.Text()));
+        ColumnWidths widths(rows, measure);
+        // The row of the longest name, file and position first: their
+        // widths rule out most rows unmeasured.
+        for (const auto length : {&TagEntry::name, &TagEntry::file, &TagEntry::address}) {
+            const auto longest = std::max_element(rows.list.begin(), rows.list.end(), [&](const TagEntry& a, const TagEntry& b) {
+                return (a.*length).Length() < (b.*length).Length();
+            });
+            if (longest != rows.list.end()) widths.Add(*longest);
         }
+        for (const TagEntry& entry : rows.list) widths.Add(entry);
+        maxima = widths.Maxima();
     }
     SendMessageA(listControl, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows.Count()), 0);
     return maxima;
