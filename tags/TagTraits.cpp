@@ -209,7 +209,9 @@ std::string_view LanguageOfKey(const NamedLanguage (&table)[N], std::string_view
     return found ? found->language : std::string_view();
 }
 
-std::string_view LanguageOfFile(std::string_view file)
+}  // namespace
+
+std::string_view LanguageOfFileName(std::string_view file)
 {
     const std::size_t slash = file.find_last_of("/\\");
     const std::string_view name = slash == std::string_view::npos ? file : file.substr(slash + 1);
@@ -219,16 +221,7 @@ std::string_view LanguageOfFile(std::string_view file)
     return dot == std::string_view::npos ? std::string_view() : LanguageOfKey(kExtensions, name.substr(dot + 1));
 }
 
-// Calls visit(field) for each tab-separated field of `fields` until it returns true.
-template <typename Visit>
-void ForEachField(std::string_view fields, Visit&& visit)
-{
-    while (!fields.empty()) {
-        const std::size_t tab = fields.find('\t');
-        if (visit(fields.substr(0, tab)) || tab == std::string_view::npos) return;
-        fields.remove_prefix(tab + 1);
-    }
-}
+namespace {
 
 // The kinds of `language`; C++'s for a language not known here.
 const LanguageKinds& KindsOf(std::string_view language)
@@ -242,7 +235,7 @@ const LanguageKinds& KindsOf(std::string_view language)
 std::optional<std::string_view> ExtensionFieldValue(std::string_view fields, std::string_view key)
 {
     std::optional<std::string_view> value;
-    ForEachField(fields, [&](std::string_view field) {
+    ForEachExtensionField(fields, [&](std::string_view field) {
         if (field.size() <= key.size() || field[key.size()] != ':' || field.compare(0, key.size(), key) != 0) return false;
         value = field.substr(key.size() + 1);
         return true;
@@ -253,7 +246,7 @@ std::optional<std::string_view> ExtensionFieldValue(std::string_view fields, std
 std::string_view TagLanguage(const TagEntry& entry)
 {
     const std::string_view language = ExtensionFieldValue(ViewOf(entry.extensionFields), "language").value_or("");
-    return language.empty() ? LanguageOfFile(ViewOf(entry.file)) : language;
+    return language.empty() ? LanguageOfFileName(ViewOf(entry.file)) : language;
 }
 
 bool UsesCKindLetters(std::string_view language) { return KindsOf(language).begin == std::begin(kCppKinds); }
@@ -266,33 +259,37 @@ std::string_view KindNameOfLetter(std::string_view language, char letter)
     return found != kinds->end && found->letter == letter ? found->name : std::string_view();
 }
 
-std::string_view TagKindName(const TagEntry& entry)
+std::string_view TagKindName(const TagEntry& entry, std::string_view language)
 {
     std::string_view field = ViewOf(entry.kindField);
     if (field.compare(0, 5, "kind:") == 0) field.remove_prefix(5);
     if (field.size() > 1) return field;
-    return KindNameOfLetter(TagLanguage(entry), field.size() == 1 ? field[0] : entry.kind);
+    return KindNameOfLetter(language, field.size() == 1 ? field[0] : entry.kind);
 }
+
+std::string_view TagKindName(const TagEntry& entry) { return TagKindName(entry, TagLanguage(entry)); }
 
 bool IsKnownKindName(std::string_view name)
 {
     return std::binary_search(std::begin(kKindNames), std::end(kKindNames), name);
 }
 
+TagScope ScopeOfField(std::string_view field)
+{
+    // --fields=+Z writes any owner's kind after "scope:".
+    const bool anyKind = field.compare(0, 6, "scope:") == 0;
+    if (anyKind) field.remove_prefix(6);
+    const std::size_t colon = field.find(':');
+    if (colon == std::string_view::npos || colon == 0) return {};
+    const std::string_view key = field.substr(0, colon);
+    if (!anyKind && !IsKnownKindName(key)) return {};
+    return {key, field.substr(colon + 1)};
+}
+
 TagScope TagScopeOf(const CowString& extensionFields)
 {
     TagScope scope;
-    ForEachField(ViewOf(extensionFields), [&](std::string_view field) {
-        // --fields=+Z writes any owner's kind after "scope:".
-        const bool anyKind = field.compare(0, 6, "scope:") == 0;
-        if (anyKind) field.remove_prefix(6);
-        const std::size_t colon = field.find(':');
-        if (colon == std::string_view::npos || colon == 0) return false;
-        const std::string_view key = field.substr(0, colon);
-        if (!anyKind && !IsKnownKindName(key)) return false;
-        scope = {key, field.substr(colon + 1)};
-        return true;
-    });
+    ForEachExtensionField(ViewOf(extensionFields), [&](std::string_view field) { return static_cast<bool>(scope = ScopeOfField(field)); });
     return scope;
 }
 

@@ -18,6 +18,10 @@ namespace velkin {
 // tells. A view of a static text or of `entry.extensionFields`.
 std::string_view TagLanguage(const TagEntry& entry);
 
+// The language that a file field's name or extension maps to, as
+// TagLanguage maps them; empty when it maps to none. A view of a static text.
+std::string_view LanguageOfFileName(std::string_view file);
+
 // The kind's name as ctags writes it with --fields=+K ("macro", "member"): a
 // kind field longer than one byte is the name itself ("kind:NAME" too, and
 // "kind:X" holding a letter is read as the letter); a letter is looked up
@@ -26,6 +30,9 @@ std::string_view TagLanguage(const TagEntry& entry);
 // the letter names no kind there. A view of a static text or of the entry's
 // own fields.
 std::string_view TagKindName(const TagEntry& entry);
+
+// TagKindName for a tag whose language is known to be `language`.
+std::string_view TagKindName(const TagEntry& entry, std::string_view language);
 
 // The same for a kind letter of `language` (as TagLanguage names it): empty
 // when the letter names no kind there.
@@ -52,6 +59,22 @@ struct TagScope {
 // or with --fields=+Z "scope:class:Foo". Nothing when there is none. Reads
 // only within `extensionFields`; the views borrow its bytes.
 TagScope TagScopeOf(const CowString& extensionFields);
+
+// The owner that one extension field names, as TagScopeOf reads each field;
+// nothing when the field names none.
+TagScope ScopeOfField(std::string_view field);
+
+// Calls visit(field) for each tab-separated field of `fields`, in order,
+// until it returns true.
+template <typename Visit>
+void ForEachExtensionField(std::string_view fields, Visit&& visit)
+{
+    while (!fields.empty()) {
+        const std::size_t tab = fields.find('\t');
+        if (visit(fields.substr(0, tab)) || tab == std::string_view::npos) return;
+        fields.remove_prefix(tab + 1);
+    }
+}
 
 // The value of the first tab-separated field of `fields` that is `key`, a
 // colon and the value ("file:" has an empty one); nothing when there is no

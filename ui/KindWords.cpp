@@ -165,8 +165,14 @@ unsigned WordId(std::string_view language, std::string_view name)
     return found != std::end(kWords) && found->name == name ? found->id : kNoWord;
 }
 
-// The slot of a word's id in KindWords: 500-510 first, then 600 on.
-int SlotOf(unsigned id) { return id <= IDS_KIND_LAST ? static_cast<int>(id - IDS_KIND_FIRST) : static_cast<int>(id - IDS_KIND_ENUM) + 11; }
+// The piece of a word's id: 500-510 first, then 600 on.
+int WordPiece(unsigned id) { return id <= IDS_KIND_LAST ? static_cast<int>(id - IDS_KIND_FIRST) : static_cast<int>(id - IDS_KIND_ENUM) + 11; }
+
+// The piece of a format's id, after the words.
+int FormatSlot(unsigned format) { return format == IDS_KIND_OWNER ? 4 : static_cast<int>(format - IDS_KIND_CLASS_MEMBER); }
+int FormatPiece(unsigned format) { return KindWords::kWordSlots + FormatSlot(format); }
+
+int CutLength(std::string_view name) { return static_cast<int>(std::min<std::size_t>(name.size(), KindWords::kNameLimit)); }
 
 bool IsControlByte(char byte) { return (byte >= 0 && byte < 0x20) || byte == 0x7F; }
 
@@ -226,92 +232,43 @@ std::string_view FirstFieldValue(std::string_view fields, std::string_view key)
 
 std::string_view ViewOf(const CowString& text) { return {text.Text(), static_cast<std::size_t>(text.Length())}; }
 
-int FormatSlot(unsigned format) { return format == IDS_KIND_OWNER ? 4 : static_cast<int>(format - IDS_KIND_CLASS_MEMBER); }
-
 }  // namespace
 
-CowString KindWords::Word(unsigned id) const
+std::string_view FileLanguages::Of(const CowString& file)
 {
-    const int slot = SlotOf(id);
-    if (slot < 0 || slot >= kWordSlots) return CowString();
-    if (!loaded_[slot]) {
-        words_[slot].LoadFromTable(id);
-        loaded_[slot] = true;
+    if (file.Text() != file_) {
+        file_ = file.Text();
+        language_ = LanguageOfFileName(ViewOf(file));
     }
-    return words_[slot];
+    return language_;
 }
 
-const CowString& KindWords::Format(unsigned format) const
+KindCellParts KindCellParts::Of(const TagEntry& entry, FileLanguages* files)
 {
-    const int slot = FormatSlot(format);
-    if (!formatsLoaded_[slot]) {
-        formats_[slot].LoadFromTable(format);
-        CowString empty;
-        if (!formats_[slot].IsEmpty()) empty.FormatText(formats_[slot].Text(), "", "");
-        formatLengths_[slot] = empty.Length();
-        formatsLoaded_[slot] = true;
-    }
-    return formats_[slot];
-}
-
-CowString KindWords::Formatted(unsigned format, const CowString& first, const CowString& second) const
-{
-    const CowString& pattern = Format(format);
-    CowString text;
-    if (!pattern.IsEmpty()) text.FormatText(pattern.Text(), first.Text(), second.Text());
-    return text;
-}
-
-int KindWords::FormatLength(unsigned format) const
-{
-    Format(format);
-    return formatLengths_[FormatSlot(format)];
-}
-
-int KindWords::KindLengthBound(std::string_view language, std::string_view name) const
-{
-    const unsigned id = WordId(language, name);
-    return id != kNoWord ? Word(id).Length() : static_cast<int>(std::min<std::size_t>(name.size(), kNameLimit));
-}
-
-int KindWords::CellLengthBound(const KindCellParts& parts) const
-{
-    const auto cut = [](std::string_view name) { return static_cast<int>(std::min<std::size_t>(name.size(), kNameLimit)); };
-    int bound = parts.fileScope ? Word(kFileScope).Length() : 0;
-    if (!parts.ownerKind.empty()) {
-        // 511 and 512 hold the owner's kind in their text; the owner format needs it as an argument.
-        bound += std::max({FormatLength(IDS_KIND_CLASS_MEMBER), FormatLength(IDS_KIND_STRUCT_MEMBER),
-                           FormatLength(IDS_KIND_OWNER) + KindLengthBound(parts.language, parts.ownerKind)}) +
-                 cut(parts.ownerName);
-    }
-    if (!parts.inherits.empty()) bound += FormatLength(IDS_KIND_INHERITS) + cut(parts.inherits);
-    else if (!parts.access.empty()) bound += FormatLength(IDS_KIND_ACCESS) + cut(parts.access);
-    if (!parts.kindName.empty()) return bound + KindLengthBound(parts.language, parts.kindName);
-    return bound + std::max(cut(parts.kindField), 1);
-}
-
-CowString KindWords::KindInWords(std::string_view language, std::string_view name) const
-{
-    const unsigned id = WordId(language, name);
-    return id != kNoWord ? Word(id) : ShownName(name);
-}
-
-KindCellParts KindCellParts::Of(const TagEntry& entry)
-{
-    const std::string_view fields = ViewOf(entry.extensionFields);
     KindCellParts parts;
-    parts.language = TagLanguage(entry);
-    parts.kindName = TagKindName(entry);
-    parts.kindField = ViewOf(entry.kindField);
-    if (const TagScope scope = TagScopeOf(entry.extensionFields); scope && !scope.name.empty()) {
-        parts.ownerKind = scope.kind;
-        parts.ownerName = scope.name;
-    }
+    const std::string_view fields = ViewOf(entry.extensionFields);
     parts.inherits = FirstFieldValue(fields, "inherits:");
     if (parts.inherits.empty()) parts.access = FirstFieldValue(fields, "access:");
+    bool owned = false;
+    ForEachExtensionField(fields, [&](std::string_view field) {
+        if (field == "file:") parts.fileScope = true;
+        else if (parts.language.empty() && field.compare(0, 9, "language:") == 0) parts.language = field.substr(9);
+        else if (!owned) {
+            const TagScope scope = ScopeOfField(field);
+            owned = static_cast<bool>(scope);
+            if (owned && !scope.name.empty()) {
+                parts.ownerKind = scope.kind;
+                parts.ownerName = scope.name;
+            }
+        }
+        return false;
+    });
+    if (parts.language.empty()) parts.language = files ? files->Of(entry.file) : LanguageOfFileName(ViewOf(entry.file));
+    parts.kindName = TagKindName(entry, parts.language);
+    parts.kindField = ViewOf(entry.kindField);
+    parts.kindWord = parts.kindName.empty() ? kNoWord : WordId(parts.language, parts.kindName);
+    parts.ownerWord = parts.ownerKind.empty() ? kNoWord : WordId(parts.language, parts.ownerKind);
     parts.letter = entry.kind;
-    const auto file = ExtensionFieldValue(fields, "file");
-    parts.fileScope = file && file->empty();
     return parts;
 }
 
@@ -330,6 +287,72 @@ std::size_t KindCellParts::Hash() const noexcept
     return (h * 31 + static_cast<unsigned char>(letter)) * 2 + (fileScope ? 1 : 0);
 }
 
+const CowString& KindWords::Piece(int piece) const
+{
+    static const CowString kNone;
+    if (piece < 0 || piece >= kPieceCount) return kNone;
+    if (!loaded_[piece]) {
+        if (piece < kWordSlots) {
+            const unsigned id = piece <= WordPiece(IDS_KIND_LAST) ? IDS_KIND_FIRST + piece : IDS_KIND_ENUM + (piece - 11);
+            pieces_[piece].LoadFromTable(id);
+        } else {
+            const int slot = piece - kWordSlots;
+            formats_[slot].LoadFromTable(slot == 4 ? IDS_KIND_OWNER : IDS_KIND_CLASS_MEMBER + slot);
+            if (!formats_[slot].IsEmpty()) pieces_[piece].FormatText(formats_[slot].Text(), "", "");
+        }
+        loaded_[piece] = true;
+    }
+    return pieces_[piece];
+}
+
+const CowString& KindWords::Word(unsigned id) const { return Piece(WordPiece(id)); }
+
+const CowString& KindWords::Format(unsigned format) const
+{
+    Piece(FormatPiece(format));
+    return formats_[FormatSlot(format)];
+}
+
+CowString KindWords::Formatted(unsigned format, const CowString& first, const CowString& second) const
+{
+    const CowString& pattern = Format(format);
+    CowString text;
+    if (!pattern.IsEmpty()) text.FormatText(pattern.Text(), first.Text(), second.Text());
+    return text;
+}
+
+CowString KindWords::InWords(unsigned word, std::string_view name) const
+{
+    return word != kNoWord ? Word(word) : ShownName(name);
+}
+
+KindCellLayout KindWords::Layout(const KindCellParts& parts) const
+{
+    KindCellLayout layout;
+    const auto add = [&](int piece) { layout.pieces[layout.pieceCount++] = piece; };
+    const auto addWord = [&](unsigned word, std::string_view name) {
+        if (word != kNoWord) add(WordPiece(word));
+        else layout.nameBytes += CutLength(name);
+    };
+    if (parts.fileScope) add(WordPiece(kFileScope));
+    if (!parts.ownerKind.empty()) {
+        const bool cLetters = UsesCKindLetters(parts.language);
+        if (cLetters && parts.ownerKind == "class") add(FormatPiece(IDS_KIND_CLASS_MEMBER));
+        else if (cLetters && parts.ownerKind == "struct") add(FormatPiece(IDS_KIND_STRUCT_MEMBER));
+        else {
+            add(FormatPiece(IDS_KIND_OWNER));
+            addWord(parts.ownerWord, parts.ownerKind);
+        }
+        layout.nameBytes += CutLength(parts.ownerName);
+    }
+    if (!parts.inherits.empty()) add(FormatPiece(IDS_KIND_INHERITS));
+    else if (!parts.access.empty()) add(FormatPiece(IDS_KIND_ACCESS));
+    layout.nameBytes += CutLength(parts.inherits) + CutLength(parts.access);
+    if (!parts.kindName.empty()) addWord(parts.kindWord, parts.kindName);
+    else layout.nameBytes += std::max(CutLength(parts.kindField), 1);
+    return layout;
+}
+
 CowString KindWords::Cell(const KindCellParts& parts) const
 {
     const bool cLetters = UsesCKindLetters(parts.language);
@@ -339,13 +362,13 @@ CowString KindWords::Cell(const KindCellParts& parts) const
         const CowString name = ShownName(parts.ownerName);
         if (cLetters && parts.ownerKind == "class") head = head + Formatted(IDS_KIND_CLASS_MEMBER, name);
         else if (cLetters && parts.ownerKind == "struct") head = head + Formatted(IDS_KIND_STRUCT_MEMBER, name);
-        else head = head + Formatted(IDS_KIND_OWNER, KindInWords(parts.language, parts.ownerKind), name);
+        else head = head + Formatted(IDS_KIND_OWNER, InWords(parts.ownerWord, parts.ownerKind), name);
     }
     if (!parts.inherits.empty()) head = head + Formatted(IDS_KIND_INHERITS, ShownName(parts.inherits));
     else if (!parts.access.empty()) head = head + Formatted(IDS_KIND_ACCESS, ShownName(parts.access));
 
     CowString kind;
-    if (!parts.kindName.empty()) kind = KindInWords(parts.language, parts.kindName);
+    if (!parts.kindName.empty()) kind = InWords(parts.kindWord, parts.kindName);
     else if (!parts.kindField.empty()) kind = ShownName(parts.kindField);
     else if (!IsControlByte(parts.letter)) kind = ShownName(std::string_view(&parts.letter, 1));
     if (head.IsEmpty()) return kind;

@@ -9,8 +9,20 @@
 
 namespace velkin {
 
-// What a tag's Kind cell is made of, read from its line: views of static
-// texts or of the entry's own fields. Tags with equal parts have equal cells.
+// The language of a file field's name, remembered for the last file asked
+// about: the tags of one file share their file field's text.
+class FileLanguages {
+public:
+    std::string_view Of(const CowString& file);
+
+private:
+    const char* file_ = nullptr;
+    std::string_view language_;
+};
+
+// What a tag's Kind cell is made of, read from its line in one pass over its
+// fields: views of static texts or of the entry's own fields. Tags with equal
+// parts have equal cells.
 struct KindCellParts {
     std::string_view language;   // TagLanguage
     std::string_view kindName;   // TagKindName; empty when the letter names no kind
@@ -19,12 +31,27 @@ struct KindCellParts {
     std::string_view ownerName;
     std::string_view inherits;   // the first field's value after "inherits:", when it is that
     std::string_view access;     // the first field's value after "access:", when it is that
+    unsigned kindWord = 0;       // the string id of the kind's word, 0 for none
+    unsigned ownerWord = 0;      // the string id of the owner's kind's word, 0 for none
     char letter = 0;             // the kind byte
     bool fileScope = false;      // a field is exactly "file:"
 
-    static KindCellParts Of(const TagEntry& entry);
+    // `files` (may be null) remembers the language of the last file.
+    static KindCellParts Of(const TagEntry& entry, FileLanguages* files = nullptr);
     bool operator==(const KindCellParts& other) const noexcept;
     std::size_t Hash() const noexcept;
+};
+
+// The texts a Kind cell holds whole (words, and formats with empty
+// arguments, as KindWords::Piece numbers them), and at most how many bytes
+// of names from the line it holds besides. When texts are measured as the
+// sums of their characters, the cell is no wider than those texts and that
+// many of the font's widest characters.
+struct KindCellLayout {
+    static constexpr int kMostPieces = 4;
+    int pieces[kMostPieces] = {};
+    int pieceCount = 0;
+    int nameBytes = 0;
 };
 
 class KindWords {
@@ -50,38 +77,33 @@ public:
     //   byte (an empty kind field). A kind word that the text before it
     //   already ends with (a member's "... メンバ") is said once.
     // Names from the line are shown in their ANSI form (ReadableText), each
-    // cut at kNameLimit bytes on a character boundary. Empty when storage
-    // runs out.
+    // cut at kNameLimit bytes on a character boundary, control bytes as
+    // blanks. Empty when storage runs out.
     CowString Cell(const TagEntry& entry) const { return Cell(KindCellParts::Of(entry)); }
     CowString Cell(const KindCellParts& parts) const;
 
-    // At least Cell(parts).Length(), without making the cell: what the words
-    // and formats add to the names' lengths.
-    int CellLengthBound(const KindCellParts& parts) const;
+    KindCellLayout Layout(const KindCellParts& parts) const;
+    // Piece `piece` of a layout, loaded at the first call; empty for a piece
+    // that is none.
+    const CowString& Piece(int piece) const;
 
     // The longest a name from the line may stand in a cell, in bytes.
     static constexpr int kNameLimit = 200;
+    static constexpr int kWordSlots = 96;     // 500-510, then 600 on
+    static constexpr int kFormatSlots = 5;    // 511-514, then IDS_KIND_OWNER
+    static constexpr int kPieceCount = kWordSlots + kFormatSlots;
 
 private:
-    CowString Word(unsigned id) const;
-    // Formats 511-514 and IDS_KIND_OWNER with their arguments, each format
-    // loaded once.
+    const CowString& Word(unsigned id) const;
+    // The format `format` (511-514, IDS_KIND_OWNER) with its arguments.
     CowString Formatted(unsigned format, const CowString& first, const CowString& second = CowString()) const;
     const CowString& Format(unsigned format) const;
-    int FormatLength(unsigned format) const;
-    // The bytes KindInWords gives at most.
-    int KindLengthBound(std::string_view language, std::string_view name) const;
-    // The kind named `name` of `language` in words; the name itself (cut)
-    // when there is no word for it.
-    CowString KindInWords(std::string_view language, std::string_view name) const;
+    // The word with id `word`; the name itself (cut) when there is none.
+    CowString InWords(unsigned word, std::string_view name) const;
 
-    static constexpr int kWordSlots = 96;
-    mutable CowString words_[kWordSlots];
-    mutable bool loaded_[kWordSlots] = {};
-    static constexpr int kFormatSlots = 5;   // 511-514, then IDS_KIND_OWNER
+    mutable CowString pieces_[kPieceCount];     // a word, or a format with empty arguments
     mutable CowString formats_[kFormatSlots];
-    mutable int formatLengths_[kFormatSlots] = {};   // with empty arguments
-    mutable bool formatsLoaded_[kFormatSlots] = {};
+    mutable bool loaded_[kPieceCount] = {};
 };
 
 }  // namespace velkin

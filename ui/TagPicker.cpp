@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
@@ -99,6 +100,7 @@ public:
     {
         maxima_.fill(0);
         std::fill_n(maxima_.begin(), rows.columnCount, kInitialColumnWidth);
+        pieceWidths_.fill(-1);
     }
 
     // Widens the maxima by the texts of `entry`; the longest rows first rule
@@ -106,8 +108,8 @@ public:
     void Add(const TagEntry& entry)
     {
         if (MayWiden(0, entry.name.Length())) Widen(0, measure_.Width(entry.name.Text()));
-        const KindCellParts parts = KindCellParts::Of(entry);
-        if (MayWiden(kKindColumn, rows_.words.CellLengthBound(parts))) Widen(kKindColumn, KindWidth(parts));
+        const KindCellParts parts = KindCellParts::Of(entry, &files_);
+        if (KindWidthBound(parts) > maxima_[kKindColumn]) Widen(kKindColumn, KindWidth(parts));
         if (MayWiden(kFileColumn, entry.file.Length())) Widen(kFileColumn, measure_.Width(entry.file.Text()));
         // The shown position is never longer than the address: a UTF-8 text is longer than its ANSI form.
         if (MayWiden(kAddressColumn, entry.address.Length()))
@@ -125,6 +127,21 @@ private:
     }
     void Widen(int column, int width) { maxima_[column] = std::max(maxima_[column], width); }
 
+    // A width the Kind text of `parts` does not exceed: its words as
+    // measured, and its names' bytes as the font's widest characters.
+    long long KindWidthBound(const KindCellParts& parts)
+    {
+        if (widestChar_ <= 0) return std::numeric_limits<long long>::max();
+        const KindCellLayout layout = rows_.words.Layout(parts);
+        long long bound = static_cast<long long>(layout.nameBytes) * widestChar_;
+        for (int i = 0; i < layout.pieceCount; ++i) {
+            int& width = pieceWidths_[layout.pieces[i]];
+            if (width < 0) width = measure_.Width(rows_.words.Piece(layout.pieces[i]).Text());
+            bound += width;
+        }
+        return bound;
+    }
+
     int KindWidth(const KindCellParts& parts)
     {
         const auto known = kindWidths_.find(parts);
@@ -138,6 +155,8 @@ private:
     ListTextMeasure& measure_;
     const int widestChar_;
     ColumnMaxima maxima_;
+    FileLanguages files_;
+    std::array<int, KindWords::kPieceCount> pieceWidths_;
     std::unordered_map<KindCellParts, int, KindCellPartsHash> kindWidths_;
 };
 
