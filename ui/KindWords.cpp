@@ -197,15 +197,33 @@ bool EndsWithWord(const CowString& text, const CowString& word)
 
 bool IsUtf8Continuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
 
-// A name from the line as a cell shows it: in its ANSI form, at most
-// kNameLimit bytes of whole characters, control bytes as blanks.
+// `name` with universal-ctags' escapes in field values undone: two
+// backslashes are one (PHP's namespaces: Geo\\Circle) and "\\t" a tab.
+CowString Unescaped(std::string_view name)
+{
+    if (name.find('\\') == std::string_view::npos) return CowString(name.data(), static_cast<int>(name.size()));
+    CowString plain;
+    char* const out = plain.OpenBuffer(static_cast<int>(name.size()));
+    if (!out) return CowString();
+    int length = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const bool escape = name[i] == '\\' && i + 1 < name.size() && (name[i + 1] == '\\' || name[i + 1] == 't');
+        if (escape) ++i;
+        out[length++] = escape && name[i] == 't' ? '\t' : name[i];
+    }
+    plain.CloseBuffer(length);
+    return plain;
+}
+
+// A name from the line as a cell shows it: its escapes undone, in its ANSI
+// form, at most kNameLimit bytes of whole characters, control bytes as blanks.
 CowString ShownName(std::string_view name)
 {
     // Enough UTF-8 for the limit in any code page, cut before a character.
     std::size_t length = std::min<std::size_t>(name.size(), KindWords::kNameLimit * 3);
     for (int back = 0; back < 3 && length < name.size() && length > 0 && IsUtf8Continuation(name[length]); ++back)
         --length;
-    CowString shown = ReadableText(CowString(name.data(), static_cast<int>(length)));
+    CowString shown = ReadableText(Unescaped(name.substr(0, length)));
     const char* const text = shown.Text();
     const char* end = text;
     for (const char* next; *end && (next = CharNextA(end)) - text <= KindWords::kNameLimit;) {
