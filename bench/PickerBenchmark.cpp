@@ -5,11 +5,13 @@
 // ordinary list in the same dialog with bare LVM_INSERTITEMA/LVM_SETITEMA
 // calls between WM_SETREDRAW FALSE and TRUE, and nothing else.
 //
-//   picker_benchmark.exe [--runs N] TAGS_FILE    best of N rounds after a warm-up (default 5)
+//   picker_benchmark.exe [--runs N] [--mixed] TAGS_FILE    best of N rounds after a warm-up (default 5)
 //
 // The rows are the prefix matches of the one-letter word that begins the most
 // tag names of TAGS_FILE, in file order, as a short word over a large tags file
-// gives them. The dialog and the strings come from Velkin.dll beside the program.
+// gives them; with --mixed, every tag of TAGS_FILE over and over (the tests'
+// tags of small sources in two dozen languages), names and owners numbered by
+// copy. The dialog and the strings come from Velkin.dll beside the program.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -30,6 +32,7 @@
 #include "res/ResourceIds.h"
 #include "tags/MappedFile.h"
 #include "tags/TagKind.h"
+#include "tags/TagTraits.h"
 #include "tags/TagsFileLookup.h"
 #include "ui/KindWords.h"
 #include "ui/TagPicker.h"
@@ -86,11 +89,8 @@ std::vector<RowTexts> ShownTexts(const TagList& entries)
     const KindWords words;
     std::vector<RowTexts> rows;
     rows.reserve(entries.size());
-    for (const TagEntry& entry : entries) {
-        const CowString kindText = DescribeTagKind(entry.kind, entry.extensionFields);
-        rows.push_back({entry.name, words.ShownText(entry.kind, entry.extensionFields, kindText), entry.file,
-                        ShownPosition(entry.address)});
-    }
+    for (const TagEntry& entry : entries)
+        rows.push_back({entry.name, words.Cell(entry), entry.file, ShownPosition(entry.address)});
     return rows;
 }
 
@@ -156,25 +156,43 @@ std::string CellText(HWND list, int row, int column)
     return std::string(text, static_cast<std::size_t>(length));
 }
 
-// Whether the shown picker holds exactly `rows`, in order, and sized its
-// columns to the widest text of each as the list itself measures it
-// (LVM_GETSTRINGWIDTHA, at least 50) plus 16.
-bool ShowsExactly(HWND dialog, const std::vector<RowTexts>& rows)
+using Widths = std::array<LRESULT, kColumns>;
+
+// What the shown picker holds: whether its rows are exactly `rows`, in order;
+// the widths it gave its columns; and the widths of measuring every row's
+// text as the list itself measures it (LVM_GETSTRINGWIDTHA, at least 50)
+// plus 16, which they must equal.
+struct Shown {
+    bool rowsExact = false;
+    Widths picker{};
+    Widths everyRow{50, 50, 50, 50};
+};
+
+Shown Inspect(HWND dialog, const std::vector<RowTexts>& rows)
 {
+    Shown shown;
     const HWND list = GetDlgItem(dialog, IDC_TAG_LIST);
-    if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != static_cast<LRESULT>(rows.size())) return false;
-    std::array<LRESULT, kColumns> widest{50, 50, 50, 50};
+    shown.rowsExact = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == static_cast<LRESULT>(rows.size());
     for (std::size_t row = 0; row < rows.size(); ++row) {
         for (int column = 0; column < kColumns; ++column) {
             const char* text = rows[row][column].Text();
-            if (CellText(list, static_cast<int>(row), column) != text) return false;
-            widest[column] = std::max(widest[column], SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
+            shown.rowsExact = shown.rowsExact && CellText(list, static_cast<int>(row), column) == text;
+            shown.everyRow[column] =
+                std::max(shown.everyRow[column], SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
         }
     }
     for (int column = 0; column < kColumns; ++column) {
-        if (SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0) != widest[column] + 16) return false;
+        shown.everyRow[column] += 16;
+        shown.picker[column] = SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0);
     }
-    return true;
+    return shown;
+}
+
+std::string WidthsText(const Widths& widths)
+{
+    std::string text;
+    for (const LRESULT width : widths) text += (text.empty() ? "" : " ") + std::to_string(width);
+    return text;
 }
 
 // ---- Rows ------------------------------------------------------------------
@@ -196,6 +214,53 @@ char CommonestInitial(const char* path)
         if (wordByte && counts[byte] > counts[static_cast<unsigned char>(best)]) best = static_cast<char>(byte);
     }
     return best;
+}
+
+std::string Str(const CowString& text) { return std::string(text.Text(), static_cast<std::size_t>(text.Length())); }
+
+// Every tag of the tags file `path`, one source file after another, as the
+// command gives a document's tags.
+TagList EveryTag(const CowString& path)
+{
+    const MappedFileOrFailure opened = MappedFile::Open(path.Text());
+    if (!opened.file) return {};
+    const MappedWindow view = opened.file->Map(0, opened.file->Size());
+    if (!view) return {};
+    std::vector<std::string> files;
+    ForEachTagLine(view.Begin(), view.End(), [&](const char*, const char* nameEnd, const char* fileEnd) {
+        const std::string file(nameEnd + 1, fileEnd);
+        if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
+    });
+    std::string folder = path.Text();
+    folder.erase(folder.find_last_of('\\'));
+    TagList tags;
+    for (std::string file : files) {
+        std::replace(file.begin(), file.end(), '/', '\\');
+        TagMatchLists lists;
+        if (ScanTagsFile(path, TagQuery{CowString(), CowString((folder + "\\" + file).c_str()), CowString(folder.c_str())}, lists))
+            tags.insert(tags.end(), lists.inDocument.begin(), lists.inDocument.end());
+    }
+    return tags;
+}
+
+// `count` rows of `tags` over and over, each copy's names and owners'
+// names numbered, as the tags of a large project in many languages.
+TagList Repeated(const TagList& tags, std::size_t count)
+{
+    TagList rows;
+    for (std::size_t i = 0; i < count && !tags.empty(); ++i) {
+        TagEntry entry = tags[i % tags.size()];
+        const std::string copy = std::to_string(i / tags.size());
+        entry.name = (Str(entry.name) + copy).c_str();
+        std::string fields = Str(entry.extensionFields);
+        if (const TagScope scope = TagScopeOf(entry.extensionFields); scope && !scope.name.empty()) {
+            const std::size_t end = static_cast<std::size_t>(scope.name.data() + scope.name.size() - entry.extensionFields.Text());
+            fields.insert(end, copy);
+        }
+        entry.extensionFields = fields.c_str();
+        rows.push_back(entry);
+    }
+    return rows;
 }
 
 TagList FirstEntries(const TagList& entries, std::size_t count)
@@ -226,7 +291,7 @@ HWND CreateOwner()
                            GetModuleHandleA(nullptr), nullptr);
 }
 
-int Benchmark(const char* path, int runs)
+int Benchmark(const char* path, int runs, bool mixed)
 {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};   // as the editor's process has it
     if (!InitCommonControlsEx(&controls) || !UseVelkinResources()) {
@@ -239,15 +304,23 @@ int Benchmark(const char* path, int runs)
         return 1;
     }
     const CowString tagsPath = GetFullPath<CowString>(path);
-    const char initial = CommonestInitial(tagsPath.Text());
-    TagMatchLists lists;
-    const char word[2] = {initial, 0};
-    if (!initial || !ScanTagsFile(tagsPath, TagQuery{CowString(word), CowString(), CowString()}, lists)) {
+    TagList source;
+    if (mixed) {
+        source = EveryTag(tagsPath);
+        std::printf("tags file  %s: its %lu tags over and over, names and owners numbered by copy\n", tagsPath.Text(),
+                    static_cast<unsigned long>(source.size()));
+    } else {
+        const char initial = CommonestInitial(tagsPath.Text());
+        TagMatchLists lists;
+        const char word[2] = {initial, 0};
+        if (initial && ScanTagsFile(tagsPath, TagQuery{CowString(word), CowString(), CowString()}, lists)) source = lists.prefix;
+        std::printf("tags file  %s: %lu prefix matches of \"%s\"\n", tagsPath.Text(),
+                    static_cast<unsigned long>(source.size()), word);
+    }
+    if (source.empty()) {
         std::fprintf(stderr, "cannot read tags from %s\n", tagsPath.Text());
         return 1;
     }
-    std::printf("tags file  %s: %lu prefix matches of \"%s\"\n", tagsPath.Text(),
-                static_cast<unsigned long>(lists.prefix.size()), word);
     std::printf("build      %d-bit, best of %d rounds after a warm-up, the sizes in turn; from the call to the dialog\n"
                 "           shown and painted\n\n",
                 static_cast<int>(sizeof(void*) * 8), runs);
@@ -266,7 +339,7 @@ int Benchmark(const char* path, int runs)
     };
     std::vector<Size> sizes;
     for (const std::size_t size : kSizes) {
-        sizes.push_back({FirstEntries(lists.prefix, size)});
+        sizes.push_back({mixed ? Repeated(source, size) : FirstEntries(source, size)});
         sizes.back().texts = ShownTexts(sizes.back().rows);
     }
     bool allShown = true;
@@ -281,15 +354,21 @@ int Benchmark(const char* path, int runs)
         }
     }
     bool allExact = true;
-    for (Size& size : sizes) {
-        bool exact = false;
-        g_inspect = [&](HWND dialog) { exact = ShowsExactly(dialog, size.texts); };
+    std::vector<Shown> shown(sizes.size());
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        Size& size = sizes[i];
+        g_inspect = [&](HWND dialog) { shown[i] = Inspect(dialog, size.texts); };
         TimeToShown([&] { PickTag(owner, size.rows); });
         g_inspect = nullptr;
-        allExact = allExact && exact;
+        allExact = allExact && shown[i].rowsExact && shown[i].picker == shown[i].everyRow;
         std::printf("  %8lu %9.1f ms %13.2fx %9.1f ms %6.2fx\n", static_cast<unsigned long>(size.rows.size()),
                     size.picker, size.picker / sizes.front().picker, size.baseline, size.picker / size.baseline);
-        if (!exact) std::printf("           the picker's rows or column widths are not those of the texts above\n");
+    }
+    std::printf("\n  column widths (symbol kind file position): the picker's, and every row's text measured\n");
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        std::printf("  %8lu  %-24s %-24s %s\n", static_cast<unsigned long>(sizes[i].rows.size()),
+                    WidthsText(shown[i].picker).c_str(), WidthsText(shown[i].everyRow).c_str(),
+                    !shown[i].rowsExact ? "rows differ" : shown[i].picker == shown[i].everyRow ? "equal" : "DIFFER");
     }
     DestroyWindow(owner);
     if (!allShown) {
@@ -308,13 +387,21 @@ int main(int argc, char** argv)
 {
     std::vector<const char*> arguments(argv + 1, argv + argc);
     int runs = 5;
-    if (arguments.size() == 3 && std::strcmp(arguments[0], "--runs") == 0) {
-        runs = std::atoi(arguments[1]);
-        arguments.erase(arguments.begin(), arguments.begin() + 2);
+    bool mixed = false;
+    while (arguments.size() > 1) {
+        if (std::strcmp(arguments[0], "--mixed") == 0) {
+            mixed = true;
+            arguments.erase(arguments.begin());
+        } else if (arguments.size() > 2 && std::strcmp(arguments[0], "--runs") == 0) {
+            runs = std::atoi(arguments[1]);
+            arguments.erase(arguments.begin(), arguments.begin() + 2);
+        } else {
+            break;
+        }
     }
     if (arguments.size() != 1 || runs < 1) {
-        std::fprintf(stderr, "usage: picker_benchmark [--runs N] TAGS_FILE\n");
+        std::fprintf(stderr, "usage: picker_benchmark [--runs N] [--mixed] TAGS_FILE\n");
         return 2;
     }
-    return velkin::bench::Benchmark(arguments[0], runs);
+    return velkin::bench::Benchmark(arguments[0], runs, mixed);
 }

@@ -9,7 +9,7 @@ namespace velkin {
 namespace {
 
 // Kind letters in code-byte order: letter i has code byte kFirstKindCode + i.
-constexpr char kKindLetters[] = "fcndtsumgv";
+constexpr char kKindLetters[] = "fcndtsumev";
 
 struct PrefixKey {
     const char* key;
@@ -27,6 +27,7 @@ constexpr PrefixKey kPrefixKeys[] = {
 
 char CodeByte(char kind)
 {
+    if (kind == 'g') return static_cast<char>(kEnumCode);
     const char* letter = kind ? std::strchr(kKindLetters, kind) : nullptr;
     return letter ? static_cast<char>(kFirstKindCode + (letter - kKindLetters)) : kind;
 }
@@ -38,44 +39,7 @@ bool BeginsWith(const CowString& text, const PrefixKey& key)
     return std::strncmp(text.Text(), key.key, static_cast<size_t>(key.length)) == 0;
 }
 
-// The end of the field that starts at `field`: its tab, or `end`.
-const char* FieldEnd(const char* field, const char* end)
-{
-    const void* tab = std::memchr(field, '\t', static_cast<std::size_t>(end - field));
-    return tab ? static_cast<const char*>(tab) : end;
-}
-
-// True when a tab-separated field of [fields, end) is exactly "file:".
-bool HasFileScopeField(const char* fields, const char* end)
-{
-    constexpr int kLength = 5;
-    for (const char* field = fields;; ++field) {
-        const char* const fieldEnd = FieldEnd(field, end);
-        if (fieldEnd - field == kLength && std::memcmp(field, "file:", kLength) == 0) return true;
-        if (fieldEnd == end) return false;
-        field = fieldEnd;
-    }
-}
-
 }  // namespace
-
-std::string_view KindColumnFieldsView(const CowString& extensionFields)
-{
-    const char* const fields = extensionFields.Text();
-    const char* const end = fields + extensionFields.Length();
-    for (const PrefixKey& key : kPrefixKeys) {
-        if (BeginsWith(extensionFields, key)) return {fields, static_cast<std::size_t>(FieldEnd(fields, end) - fields)};
-    }
-    return HasFileScopeField(fields, end) ? std::string_view("file:") : std::string_view();
-}
-
-CowString KindColumnFields(const CowString& extensionFields)
-{
-    const std::string_view kept = KindColumnFieldsView(extensionFields);
-    const int length = static_cast<int>(kept.size());
-    if (kept.data() != extensionFields.Text()) return CowString(kept.data(), length);
-    return length == extensionFields.Length() ? extensionFields : extensionFields.Prefix(length);
-}
 
 CowString DescribeTagKind(char kind, CowString extensionFields)
 {

@@ -3,6 +3,7 @@
 // and by the jump, which looks for a member's owner.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "tags/TagEntry.h"
@@ -11,18 +12,39 @@
 namespace velkin {
 
 // The tag's language as universal-ctags names it ("C", "C++", "Java"): its
-// `language:` field when the line has one, else what its file field's name or
-// extension maps to, as ctags maps them. Empty when neither tells. A view of
-// a static text or of `entry.extensionFields`.
+// `language:` field when the line has one, else what its file field's name
+// ("Makefile") or extension (in any case) maps to, as ctags --list-maps maps
+// them (a ".h" to "C++", whose kinds are C's and more). Empty when neither
+// tells. A view of a static text or of `entry.extensionFields`.
 std::string_view TagLanguage(const TagEntry& entry);
+
+// The language that a file field's name or extension maps to, as
+// TagLanguage maps them; empty when it maps to none. A view of a static text.
+std::string_view LanguageOfFileName(std::string_view file);
 
 // The kind's name as ctags writes it with --fields=+K ("macro", "member"): a
 // kind field longer than one byte is the name itself ("kind:NAME" too, and
 // "kind:X" holding a letter is read as the letter); a letter is looked up
-// among the kinds of the tag's language, C's for a tag of no known language.
-// Empty when the letter names no kind there. A view of a static text or of
-// the entry's own fields.
+// among the kinds of the tag's language (ctags --list-kinds-full), C's and
+// C++'s for a tag of a language whose letters are not known here. Empty when
+// the letter names no kind there. A view of a static text or of the entry's
+// own fields.
 std::string_view TagKindName(const TagEntry& entry);
+
+// TagKindName for a tag whose language is known to be `language`.
+std::string_view TagKindName(const TagEntry& entry, std::string_view language);
+
+// The same for a kind letter of `language` (as TagLanguage names it): empty
+// when the letter names no kind there.
+std::string_view KindNameOfLetter(std::string_view language, char letter);
+
+// Whether a tag of `language` is read with C's and C++'s letters: C, C++,
+// and a language whose letters are not known here.
+bool UsesCKindLetters(std::string_view language);
+
+// Whether `name` is the name of a kind that one of the languages above
+// writes: the keys of scope fields are such names.
+bool IsKnownKindName(std::string_view name);
 
 // The owner a scope field names, as borrowed views of the extension fields.
 struct TagScope {
@@ -32,9 +54,31 @@ struct TagScope {
 };
 
 // The first scope field among the tab-separated extension fields, wherever it
-// stands (after line:, say): "struct:list", "enum:A.E", or with --fields=+Z
-// "scope:class:Foo". Nothing when there is none. Reads only within
-// `extensionFields`; the views borrow its bytes.
+// stands (after line:, say): a field whose key is a kind's name
+// ("struct:list", "enum:A.E", "chapter:Guide", "implementation:geo::Circle"),
+// or with --fields=+Z "scope:class:Foo". Nothing when there is none. Reads
+// only within `extensionFields`; the views borrow its bytes.
 TagScope TagScopeOf(const CowString& extensionFields);
+
+// The owner that one extension field names, as TagScopeOf reads each field;
+// nothing when the field names none.
+TagScope ScopeOfField(std::string_view field);
+
+// Calls visit(field) for each tab-separated field of `fields`, in order,
+// until it returns true.
+template <typename Visit>
+void ForEachExtensionField(std::string_view fields, Visit&& visit)
+{
+    while (!fields.empty()) {
+        const std::size_t tab = fields.find('\t');
+        if (visit(fields.substr(0, tab)) || tab == std::string_view::npos) return;
+        fields.remove_prefix(tab + 1);
+    }
+}
+
+// The value of the first tab-separated field of `fields` that is `key`, a
+// colon and the value ("file:" has an empty one); nothing when there is no
+// such field. Borrows from `fields`.
+std::optional<std::string_view> ExtensionFieldValue(std::string_view fields, std::string_view key);
 
 }  // namespace velkin

@@ -1,15 +1,180 @@
 #include "ui/KindWords.h"
 
+#include <algorithm>
+#include <functional>
+#include <iterator>
+
 #include "res/ResourceIds.h"
+#include "tags/TagTraits.h"
+#include "text/Utf8ToAnsi.h"
 
 namespace velkin {
 
 namespace {
 
-// The last code byte with a word of its own; 0xFE only marks file scope.
-constexpr unsigned char kLastKindCode = 0xFD;
+constexpr unsigned kFunction = IDS_KIND_FIRST;
+constexpr unsigned kClass = IDS_KIND_FIRST + 1;
+constexpr unsigned kNamespace = IDS_KIND_FIRST + 2;
+constexpr unsigned kMacro = IDS_KIND_FIRST + 3;
+constexpr unsigned kTypedef = IDS_KIND_FIRST + 4;
+constexpr unsigned kStruct = IDS_KIND_FIRST + 5;
+constexpr unsigned kUnion = IDS_KIND_FIRST + 6;
+constexpr unsigned kMember = IDS_KIND_FIRST + 7;
+constexpr unsigned kEnumerator = IDS_KIND_FIRST + 8;
+constexpr unsigned kVariable = IDS_KIND_FIRST + 9;
+constexpr unsigned kFileScope = IDS_KIND_LAST;
 
-bool IsControlByte(char byte) { return byte >= 0 && byte < 0x20; }
+struct NamedWord {
+    std::string_view name;
+    unsigned id;
+};
+
+// A word for each kind name ctags writes, by name as bytes sort. Names with
+// no word here (ccflag, unknown...) are shown as they stand.
+constexpr NamedWord kWords[] = {
+    {"accessor", IDS_KIND_ACCESSOR},
+    {"alias", IDS_KIND_ALIAS},
+    {"anchor", IDS_KIND_ANCHOR},
+    {"annotation", IDS_KIND_ANNOTATION},
+    {"anonMember", IDS_KIND_EMBEDDED_FIELD},
+    {"augroup", IDS_KIND_AUGROUP},
+    {"category", IDS_KIND_CATEGORY},
+    {"chapter", IDS_KIND_CHAPTER},
+    {"class", kClass},
+    {"command", IDS_KIND_COMMAND},
+    {"const", IDS_KIND_CONSTANT},
+    {"constant", IDS_KIND_CONSTANT},
+    {"cursor", IDS_KIND_CURSOR},
+    {"custom", IDS_KIND_CUSTOM_VARIABLE},
+    {"define", IDS_KIND_CONSTANT},
+    {"derivedMode", IDS_KIND_DERIVED_MODE},
+    {"domain", IDS_KIND_DOMAIN},
+    {"enum", IDS_KIND_ENUM},
+    {"enumConstant", kEnumerator},
+    {"enumerator", kEnumerator},
+    {"error", IDS_KIND_ERROR},
+    {"event", IDS_KIND_EVENT},
+    {"externvar", IDS_KIND_EXTERN_VARIABLE},
+    {"face", IDS_KIND_FACE},
+    {"field", IDS_KIND_FIELD},
+    {"filename", IDS_KIND_FILE_NAME},
+    {"format", IDS_KIND_FORMAT},
+    {"func", kFunction},
+    {"function", kFunction},
+    {"generator", IDS_KIND_GENERATOR},
+    {"getter", IDS_KIND_GETTER},
+    {"group", IDS_KIND_CUSTOM_GROUP},
+    {"header", IDS_KIND_HEADER},
+    {"heading1", IDS_KIND_HEADING1},
+    {"heading2", IDS_KIND_HEADING2},
+    {"heading3", IDS_KIND_HEADING3},
+    {"heredoc", IDS_KIND_HEREDOC},
+    {"id", IDS_KIND_ID},
+    {"implementation", IDS_KIND_IMPLEMENTATION},
+    {"index", IDS_KIND_INDEX},
+    {"inline", IDS_KIND_INLINE_FUNCTION},
+    {"interface", IDS_KIND_INTERFACE},
+    {"l4subsection", IDS_KIND_HEADING5},
+    {"l5subsection", IDS_KIND_HEADING6},
+    {"label", IDS_KIND_LABEL},
+    {"library", IDS_KIND_LIBRARY},
+    {"local", IDS_KIND_LOCAL},
+    {"macro", kMacro},
+    {"macroparam", IDS_KIND_MACRO_PARAMETER},
+    {"makefile", IDS_KIND_MAKEFILE},
+    {"map", IDS_KIND_KEY_MAP},
+    {"member", kMember},
+    {"method", IDS_KIND_METHOD},
+    {"methodSpec", IDS_KIND_METHOD_DECLARATION},
+    {"minorMode", IDS_KIND_MINOR_MODE},
+    {"module", IDS_KIND_MODULE},
+    {"name", IDS_KIND_USING_DECLARATION},
+    {"namespace", kNamespace},
+    {"object", IDS_KIND_OBJECT},
+    {"package", IDS_KIND_PACKAGE},
+    {"packageName", IDS_KIND_PACKAGE_ALIAS},
+    {"parameter", IDS_KIND_PARAMETER},
+    {"procedure", IDS_KIND_PROCEDURE},
+    {"property", IDS_KIND_PROPERTY},
+    {"protocol", IDS_KIND_PROTOCOL},
+    {"prototype", IDS_KIND_PROTOTYPE},
+    {"receiver", IDS_KIND_RECEIVER},
+    {"record", IDS_KIND_RECORD},
+    {"script", IDS_KIND_SCRIPT},
+    {"section", IDS_KIND_SECTION},
+    {"selector", IDS_KIND_SELECTOR},
+    {"service", IDS_KIND_SERVICE},
+    {"setter", IDS_KIND_SETTER},
+    {"singletonMethod", IDS_KIND_SINGLETON_METHOD},
+    {"struct", kStruct},
+    {"stylesheet", IDS_KIND_STYLESHEET},
+    {"subroutine", IDS_KIND_SUBROUTINE},
+    {"subroutineDeclaration", IDS_KIND_SUBROUTINE_DECLARATION},
+    {"subsection", IDS_KIND_SUBSECTION},
+    {"subst", IDS_KIND_SUBST_FUNCTION},
+    {"subsubsection", IDS_KIND_SUBSUBSECTION},
+    {"subtype", IDS_KIND_SUBTYPE},
+    {"synonym", IDS_KIND_SYNONYM},
+    {"table", IDS_KIND_TABLE},
+    {"talias", IDS_KIND_TYPE_ALIAS},
+    {"target", IDS_KIND_TARGET},
+    {"theme", IDS_KIND_THEME},
+    {"tparam", IDS_KIND_TEMPLATE_PARAMETER},
+    {"trait", IDS_KIND_TRAIT},
+    {"trigger", IDS_KIND_TRIGGER},
+    {"type", IDS_KIND_TYPE},
+    {"typealias", IDS_KIND_TYPE_ALIAS},
+    {"typedef", kTypedef},
+    {"union", kUnion},
+    {"using", IDS_KIND_USING_DIRECTIVE},
+    {"var", kVariable},
+    {"varalias", IDS_KIND_VARIABLE_ALIAS},
+    {"variable", kVariable},
+    {"view", IDS_KIND_VIEW},
+};
+
+constexpr bool WordsSorted()
+{
+    for (std::size_t i = 1; i < std::size(kWords); ++i)
+        if (!(kWords[i - 1].name < kWords[i].name)) return false;
+    return true;
+}
+static_assert(WordsSorted());
+
+struct LanguageWord {
+    std::string_view language;
+    std::string_view name;
+    unsigned id;
+};
+
+// Where a language means by a kind's name what another word says better.
+constexpr LanguageWord kLanguageWords[] = {
+    {"CSS", "class", IDS_KIND_CLASS_SELECTOR},  {"CSS", "id", IDS_KIND_ID_SELECTOR},
+    {"Go", "member", IDS_KIND_FIELD},           {"Python", "member", IDS_KIND_METHOD},
+    {"Rust", "interface", IDS_KIND_TRAIT},      {"TypeScript", "alias", IDS_KIND_TYPE_ALIAS},
+};
+
+constexpr unsigned kNoWord = 0;
+
+unsigned WordId(std::string_view language, std::string_view name)
+{
+    for (const LanguageWord& word : kLanguageWords)
+        if (word.language == language && word.name == name) return word.id;
+    const NamedWord* found = std::lower_bound(std::begin(kWords), std::end(kWords), name,
+                                              [](const NamedWord& word, std::string_view wanted) { return word.name < wanted; });
+    return found != std::end(kWords) && found->name == name ? found->id : kNoWord;
+}
+
+// The piece of a word's id: 500-510 first, then 600 on.
+int WordPiece(unsigned id) { return id <= IDS_KIND_LAST ? static_cast<int>(id - IDS_KIND_FIRST) : static_cast<int>(id - IDS_KIND_ENUM) + 11; }
+
+// The piece of a format's id, after the words.
+int FormatSlot(unsigned format) { return format == IDS_KIND_OWNER ? 4 : static_cast<int>(format - IDS_KIND_CLASS_MEMBER); }
+int FormatPiece(unsigned format) { return KindWords::kWordSlots + FormatSlot(format); }
+
+int CutLength(std::string_view name) { return static_cast<int>(std::min<std::size_t>(name.size(), KindWords::kNameLimit)); }
+
+bool IsControlByte(char byte) { return (byte >= 0 && byte < 0x20) || byte == 0x7F; }
 
 // `head` less the blanks at its end.
 CowString TrimmedEnd(const CowString& head)
@@ -30,41 +195,204 @@ bool EndsWithWord(const CowString& text, const CowString& word)
     return p == text.Text() + start;
 }
 
+bool IsUtf8Continuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+// `name` with universal-ctags' escapes in field values undone: two
+// backslashes are one (PHP's namespaces: Geo\\Circle) and "\\t" a tab.
+CowString Unescaped(std::string_view name)
+{
+    if (name.find('\\') == std::string_view::npos) return CowString(name.data(), static_cast<int>(name.size()));
+    CowString plain;
+    char* const out = plain.OpenBuffer(static_cast<int>(name.size()));
+    if (!out) return CowString();
+    int length = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const bool escape = name[i] == '\\' && i + 1 < name.size() && (name[i + 1] == '\\' || name[i + 1] == 't');
+        if (escape) ++i;
+        out[length++] = escape && name[i] == 't' ? '\t' : name[i];
+    }
+    plain.CloseBuffer(length);
+    return plain;
+}
+
+// A name from the line as a cell shows it: its escapes undone, in its ANSI
+// form, at most kNameLimit bytes of whole characters, control bytes as blanks.
+CowString ShownName(std::string_view name)
+{
+    // Enough UTF-8 for the limit in any code page, cut before a character.
+    std::size_t length = std::min<std::size_t>(name.size(), KindWords::kNameLimit * 3);
+    for (int back = 0; back < 3 && length < name.size() && length > 0 && IsUtf8Continuation(name[length]); ++back)
+        --length;
+    CowString shown = ReadableText(Unescaped(name.substr(0, length)));
+    const char* const text = shown.Text();
+    const char* end = text;
+    for (const char* next; *end && (next = CharNextA(end)) - text <= KindWords::kNameLimit;) {
+        // A lead byte at the end has no trail byte: it stands for no character.
+        if (next == end + 1 && IsDBCSLeadByte(static_cast<BYTE>(*end))) break;
+        end = next;
+    }
+    if (end - text < shown.Length()) shown = shown.Prefix(static_cast<int>(end - text));
+    if (std::none_of(shown.Text(), shown.Text() + shown.Length(), IsControlByte)) return shown;
+    CowString blanked;
+    char* const out = blanked.OpenBuffer(shown.Length());
+    if (!out) return CowString();
+    for (int i = 0; i < shown.Length(); ++i) out[i] = IsControlByte(shown.Text()[i]) ? ' ' : shown.Text()[i];
+    blanked.CloseBuffer(shown.Length());
+    return blanked;
+}
+
+// The first field of `fields` (up to its tab) when it begins with `key`.
+std::string_view FirstFieldValue(std::string_view fields, std::string_view key)
+{
+    const std::string_view first = fields.substr(0, fields.find('\t'));
+    return first.compare(0, key.size(), key) == 0 ? first.substr(key.size()) : std::string_view();
+}
+
+std::string_view ViewOf(const CowString& text) { return {text.Text(), static_cast<std::size_t>(text.Length())}; }
+
 }  // namespace
 
-KindWords::KindWords()
+std::string_view FileLanguages::Of(const CowString& file)
 {
-    for (int i = 0; i < kWordCount; ++i) words_[i].LoadFromTable(IDS_KIND_FIRST + i);
+    if (file.Text() != file_) {
+        file_ = file.Text();
+        language_ = LanguageOfFileName(ViewOf(file));
+    }
+    return language_;
 }
 
-CowString KindWords::ShownText(char kind, const CowString& extensionFields, const CowString& kindText) const
+KindCellParts KindCellParts::Of(const TagEntry& entry, FileLanguages* files)
 {
-    // The kept fields are a prefix of the fields, or "file:" found among them:
-    // the same length means the same text.
-    const CowString shownFields = KindColumnFields(extensionFields);
-    const CowString shown = InWords(shownFields.Length() == extensionFields.Length() ? kindText
-                                                                                 : DescribeTagKind(kind, shownFields));
-    // An empty kind field leaves the byte that ends it (a tab, CR or LF) as
-    // the kind: no letter, and no control byte in the cell.
-    return IsControlByte(kind) ? shown.Prefix(shown.Length() - 1) : shown;
+    KindCellParts parts;
+    const std::string_view fields = ViewOf(entry.extensionFields);
+    parts.inherits = FirstFieldValue(fields, "inherits:");
+    if (parts.inherits.empty()) parts.access = FirstFieldValue(fields, "access:");
+    bool owned = false;
+    ForEachExtensionField(fields, [&](std::string_view field) {
+        if (field == "file:") parts.fileScope = true;
+        else if (parts.language.empty() && field.compare(0, 9, "language:") == 0) parts.language = field.substr(9);
+        else if (!owned) {
+            const TagScope scope = ScopeOfField(field);
+            owned = static_cast<bool>(scope);
+            if (owned && !scope.name.empty()) {
+                parts.ownerKind = scope.kind;
+                parts.ownerName = scope.name;
+            }
+        }
+        return false;
+    });
+    if (parts.language.empty()) parts.language = files ? files->Of(entry.file) : LanguageOfFileName(ViewOf(entry.file));
+    parts.kindName = TagKindName(entry, parts.language);
+    parts.kindField = ViewOf(entry.kindField);
+    parts.kindWord = parts.kindName.empty() ? kNoWord : WordId(parts.language, parts.kindName);
+    parts.ownerWord = parts.ownerKind.empty() ? kNoWord : WordId(parts.language, parts.ownerKind);
+    parts.letter = entry.kind;
+    return parts;
 }
 
-CowString KindWords::InWords(const CowString& kindText) const
+bool KindCellParts::operator==(const KindCellParts& other) const noexcept
 {
-    const int length = kindText.Length();
-    if (length == 0) return kindText;
-    const auto first = static_cast<unsigned char>(kindText.Text()[0]);
-    const auto last = static_cast<unsigned char>(kindText.Text()[length - 1]);
-    const bool marked = length == 2 && first == kFileScopeMarker;
-    const bool worded = last >= kFirstKindCode && last <= kLastKindCode;
-    if (!marked && !worded) return kindText;
+    return letter == other.letter && fileScope == other.fileScope && kindName == other.kindName &&
+           ownerName == other.ownerName && ownerKind == other.ownerKind && language == other.language &&
+           kindField == other.kindField && inherits == other.inherits && access == other.access;
+}
 
-    const CowString head = marked ? words_[kFileScopeMarker - kFirstKindCode] : kindText.Prefix(length - 1);
-    const CowString tail = worded ? words_[last - kFirstKindCode] : kindText.Substring(length - 1);
-    if (head.IsEmpty()) return tail;
-    // A member's scope already ends in the word for a member: say it once.
+std::size_t KindCellParts::Hash() const noexcept
+{
+    const std::hash<std::string_view> hash;
+    std::size_t h = hash(ownerName);
+    for (const std::string_view part : {language, kindName, ownerKind, inherits, access}) h = h * 31 + hash(part);
+    return (h * 31 + static_cast<unsigned char>(letter)) * 2 + (fileScope ? 1 : 0);
+}
+
+const CowString& KindWords::Piece(int piece) const
+{
+    static const CowString kNone;
+    if (piece < 0 || piece >= kPieceCount) return kNone;
+    if (!loaded_[piece]) {
+        if (piece < kWordSlots) {
+            const unsigned id = piece <= WordPiece(IDS_KIND_LAST) ? IDS_KIND_FIRST + piece : IDS_KIND_ENUM + (piece - 11);
+            pieces_[piece].LoadFromTable(id);
+        } else {
+            const int slot = piece - kWordSlots;
+            formats_[slot].LoadFromTable(slot == 4 ? IDS_KIND_OWNER : IDS_KIND_CLASS_MEMBER + slot);
+            if (!formats_[slot].IsEmpty()) pieces_[piece].FormatText(formats_[slot].Text(), "", "");
+        }
+        loaded_[piece] = true;
+    }
+    return pieces_[piece];
+}
+
+const CowString& KindWords::Word(unsigned id) const { return Piece(WordPiece(id)); }
+
+const CowString& KindWords::Format(unsigned format) const
+{
+    Piece(FormatPiece(format));
+    return formats_[FormatSlot(format)];
+}
+
+CowString KindWords::Formatted(unsigned format, const CowString& first, const CowString& second) const
+{
+    const CowString& pattern = Format(format);
+    CowString text;
+    if (!pattern.IsEmpty()) text.FormatText(pattern.Text(), first.Text(), second.Text());
+    return text;
+}
+
+CowString KindWords::InWords(unsigned word, std::string_view name) const
+{
+    return word != kNoWord ? Word(word) : ShownName(name);
+}
+
+KindCellLayout KindWords::Layout(const KindCellParts& parts) const
+{
+    KindCellLayout layout;
+    const auto add = [&](int piece) { layout.pieces[layout.pieceCount++] = piece; };
+    const auto addWord = [&](unsigned word, std::string_view name) {
+        if (word != kNoWord) add(WordPiece(word));
+        else layout.nameBytes += CutLength(name);
+    };
+    if (parts.fileScope) add(WordPiece(kFileScope));
+    if (!parts.ownerKind.empty()) {
+        const bool cLetters = UsesCKindLetters(parts.language);
+        if (cLetters && parts.ownerKind == "class") add(FormatPiece(IDS_KIND_CLASS_MEMBER));
+        else if (cLetters && parts.ownerKind == "struct") add(FormatPiece(IDS_KIND_STRUCT_MEMBER));
+        else {
+            add(FormatPiece(IDS_KIND_OWNER));
+            addWord(parts.ownerWord, parts.ownerKind);
+        }
+        layout.nameBytes += CutLength(parts.ownerName);
+    }
+    if (!parts.inherits.empty()) add(FormatPiece(IDS_KIND_INHERITS));
+    else if (!parts.access.empty()) add(FormatPiece(IDS_KIND_ACCESS));
+    layout.nameBytes += CutLength(parts.inherits) + CutLength(parts.access);
+    if (!parts.kindName.empty()) addWord(parts.kindWord, parts.kindName);
+    else layout.nameBytes += std::max(CutLength(parts.kindField), 1);
+    return layout;
+}
+
+CowString KindWords::Cell(const KindCellParts& parts) const
+{
+    const bool cLetters = UsesCKindLetters(parts.language);
+    CowString head;
+    if (parts.fileScope) head = Word(kFileScope);
+    if (!parts.ownerKind.empty()) {
+        const CowString name = ShownName(parts.ownerName);
+        if (cLetters && parts.ownerKind == "class") head = head + Formatted(IDS_KIND_CLASS_MEMBER, name);
+        else if (cLetters && parts.ownerKind == "struct") head = head + Formatted(IDS_KIND_STRUCT_MEMBER, name);
+        else head = head + Formatted(IDS_KIND_OWNER, InWords(parts.ownerWord, parts.ownerKind), name);
+    }
+    if (!parts.inherits.empty()) head = head + Formatted(IDS_KIND_INHERITS, ShownName(parts.inherits));
+    else if (!parts.access.empty()) head = head + Formatted(IDS_KIND_ACCESS, ShownName(parts.access));
+
+    CowString kind;
+    if (!parts.kindName.empty()) kind = InWords(parts.kindWord, parts.kindName);
+    else if (!parts.kindField.empty()) kind = ShownName(parts.kindField);
+    else if (!IsControlByte(parts.letter)) kind = ShownName(std::string_view(&parts.letter, 1));
+    if (head.IsEmpty()) return kind;
+    // A member's owner already ends in the word for a member: say it once.
     const CowString trimmed = TrimmedEnd(head);
-    return worded && EndsWithWord(trimmed, tail) ? trimmed : head + tail;
+    return EndsWithWord(trimmed, kind) ? trimmed : head + kind;
 }
 
 }  // namespace velkin

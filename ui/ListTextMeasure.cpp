@@ -28,6 +28,12 @@ ListTextMeasure::ListTextMeasure(HWND list) : list_(list)
     }
     for (int byte = 0; byte < 256; ++byte) leadByte_[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
     summing_ = SumsAgree();
+    // The font's own figure, and no less than any character seen so far; 0
+    // (nothing ruled out) without it.
+    TEXTMETRICA metrics;
+    if (!summing_ || !GetTextMetricsA(dc_, &metrics)) return;
+    widestChar_ = metrics.tmMaxCharWidth;
+    for (const int width : singleByteWidths_) widestChar_ = std::max(widestChar_, width);
 }
 
 ListTextMeasure::~ListTextMeasure()

@@ -30,6 +30,12 @@ public:
     // with a default font we cannot name) it asks the control per text.
     int Width(const char* text);
 
+    // A width no character of the font exceeds (a double-byte character: no
+    // more than twice it), so that a text of n bytes is at most n times it
+    // wide; 0 when texts are not measured as sums of their characters (a
+    // whole text may then be wider), and nothing can be ruled out unmeasured.
+    int WidestCharBound() const { return summing_ ? widestChar_ : 0; }
+
 private:
     static constexpr int kUnknown = -1;
     static constexpr int kDoubleByteCount = 65536;
@@ -44,6 +50,7 @@ private:
     HDC dc_ = nullptr;
     HGDIOBJ previousFont_ = nullptr;
     bool summing_ = false;
+    int widestChar_ = 0;
     bool leadByte_[256] = {};
     int singleByteWidths_[256];
     // The widths of single-byte characters measured so far, kUnknown for the

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <deque>
+#include <limits>
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
@@ -75,7 +75,7 @@ struct PickerRows {
         case 0: return entry.name;
         case kKindColumn:
             entry.kindText = DescribeTagKind(entry.kind, entry.extensionFields);
-            return words.ShownText(entry.kind, entry.extensionFields, entry.kindText);
+            return words.Cell(entry);
         case kFileColumn: return entry.file;
         case kAddressColumn: return ShownPosition(entry.address);
         case kTagsFileColumn: return column < columnCount ? entry.tagsFile : CowString();
@@ -84,46 +84,80 @@ struct PickerRows {
     }
 };
 
-// A kind byte and the extension fields the Kind column shows, compared and
-// hashed by their bytes.
-struct KindKey {
-    char kind;
-    std::string_view fields;
-
-    bool operator==(const KindKey& other) const { return kind == other.kind && fields == other.fields; }
+struct KindCellPartsHash {
+    size_t operator()(const KindCellParts& parts) const { return parts.Hash(); }
 };
 
-struct KindKeyHash {
-    size_t operator()(const KindKey& key) const
-    {
-        return std::hash<std::string_view>()(key.fields) * 31 + static_cast<unsigned char>(key.kind);
-    }
-};
-
-// The widths of the Kind column's texts, each distinct text described and
-// measured once: the tags of one class or file share it, and so do fields
-// that differ only in what the column leaves out (a type).
-class KindWidths {
+// The widest text of each column, measuring only the texts that could be
+// wider than the widest so far: a text of n bytes is at most n times the
+// font's widest character wide. The Kind texts are made and measured once
+// for each distinct cell; the parts borrow from the entries, which outlive
+// this.
+class ColumnWidths {
 public:
-    KindWidths(const KindWords& words, ListTextMeasure& measure) : words_(words), measure_(measure) {}
-
-    int Of(const TagEntry& entry)
+    ColumnWidths(const PickerRows& rows, ListTextMeasure& measure)
+        : rows_(rows), measure_(measure), widestChar_(measure.WidestCharBound())
     {
-        // The column shows the same for the fields it keeps as for all of them.
-        const auto known = widths_.find(KindKey{entry.kind, KindColumnFieldsView(entry.extensionFields)});
-        if (known != widths_.end()) return known->second;
-        const CowString& shown = keptFields_.emplace_back(KindColumnFields(entry.extensionFields));
-        const CowString text = words_.ShownText(entry.kind, shown, DescribeTagKind(entry.kind, shown));
-        const int width = measure_.Width(text.Text());
-        widths_.emplace(KindKey{entry.kind, {shown.Text(), static_cast<size_t>(shown.Length())}}, width);
+        maxima_.fill(0);
+        std::fill_n(maxima_.begin(), rows.columnCount, kInitialColumnWidth);
+        pieceWidths_.fill(-1);
+    }
+
+    // Widens the maxima by the texts of `entry`; the longest rows first rule
+    // out the most.
+    void Add(const TagEntry& entry)
+    {
+        if (MayWiden(0, entry.name.Length())) Widen(0, measure_.Width(entry.name.Text()));
+        const KindCellParts parts = KindCellParts::Of(entry, &files_);
+        if (KindWidthBound(parts) > maxima_[kKindColumn]) Widen(kKindColumn, KindWidth(parts));
+        if (MayWiden(kFileColumn, entry.file.Length())) Widen(kFileColumn, measure_.Width(entry.file.Text()));
+        // The shown position is never longer than the address: a UTF-8 text is longer than its ANSI form.
+        if (MayWiden(kAddressColumn, entry.address.Length()))
+            Widen(kAddressColumn, measure_.Width(ShownPosition(entry.address).Text()));
+        if (rows_.columnCount > kTagsFileColumn && MayWiden(kTagsFileColumn, entry.tagsFile.Length()))
+            Widen(kTagsFileColumn, measure_.Width(entry.tagsFile.Text()));
+    }
+
+    const ColumnMaxima& Maxima() const { return maxima_; }
+
+private:
+    bool MayWiden(int column, int length) const
+    {
+        return widestChar_ <= 0 || static_cast<long long>(length) * widestChar_ > maxima_[column];
+    }
+    void Widen(int column, int width) { maxima_[column] = std::max(maxima_[column], width); }
+
+    // A width the Kind text of `parts` does not exceed: its words as
+    // measured, and its names' bytes as the font's widest characters.
+    long long KindWidthBound(const KindCellParts& parts)
+    {
+        if (widestChar_ <= 0) return std::numeric_limits<long long>::max();
+        const KindCellLayout layout = rows_.words.Layout(parts);
+        long long bound = static_cast<long long>(layout.nameBytes) * widestChar_;
+        for (int i = 0; i < layout.pieceCount; ++i) {
+            int& width = pieceWidths_[layout.pieces[i]];
+            if (width < 0) width = measure_.Width(rows_.words.Piece(layout.pieces[i]).Text());
+            bound += width;
+        }
+        return bound;
+    }
+
+    int KindWidth(const KindCellParts& parts)
+    {
+        const auto known = kindWidths_.find(parts);
+        if (known != kindWidths_.end()) return known->second;
+        const int width = measure_.Width(rows_.words.Cell(parts).Text());
+        kindWidths_.emplace(parts, width);
         return width;
     }
 
-private:
-    const KindWords& words_;
+    const PickerRows& rows_;
     ListTextMeasure& measure_;
-    std::deque<CowString> keptFields_;   // the bytes the keys below borrow
-    std::unordered_map<KindKey, int, KindKeyHash> widths_;
+    const int widestChar_;
+    ColumnMaxima maxima_;
+    FileLanguages files_;
+    std::array<int, KindWords::kPieceCount> pieceWidths_;
+    std::unordered_map<KindCellParts, int, KindCellPartsHash> kindWidths_;
 };
 
 void InsertTagColumn(HWND listControl, const CowString& caption, int index)
@@ -141,20 +175,19 @@ void InsertTagColumn(HWND listControl, const CowString& caption, int index)
 ColumnMaxima FillTagList(HWND listControl, PickerRows& rows)
 {
     ColumnMaxima maxima;
-    maxima.fill(0);
-    std::fill_n(maxima.begin(), rows.columnCount, kInitialColumnWidth);
-    const bool tagsFiles = rows.columnCount > kTagsFileColumn;
     {
         ListTextMeasure measure(listControl);
-        KindWidths kinds(rows.words, measure);
-        const auto widen = [&](int column, int width) { maxima[column] = std::max(maxima[column], width); };
-        for (TagEntry& entry : rows.list) {
-            widen(0, measure.Width(entry.name.Text()));
-            widen(kKindColumn, kinds.Of(entry));
-            widen(kFileColumn, measure.Width(entry.file.Text()));
-            widen(kAddressColumn, measure.Width(ShownPosition(entry.address).Text()));
-            if (tagsFiles) widen(kTagsFileColumn, measure.Width(entry.tagsFile.Text()));
+        ColumnWidths widths(rows, measure);
+        // The row of the longest name, file and position first: their
+        // widths rule out most rows unmeasured.
+        for (const auto length : {&TagEntry::name, &TagEntry::file, &TagEntry::address}) {
+            const auto longest = std::max_element(rows.list.begin(), rows.list.end(), [&](const TagEntry& a, const TagEntry& b) {
+                return (a.*length).Length() < (b.*length).Length();
+            });
+            if (longest != rows.list.end()) widths.Add(*longest);
         }
+        for (const TagEntry& entry : rows.list) widths.Add(entry);
+        maxima = widths.Maxima();
     }
     SendMessageA(listControl, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows.Count()), 0);
     return maxima;

@@ -33,7 +33,8 @@ expect "landed    src/inventory.c:14  int inventory_load(struct inventory *inv, 
 expect "->  2  print_usage"
 expect "landed    tools/dump.c:6  static void print_usage(const char *program)"
 expect "landed    tools/dump.c:27  static void print_item(const struct item *item)"
-expect "2  area           クラス geo::Circle メンバ 関数  geo/shapes.cpp"
+expect "2  area           クラス geo::Circle メンバ 関数    geo/shapes.cpp"
+expect "5  pi             ファイル内限定 名前空間 geo 関数  geo/shapes.cpp"
 expect "landed    geo/shapes.cpp:16  double Circle::scaled_radius(double ratio) const  // ratio 1/2: half the radius"
 expect 'landed    src/report.c:5  const char *count_label = "数量";'
 expect 'landed    src/price.c:5  const char *price_unit = "円";'

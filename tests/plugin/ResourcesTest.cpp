@@ -54,6 +54,7 @@ const std::map<UINT, std::string> kStrings = {
     {536, "'%s'内に定義されたシンボルを'%s'ほか%s個のタグファイルから探します..."},
     {537, "'%s' が '%s' ほか%s個のタグファイルに見つかりませんでした"},
     {538, "タグファイル"},
+    {539, "%s %s "},
 };
 
 struct Bytes {
@@ -160,6 +161,11 @@ TEST_F(ResourcesTest, StringTableHoldsExactlyTheTextsInJapanese)
                                reinterpret_cast<LONG_PTR>(&languages));
         EXPECT_EQ(std::vector<WORD>{kJapanese}, languages) << "string block " << block;
         for (const auto& entry : StringBlock(block)) found.insert(entry);
+    }
+    // The Kind column's words for every language (600 on) are Japanese texts of their own.
+    for (auto word = found.lower_bound(600); word != found.end(); word = found.erase(word)) {
+        EXPECT_LT(word->first, 700u);
+        EXPECT_FALSE(word->second.empty());
     }
     std::map<UINT, std::string> expected;
     for (const auto& entry : kStrings) expected[entry.first] = Utf8ToShiftJis(entry.second);

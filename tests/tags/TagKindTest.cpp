@@ -30,10 +30,10 @@ TEST(DescribeTagKindTest, PrefixFromTheExtensionFieldsThenOneCodeByte)
         {'s', "", "\xF9"},
         {'u', "", "\xFA"},
         {'m', "", "\xFB"},
-        {'g', "", "\xFC"},
+        {'g', "", "\xFF"},   // an enum
+        {'e', "", "\xFC"},   // its enumerators
         {'v', "", "\xFD"},
         {'F', "", "F"},   // upper case and letters outside the table stand for themselves
-        {'e', "", "e"},
         {'p', "line:4", "p"},
         {'\xFE', "", "\xFE"},
         {'\0', "", std::string(1, '\0')},

@@ -37,12 +37,12 @@ const Cells kSamples[] = {
     {"x", "include\\geometry\\point.h", "7", "m", "struct:Point", "構造体 Point メンバ"},
     {"Button", "src\\ui\\controls\\push_button_with_a_long_name.h", "3", "c", "inherits:Widget", "Widget を継承したクラス"},
     {"count", "src\\main.c", "22", "v", "access:private", "スコープ private の変数"},
-    {"RED", "src\\colour.h", "5", "e", "", "e"},
+    {"RED", "src\\colour.h", "5", "e", "", "列挙定数"},
     {"LIMIT", "src\\limits.h", "/^#define LIMIT\t100$/", "d", "", "マクロ定義"},   // a tab shows as a blank
-    // universal-ctags' default fields: the scope ends at its tab; "file:" among later fields.
+    // universal-ctags' default fields: the scope ends at its tab; "file:" anywhere.
     {"area", "geo\\shapes.cpp", "11", "f", "class:geo::Circle\ttyperef:typename:double", "クラス geo::Circle メンバ 関数"},
-    {"y", "geo\\shapes.h", "10", "m", "struct:geo::Point\ttyperef:typename:double\tfile:", "構造体 geo::Point メンバ"},
-    {"pi", "geo\\shapes.cpp", "7", "f", "namespace:geo\ttyperef:typename:double\tfile:", "ファイル内限定 関数"},
+    {"y", "geo\\shapes.h", "10", "m", "struct:geo::Point\ttyperef:typename:double\tfile:", "ファイル内限定 構造体 geo::Point メンバ"},
+    {"pi", "geo\\shapes.cpp", "7", "f", "namespace:geo\ttyperef:typename:double\tfile:", "ファイル内限定 名前空間 geo 関数"},
     {"half", "geo\\shapes.cpp", "3", "v", "file:\ttyperef:typename:int", "ファイル内限定 変数"},
     {"tmp", "geo\\shapes.cpp", "4", "v", "typeref:typename:file:\tfile:x", "変数"},
     {"odd", "geo\\shapes.cpp", "5", "\t", "class:A", "クラス A メンバ "},   // an empty kind field

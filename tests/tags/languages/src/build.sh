@@ -1,0 +1,6 @@
+#!/bin/sh
+alias ll='ls -l'
+build() { cat <<END
+text
+END
+}

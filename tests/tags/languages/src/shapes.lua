@@ -1,0 +1,2 @@
+function area(r) return r end
+function Shapes.make() return {} end

@@ -1,0 +1,8 @@
+(defvar velkin-limit 10)
+(defconst velkin-name "velkin")
+(defun velkin-jump () nil)
+(defmacro velkin-with (x) x)
+(defcustom velkin-file "tags" "Tags." :type 'string)
+(defgroup velkin nil "Velkin.")
+(defface velkin-face nil "Face.")
+(define-minor-mode velkin-mode "Mode.")

@@ -1,0 +1,172 @@
+// The Kind column's cell for real universal-ctags output: small sources in
+// each language (tests/tags/languages), tagged with the default fields and
+// with --fields=+n, +K and +Z, must read the same whatever the fields.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/Sjis.h"
+#include "common/TestText.h"
+#include "tags/TagTraits.h"
+#include "tags/TagsFileLookup.h"
+#include "ui/KindWords.h"
+
+namespace {
+
+using namespace velkin;
+
+const char* const kFieldSets[] = {"default", "n", "K", "Z"};
+
+std::string WindowsPath(std::string path)
+{
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return "Z:" + path;
+}
+
+// Every tag of the sources of `files`, scanned as the command scans them.
+TagList LanguageTags(const char* fieldSet, const std::vector<std::string>& files)
+{
+    const std::string folder = WindowsPath(VELKIN_LANGUAGE_TAGS_DIR);
+    TagList tags;
+    for (const std::string& file : files) {
+        TagMatchLists lists;
+        const TagQuery query{CowString(), CowString((folder + "\\src\\" + file).c_str()), CowString(folder.c_str())};
+        EXPECT_TRUE(ScanTagsFile(CowString((folder + "\\tags-" + fieldSet).c_str()), query, lists)) << file;
+        tags.insert(tags.end(), lists.inDocument.begin(), lists.inDocument.end());
+    }
+    return tags;
+}
+
+const std::vector<std::string> kSources = {
+    "list.c",    "shapes.cpp", "Shapes.cs", "Counter.java", "widget.js", "shapes.ts",  "shapes.py",
+    "counter.rb", "shapes.php", "shapes.go", "shapes.rs",   "Counter.pm", "shapes.lua", "build.sh",
+    "schema.sql", "guide.md",  "Makefile",  "style.css",    "page.html", "Shapes.kt",  "Shapes.m",
+    "plugin.vim", "velkin.el",
+};
+
+struct Cell {
+    const char* file;
+    const char* name;
+    const char* expected;   // UTF-8
+};
+
+// One or more tags of each language and the cell each shows.
+const Cell kCells[] = {
+    {"list.c", "RED", "ファイル内限定 列挙型 colour 列挙定数"},
+    {"list.c", "colour", "ファイル内限定 列挙型"},
+    {"list.c", "f", "ファイル内限定 共用体 word メンバ"},
+    {"shapes.cpp", "area", "クラス geo::Circle メンバ 関数"},
+    {"shapes.cpp", "radius", "ファイル内限定 クラス geo::Circle メンバ"},
+    {"Shapes.cs", "Changed", "クラス Geo.Circle イベント"},
+    {"Shapes.cs", "X", "構造体 Geo.Point フィールド"},
+    {"Counter.java", "total", "ファイル内限定 クラス Counter フィールド"},
+    {"Counter.java", "Marker", "アノテーション"},
+    {"Counter.java", "demo", "パッケージ"},
+    {"widget.js", "ids", "ジェネレータ"},
+    {"widget.js", "size", "クラス Widget フィールド"},
+    {"shapes.ts", "Size", "型エイリアス"},
+    {"shapes.ts", "ORIGIN", "名前空間 Geo 定数"},
+    {"shapes.py", "area", "クラス Circle メソッド"},
+    {"shapes.py", "ospath", "unknown"},
+    {"counter.rb", "Tally", "モジュール"},
+    {"counter.rb", "create", "クラス Tally.Counter 特異メソッド"},
+    {"counter.rb", "total", "クラス Tally.Counter アクセサ"},
+    {"shapes.php", "Named", "名前空間 Geo トレイト"},
+    {"shapes.php", "Round", "名前空間 Geo 別名"},
+    {"shapes.php", "name", "トレイト Geo\\Named 関数"},   // a backslash written twice
+    {"shapes.go", "Radius", "構造体 shapes.Circle フィールド"},
+    {"shapes.go", "Limit", "パッケージ shapes 定数"},
+    {"shapes.rs", "Shape", "モジュール geo トレイト"},
+    {"shapes.rs", "Inch", "列挙型 geo::Unit 列挙定数"},
+    {"Counter.pm", "count", "サブルーチン"},
+    {"Counter.pm", "STDOUT", "フォーマット"},
+    {"shapes.lua", "area", "関数"},
+    {"build.sh", "END", "ヒアドキュメント"},
+    {"schema.sql", "id", "テーブル shapes フィールド"},
+    {"schema.sql", "shape_added", "テーブル shapes トリガ"},
+    {"guide.md", "Install", "章 Guide 節"},
+    {"Makefile", "all", "ターゲット"},
+    {"style.css", ".picker", "クラスセレクタ"},
+    {"page.html", "Velkin", "見出し1"},
+    {"Shapes.kt", "count", "オブジェクト geo.Registry 定数"},
+    {"Shapes.m", "Drawing", "インタフェース Circle カテゴリ"},
+    {"Shapes.m", "radius", "インタフェース Circle プロパティ"},
+    {"plugin.vim", "velkin", "自動コマンドグループ"},
+    {"velkin.el", "velkin-mode", "マイナーモード"},
+};
+
+bool IsFrom(const TagEntry& tag, const char* file)
+{
+    const std::string path = Str(tag.file);
+    return path.size() >= std::strlen(file) && path.compare(path.size() - std::strlen(file), std::string::npos, file) == 0;
+}
+
+TEST(KindCellTest, EveryLanguagesTagsSayTheirKindAndOwnerWhateverTheFields)
+{
+    const KindWords words;
+    std::vector<std::string> defaultCells;
+    for (const char* fieldSet : kFieldSets) {
+        const TagList tags = LanguageTags(fieldSet, kSources);
+        ASSERT_EQ(184u, tags.size()) << fieldSet;
+        std::vector<std::string> cells;
+        for (const TagEntry& tag : tags) {
+            const std::string cell = Str(words.Cell(tag));
+            const std::string context = std::string(fieldSet) + ": " + Str(tag.name) + " in " + Str(tag.file);
+            cells.push_back(Str(tag.name) + " in " + Str(tag.file) + ": " + cell);
+            EXPECT_FALSE(cell.size() == 1 && std::isalpha(static_cast<unsigned char>(cell[0]))) << context << " reads a bare letter";
+            if (const TagScope scope = TagScopeOf(tag.extensionFields)) {
+                const std::string owner(scope.name.substr(scope.name.find_last_of("\\.:\"") + 1));
+                EXPECT_NE(std::string::npos, cell.find(owner)) << context << " names no owner: " << cell;
+            }
+            for (const Cell& expected : kCells) {
+                if (Str(tag.name) == expected.name && IsFrom(tag, expected.file)) {
+                    EXPECT_EQ(Sjis(expected.expected), cell) << context;
+                }
+            }
+        }
+        // Tags of one pattern may come in another order with line numbers.
+        std::sort(cells.begin(), cells.end());
+        if (defaultCells.empty()) defaultCells = cells;
+        EXPECT_EQ(defaultCells, cells) << "--fields=+" << fieldSet << " reads otherwise than the default fields";
+    }
+}
+
+TEST(KindCellTest, BadFieldsGiveAClearBoundedCell)
+{
+    const std::string longText(100 * 1024, 'a');
+    const std::string cutName(KindWords::kNameLimit, 'a');
+    const struct {
+        const char* file;
+        std::string kindField;
+        char kind;
+        std::string fields;
+        std::string expected;   // UTF-8
+    } cases[] = {
+        {"a.c", "", 'f', "language:\x83\xFF\x01", "関数"},             // no language known: C's letters
+        {"a.zzz", "", 'Q', "", "Q"},                                    // a letter no kind has stands as it is
+        {"a.java", "", '\x83', "", ""},                                 // a lead byte alone is no character
+        {"a.c", "ab\x83", 'a', "", "ab"},                               // a name whose last character is cut
+        {"a.c", longText, 'a', "", cutName},                            // a name cut at the limit
+        {"a.c", "", 'm', "class:", "メンバ"},                           // an owner with no name is not said
+        {"a.c", "", 'm', "scope:class:\tfile:", "ファイル内限定 メンバ"},
+        {"a.c", "", 'm', "class:" + longText, "クラス " + cutName + " メンバ"},
+        {"a.java", "", 'm', "line:3\tinterface:I\x01x", "インタフェース I x メソッド"},   // control bytes as blanks
+        {"a.rs", "", 'P', "scope:" + longText, "メソッド"},              // a scope with no kind's name
+        {"a.java", "", 'm', "class:A\\tB\\", "クラス A B\\ メソッド"},     // an escaped tab; a lone backslash stays
+    };
+    const KindWords words;
+    for (const auto& c : cases) {
+        TagEntry entry;
+        entry.file = c.file;
+        entry.kind = c.kind;
+        entry.kindField = CowString(c.kindField.data(), static_cast<int>(c.kindField.size()));
+        entry.extensionFields = CowString(c.fields.data(), static_cast<int>(c.fields.size()));
+        EXPECT_EQ(Sjis(c.expected), Str(words.Cell(entry))) << c.file << " " << c.kindField.substr(0, 8) << " " << c.fields.substr(0, 20);
+    }
+}
+
+}  // namespace
