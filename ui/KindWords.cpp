@@ -165,11 +165,29 @@ unsigned WordId(std::string_view language, std::string_view name)
     return found != std::end(kWords) && found->name == name ? found->id : kNoWord;
 }
 
-// The piece of a word's id: 500-510 first, then 600 on.
-int WordPiece(unsigned id) { return id <= IDS_KIND_LAST ? static_cast<int>(id - IDS_KIND_FIRST) : static_cast<int>(id - IDS_KIND_ENUM) + 11; }
+// The words 500-510 take the first pieces, those from IDS_KIND_ENUM on the next.
+constexpr int kFirstWords = IDS_KIND_LAST - IDS_KIND_FIRST + 1;
+// The formats 511-514 take the first format slots, IDS_KIND_OWNER the last.
+constexpr int kOwnerFormatSlot = KindWords::kFormatSlots - 1;
+
+constexpr int WordPiece(unsigned id)
+{
+    return id <= IDS_KIND_LAST ? static_cast<int>(id - IDS_KIND_FIRST) : kFirstWords + static_cast<int>(id - IDS_KIND_ENUM);
+}
+
+// The last word's id is the largest.
+static_assert(WordPiece(IDS_KIND_ID_SELECTOR) < KindWords::kWordSlots, "a word beyond the pieces");
+
+unsigned WordIdOfPiece(int piece)
+{
+    return piece < kFirstWords ? IDS_KIND_FIRST + piece : IDS_KIND_ENUM + (piece - kFirstWords);
+}
 
 // The piece of a format's id, after the words.
-int FormatSlot(unsigned format) { return format == IDS_KIND_OWNER ? 4 : static_cast<int>(format - IDS_KIND_CLASS_MEMBER); }
+int FormatSlot(unsigned format)
+{
+    return format == IDS_KIND_OWNER ? kOwnerFormatSlot : static_cast<int>(format - IDS_KIND_CLASS_MEMBER);
+}
 int FormatPiece(unsigned format) { return KindWords::kWordSlots + FormatSlot(format); }
 
 int CutLength(std::string_view name) { return static_cast<int>(std::min<std::size_t>(name.size(), KindWords::kNameLimit)); }
@@ -311,11 +329,10 @@ const CowString& KindWords::Piece(int piece) const
     if (piece < 0 || piece >= kPieceCount) return kNone;
     if (!loaded_[piece]) {
         if (piece < kWordSlots) {
-            const unsigned id = piece <= WordPiece(IDS_KIND_LAST) ? IDS_KIND_FIRST + piece : IDS_KIND_ENUM + (piece - 11);
-            pieces_[piece].LoadFromTable(id);
+            pieces_[piece].LoadFromTable(WordIdOfPiece(piece));
         } else {
             const int slot = piece - kWordSlots;
-            formats_[slot].LoadFromTable(slot == 4 ? IDS_KIND_OWNER : IDS_KIND_CLASS_MEMBER + slot);
+            formats_[slot].LoadFromTable(slot == kOwnerFormatSlot ? IDS_KIND_OWNER : IDS_KIND_CLASS_MEMBER + slot);
             if (!formats_[slot].IsEmpty()) pieces_[piece].FormatText(formats_[slot].Text(), "", "");
         }
         loaded_[piece] = true;
