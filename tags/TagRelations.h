@@ -1,0 +1,40 @@
+// How a tag stands among the other tags of its file: the twins ctags writes
+// for one definition repeated in #if branches, and the owner a member's scope
+// field names. The jump uses both to tell lines of the same text apart.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "tags/TagEntry.h"
+
+namespace velkin {
+
+// Rows alike in every field ctags wrote (name, file, address, kind, extension
+// fields) and read from the same tags file: one definition in several #if
+// branches, written in the order of the source.
+bool AreTwins(const TagEntry& a, const TagEntry& b) noexcept;
+
+// Which of its twins `entry` is, counting from 1 in the order of `list`: one
+// more than the entries before it that are its twins. `entry` is found in
+// `list` by address; 1 when it is not there.
+int TwinOrdinal(const TagList& list, const TagEntry& entry) noexcept;
+
+// The last name of a qualified scope name: what follows its last "::" or
+// "." ("list" of "ns::list", "E" of "A.E"); the whole name when it has
+// neither. A view of `qualified`.
+std::string_view LastScopeName(std::string_view qualified) noexcept;
+
+// The tag of the owner that `member`'s scope field names ("struct:list",
+// "class:ns::Foo"), looked up by its last name in the member's own tags file
+// (`member.tagsFile`, by binary search when sorted): the one tag of that name
+// whose kind is the scope's (TagKindName) and whose file field is the
+// member's. When several are, the one whose own scope names the rest of the
+// qualified name ("ns" of "ns::Foo"). Nothing when the member has no scope or
+// tags file, the name is empty or holds other than ASCII letters, digits,
+// '_' and '$', no tag or more than one remains (twins of the owner too), or
+// the file cannot be read or memory runs out. Reads the tags file during the
+// call only.
+std::optional<TagEntry> FindOwnerTag(const TagEntry& member);
+
+}  // namespace velkin
