@@ -383,3 +383,28 @@ TEST(CommandEndToEndTest, ATagsFileCutShortAmongSeveralIsNamedAndTheOthersStillC
               outcome.story);
     EXPECT_EQ("src\\widget.cpp", outcome.document);
 }
+
+namespace {
+
+// A macro defined in three #if branches, tagged without line numbers and
+// unsorted (--sort=no keeps ctags' three alike rows): each row picked lands
+// on its own definition.
+TEST(CommandEndToEndTest, TheKthOfAlikeRowsPickedLandsOnTheKthDefinition)
+{
+    CommandSession session;
+    std::ofstream(kProject + "\\src\\throw.h", std::ios::binary)
+        << "#if defined(A)\n#define LUAI_THROW(L,c) throw(c)\n#elif defined(B)\n"
+           "#define LUAI_THROW(L,c) _longjmp(c)\n#else\n#define LUAI_THROW(L,c) longjmp(c)\n#endif\n";
+    std::string tags;
+    for (int i = 0; i < 3; ++i) tags += "LUAI_THROW\tsrc/throw.h\t/^#define LUAI_THROW(/;\"\td\n";
+    std::ofstream(kTags, std::ios::binary) << tags;
+    for (const int row : {0, 1, 2}) {
+        session.Open("src\\throw.h", {9, 1});
+        const CommandOutcome outcome = session.Run(row);
+        EXPECT_EQ(3u, outcome.rows.size());
+        EXPECT_EQ("src\\throw.h", outcome.document);
+        EXPECT_EQ(1 + 2 * row, outcome.caretLine) << "row " << row;
+    }
+}
+
+}  // namespace
