@@ -174,11 +174,6 @@ bool FindFromTop(HWND view, const CowString& text)
     return FindText(view, text.Text());
 }
 
-// Owners of owners are looked up this deep at most (a member of a struct
-// nested in a struct nested in another), so that scope fields that name one
-// another in a ring cannot send the jump round it.
-constexpr int kMaxOwnerDepth = 3;
-
 // How one pattern landed: the line it holds the anchors on, or nothing (the
 // view is then wherever the finds left it), and the first of its texts the
 // editor found at all (-1: none).
@@ -187,18 +182,19 @@ struct PatternLanding {
     int firstFoundText = -1;
 };
 
-PatternLanding LandPattern(HWND view, const TagEntry& entry, int twin, int ownerDepth);
+PatternLanding LandPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings);
 
-// The line the jump lands on for `owner`, when that holds its pattern's
-// anchors (or is the line its number names).
-std::optional<LONG> LandOnOwner(HWND view, const TagEntry& owner, int ownerDepth)
+// The line the jump lands on for `owner` as a tag of its own (the first
+// holding its anchors, or near its line hint), when that holds the anchors;
+// or the line its number names.
+std::optional<LONG> LandOnOwner(HWND view, const TagEntry& owner)
 {
     if (IsAllDigits(owner.address.Text(), owner.address.Text() + owner.address.Length())) {
         const int line = ParseDigits(owner.address.Text(), owner.address.Text() + owner.address.Length());
         if (line <= 0) return std::nullopt;
         return line - 1;
     }
-    return LandPattern(view, owner, 1, ownerDepth).line;
+    return LandPattern(view, owner, TagSiblings()).line;
 }
 
 // Lands `entry`'s text (of which `anchored` holds the first few anchored
@@ -207,11 +203,11 @@ std::optional<LONG> LandOnOwner(HWND view, const TagEntry& owner, int ownerDepth
 // there are fewer). False, with the view anywhere, when there is no owner
 // to be found or none of the text's lines lies below it.
 bool LandInOwner(HWND view, const TagEntry& entry, const CowString& text, Anchors anchors,
-                 const std::vector<Found>& anchored, bool walkedToEnd, int twin, int ownerDepth)
+                 const std::vector<Found>& anchored, bool walkedToEnd, int twin)
 {
     const std::optional<TagEntry> owner = FindOwnerTag(entry);
     if (!owner) return false;
-    const std::optional<LONG> ownerLine = LandOnOwner(view, *owner, ownerDepth + 1);
+    const std::optional<LONG> ownerLine = LandOnOwner(view, *owner);
     if (!ownerLine) return false;
     std::vector<Found> inOwner;
     for (const Found& found : anchored)
@@ -231,8 +227,8 @@ bool LandInOwner(HWND view, const TagEntry& entry, const CowString& text, Anchor
 }
 
 // Lands on the line that holds one of the pattern's texts under its anchors,
-// as MoveToPattern describes, the twin-th such line when there is no line hint.
-PatternLanding LandPattern(HWND view, const TagEntry& entry, int twin, int ownerDepth)
+// as MoveToPattern describes.
+PatternLanding LandPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings)
 {
     const SearchTexts tries = PatternSearchTexts(entry);
     const Anchors anchors{tries.startsLine, tries.endsLine};
@@ -251,10 +247,9 @@ PatternLanding LandPattern(HWND view, const TagEntry& entry, int twin, int owner
         }
         return landing;
     }
-    // A member's text on more than one line is looked for inside its owner;
-    // a unique line is left at once, as any other tag's.
-    const bool member = ownerDepth < kMaxOwnerDepth && TagScopeOf(entry.extensionFields) && !entry.tagsFile.IsEmpty();
-    twin = std::max(twin, 1);
+    // A member whose text other tags share is looked for inside its owner.
+    const bool member = siblings.textShared && TagScopeOf(entry.extensionFields) && !entry.tagsFile.IsEmpty();
+    const int twin = std::max(siblings.twin, 1);
     const std::size_t limit = std::max<std::size_t>(static_cast<std::size_t>(twin), member ? 2 : 1);
     for (int i = 0; i < tries.patternCount; ++i) {
         const CowString& text = tries.texts[i];
@@ -264,7 +259,7 @@ PatternLanding LandPattern(HWND view, const TagEntry& entry, int twin, int owner
         if (anchored.empty()) continue;
         const bool walkedToEnd = anchored.size() < limit;
         if (member && anchored.size() > 1 &&
-            LandInOwner(view, entry, text, anchors, anchored, walkedToEnd, twin, ownerDepth)) {
+            LandInOwner(view, entry, text, anchors, anchored, walkedToEnd, twin)) {
             landing.line = GetSelection(view).start.y;
             return landing;
         }
@@ -279,9 +274,9 @@ PatternLanding LandPattern(HWND view, const TagEntry& entry, int twin, int owner
 
 }  // namespace
 
-void MoveToPattern(HWND view, const TagEntry& entry, int twin)
+void MoveToPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings)
 {
-    const PatternLanding landing = LandPattern(view, entry, twin, 0);
+    const PatternLanding landing = LandPattern(view, entry, siblings);
     if (landing.line) return;
     // No line holds the anchors (the file changed since it was tagged): where
     // a plain search from the top lands.

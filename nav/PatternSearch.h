@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "tags/TagEntry.h"
+#include "tags/TagRelations.h"
 
 namespace velkin {
 
@@ -21,17 +22,16 @@ namespace velkin {
 //  2. Else, for each pattern text in turn, with a line hint, the occurrence
 //     that holds them nearest line N, above or below (below when two are as
 //     near): lines came or went above the tag since it was tagged.
-//  3. Without a line hint, the `twin`-th occurrence that holds them from the
-//     top (the last when there are fewer): ctags writes one alike row for
-//     each #if branch that defines the tag, in the order of the source, so
-//     the k-th of such rows is the k-th such line (see TwinOrdinal). A
-//     member (a tag with a scope field and a tags file) whose text holds them
-//     on more than one line is looked for inside its owner (FindOwnerTag):
+//  3. Without a line hint, the `siblings.twin`-th occurrence that holds them
+//     from the top (the last when there are fewer): ctags writes one alike
+//     row for each #if branch that defines the tag, in the order of the
+//     source, so the k-th of such rows is the k-th such line. A member (a tag
+//     with a scope field and a tags file) whose text other tags share
+//     (`siblings.textShared`) is looked for inside its owner (FindOwnerTag):
 //     the jump lands on the owner's line as it would for the owner's own tag,
-//     then on the `twin`-th occurrence at or below it. With no owner tag,
-//     an ambiguous one, or none of the lines below the owner's, the rule
-//     before applies. A text on one line costs no more than it did before:
-//     the owner is looked up only once a second line is found.
+//     then on the twin-th occurrence at or below it. With no owner tag, an
+//     ambiguous one, or none of the lines below the owner's, the rule before
+//     applies.
 //  4. Else (a file edited since it was tagged) the first occurrence of the
 //     first pattern text found anywhere, then the tag's name, from the top.
 //
@@ -42,7 +42,8 @@ namespace velkin {
 // for the nearest occurrence ends at the first one on or below line N, and
 // lands on one above it by repeating the find that found it; a member's walk
 // goes on below its first lines, from the owner's line, once that is known).
-// Owners of owners are followed three deep at most.
-void MoveToPattern(HWND view, const TagEntry& entry, int twin = 1);
+// A tag without siblings costs what it did before twins and members were
+// told apart.
+void MoveToPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings = TagSiblings());
 
 }  // namespace velkin

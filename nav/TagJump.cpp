@@ -48,7 +48,7 @@ void ShowOpenFailure(HWND hostWindow, const CowString& fullPath, const CowString
 
 }  // namespace
 
-void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder, int twin)
+void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder, const TagSiblings& siblings)
 {
     // Out of memory the jump ends quietly, without a box.
     const CowString filePath = PlaceTagFile(tagsFolder, entry.ownFolder, entry.file);
@@ -75,7 +75,7 @@ void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFold
     if (IsLineNumber(entry.address)) {
         MoveToLine(view, entry.address);
     } else {
-        MoveToPattern(view, entry, twin);
+        MoveToPattern(view, entry, siblings);
     }
     if (view != hostWindow) SetForegroundWindow(GetAncestor(view, GA_ROOT));
 }

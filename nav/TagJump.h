@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "tags/TagEntry.h"
+#include "tags/TagRelations.h"
 #include "text/CowString.h"
 
 namespace velkin {
@@ -19,9 +20,9 @@ namespace velkin {
 //    as INT_MAX. Any other address is a search pattern, plain or after
 //    "N;": the view goes to the line it describes (MoveToPattern: the text
 //    as written, unescaped, in the ANSI code page when it is UTF-8, each on
-//    a line that holds the pattern's anchors, line N first, else the
-//    `twin`-th such line, or for a member the one inside its owner; then the
-//    tag's `name`).
+//    a line that holds the pattern's anchors, line N first, else as
+//    `siblings` tell: the twin-th such line, or for a member whose text other
+//    tags share the one inside its owner; then the tag's `name`).
 //  - When the view is not `hostWindow`, its top-level window is brought to
 //    the foreground.
 //
@@ -32,6 +33,7 @@ namespace velkin {
 // naming the full path, or the field's path when no full path could be
 // formed), and the call returns once it is closed. `entry` and `tagsFolder`
 // are read during the call only.
-void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder, int twin = 1);
+void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder,
+               const TagSiblings& siblings = TagSiblings());
 
 }  // namespace velkin

@@ -79,8 +79,8 @@ void ResolveMatches(HWND hostWindow, const CowString& word, const CowString& doc
         chosen = PickTag(hostWindow, offered);
         RepaintHostWindow(hostWindow);
     }
-    // The k-th of alike rows is the k-th of their lines.
-    if (chosen) JumpToTag(hostWindow, *chosen, chosen->tagsFolder, TwinOrdinal(offered, *chosen));
+    // The rows beside it tell which of the lines holding its text is the tag's.
+    if (chosen) JumpToTag(hostWindow, *chosen, chosen->tagsFolder, SiblingsOf(offered, *chosen));
 }
 
 }  // namespace velkin

@@ -53,14 +53,24 @@ bool AreTwins(const TagEntry& a, const TagEntry& b) noexcept
            SameText(a.tagsFile, b.tagsFile);
 }
 
-int TwinOrdinal(const TagList& list, const TagEntry& entry) noexcept
+TagSiblings SiblingsOf(const TagList& list, const TagEntry& entry) noexcept
 {
-    int before = 0;
+    TagSiblings siblings;
+    int twinsBefore = 0;
+    bool listed = false;
     for (const TagEntry& other : list) {
-        if (&other == &entry) return before + 1;
-        if (AreTwins(other, entry)) ++before;
+        if (&other == &entry) {
+            listed = true;
+        } else if (AreTwins(other, entry)) {
+            twinsBefore += listed ? 0 : 1;
+        } else if (SameText(other.address, entry.address) && SameText(other.file, entry.file) &&
+                   SameText(other.tagsFile, entry.tagsFile)) {
+            siblings.textShared = true;
+        }
     }
-    return 1;
+    if (!listed) return TagSiblings();
+    siblings.twin = twinsBefore + 1;
+    return siblings;
 }
 
 std::string_view LastScopeName(std::string_view qualified) noexcept

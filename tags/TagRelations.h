@@ -15,10 +15,20 @@ namespace velkin {
 // branches, written in the order of the source.
 bool AreTwins(const TagEntry& a, const TagEntry& b) noexcept;
 
-// Which of its twins `entry` is, counting from 1 in the order of `list`: one
-// more than the entries before it that are its twins. `entry` is found in
-// `list` by address; 1 when it is not there.
-int TwinOrdinal(const TagList& list, const TagEntry& entry) noexcept;
+// What the list a tag was picked from says about the tag's line.
+struct TagSiblings {
+    // Which of its twins the tag is, counting from 1 in the list's order
+    // (tags-file order): one more than its twins before it.
+    int twin = 1;
+    // Another row of the list, not a twin, has the same file and address in
+    // the same tags file (a member of each of several structs, alike): the
+    // tag's text stands on more than one line.
+    bool textShared = false;
+};
+
+// The siblings of `entry` in `list`, where it is found by address; the
+// defaults when it is not there.
+TagSiblings SiblingsOf(const TagList& list, const TagEntry& entry) noexcept;
 
 // The last name of a qualified scope name: what follows its last "::" or
 // "." ("list" of "ns::list", "E" of "A.E"); the whole name when it has

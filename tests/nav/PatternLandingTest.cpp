@@ -13,7 +13,6 @@
 #include "common/TestText.h"
 #include "host/SimHost.h"
 #include "nav/PatternSearch.h"
-#include "tags/TagRelations.h"
 
 namespace {
 
@@ -99,44 +98,46 @@ TEST(PatternLandingTest, TwinsLandOnTheirOwnLinesAndMembersInsideTheirOwners)
     const struct {
         std::string address;
         std::string fields;
-        int twin;
+        TagSiblings siblings;
         LONG line;   // where the jump lands, zero-based
     } cases[] = {
-        {"/^#define LUAI_THROW(/", "", 1, 13},
-        {"/^#define LUAI_THROW(/", "", 2, 15},
-        {"/^#define LUAI_THROW(/", "", 3, 17},
-        {"/^#define LUAI_THROW(/", "", 4, 17},                 // fewer lines than twins: the last
-        {"/^#define LUAI_THROW(/", "\tline:16", 3, 15},        // a line hint decides first
-        {"/^int twice(void) { return 0; }$/", "", 1, 20},
-        {"/^int twice(void) { return 0; }$/", "", 2, 22},
-        {len, "\tstruct:dict", 1, 2},
-        {len, "\tstruct:list", 1, 6},                          // past the prototype, to the owner's line
-        {len, "\tscope:struct:list", 1, 6},
-        {len, "\tstruct:__anon1\ttyperef:typename:unsigned long", 1, 10},
-        {len, "\tstruct:" + chain + "list", 1, 6},             // 200 components, the last one looked up
-        {len, "\tstruct:list", 2, 10},                         // a twin member: the k-th inside the owner
-        {used, "\tstruct:bare", 1, 30},                        // the owner's own line does not hold the anchors
-        {"/^struct bare { int used;$/", "\tstruct:bare", 1, 29},
+        {"/^#define LUAI_THROW(/", "", {1}, 13},
+        {"/^#define LUAI_THROW(/", "", {2}, 15},
+        {"/^#define LUAI_THROW(/", "", {3}, 17},
+        {"/^#define LUAI_THROW(/", "", {4}, 17},                 // fewer lines than twins: the last
+        {"/^#define LUAI_THROW(/", "\tline:16", {3}, 15},        // a line hint decides first
+        {"/^int twice(void) { return 0; }$/", "", {1}, 20},
+        {"/^int twice(void) { return 0; }$/", "", {2}, 22},
+        {len, "\tstruct:dict", {1, true}, 2},
+        {len, "\tstruct:list", {1, true}, 6},                          // past the prototype, to the owner's line
+        {len, "\tscope:struct:list", {1, true}, 6},
+        {len, "\tstruct:__anon1\ttyperef:typename:unsigned long", {1, true}, 10},
+        {len, "\tstruct:" + chain + "list", {1, true}, 6},             // 200 components, the last one looked up
+        {len, "\tstruct:list", {2, true}, 10},                         // a twin member: the k-th inside the owner
+        {used, "\tstruct:bare", {1, true}, 30},                        // the owner's own line does not hold the anchors
+        {"/^struct bare { int used;$/", "\tstruct:bare", {1, true}, 29},
         // No owner to land in: the first line, as for any tag.
-        {used, "\tstruct:none", 1, 3},
-        {used, "\tstruct:elsewhere", 1, 3},                    // its tag is in another file
-        {used, "\tstruct:twin", 1, 3},                         // its tag has a twin
-        {used, "\tunion:list", 1, 3},                          // no tag of that kind
-        {used, "\tstruct:li<st", 1, 3},                        // odd bytes
-        {used, "\tstruct:late", 1, 3},                         // none of the lines below the owner's
-        {used, "\tstruct:", 1, 3},
-        {used, "", 1, 3},
-        {used, "\tstruct:list", 1, 7},
-        {used, "\tstruct:list", 5, 30},
+        {used, "\tstruct:none", {1, true}, 3},
+        {used, "\tstruct:elsewhere", {1, true}, 3},                    // its tag is in another file
+        {used, "\tstruct:twin", {1, true}, 3},                         // its tag has a twin
+        {used, "\tunion:list", {1, true}, 3},                          // no tag of that kind
+        {used, "\tstruct:li<st", {1, true}, 3},                        // odd bytes
+        {used, "\tstruct:late", {1, true}, 3},                         // none of the lines below the owner's
+        {used, "\tstruct:", {1, true}, 3},
+        {used, "", {1}, 3},
+        {used, "\tstruct:list", {1, true}, 7},
+        {used, "\tstruct:list", {1, false}, 3},                // no other tag shares the text: as any tag
+        {used, "\tstruct:list", {5, true}, 30},
     };
     SimHost host;
     SimView& view = host.AddFrame().AddView();
     SimDocument& document = view.AddDocument("T:\\landing\\a.c");
     test::ForEachFindBehaviour(document, kLines, [&](const std::string& behaviour) {
         for (const auto& c : cases) {
-            const std::string label = c.address + c.fields + " #" + std::to_string(c.twin) + behaviour;
+            const std::string label = c.address + c.fields + " #" + std::to_string(c.siblings.twin) +
+                                      (c.siblings.textShared ? " shared" : "") + behaviour;
             document.MoveCaret({0, 0});
-            MoveToPattern(view.Window(), Tag(c.address, c.fields), c.twin);
+            MoveToPattern(view.Window(), Tag(c.address, c.fields), c.siblings);
             EXPECT_EQ(c.line, std::min(document.selectionStart.y, document.selectionEnd.y)) << label;
             EXPECT_EQ(c.line, std::max(document.selectionStart.y, document.selectionEnd.y)) << label;
         }
@@ -144,23 +145,31 @@ TEST(PatternLandingTest, TwinsLandOnTheirOwnLinesAndMembersInsideTheirOwners)
     std::filesystem::remove_all(kFolder);
 }
 
-TEST(PatternLandingTest, TheKthOfAlikeRowsIsTheirOrdinal)
+// Alike rows count in list order, among the rows of their tags file; rows
+// that differ in their fields alone share the text.
+TEST(PatternLandingTest, SiblingsAreCountedInTheListsOrder)
 {
     TagList list;
-    for (const char* file : {"a.c", "b.c", "a.c", "a.c"}) {
+    for (const char* file : {"a.c", "b.c", "a.c", "a.c", "a.c"}) {
         TagEntry entry = Tag("/^x$/", "");
         entry.file = file;
         list.push_back(entry);
     }
     list[3].extensionFields = "struct:s";
-    EXPECT_EQ(1, TwinOrdinal(list, list[0]));
-    EXPECT_EQ(1, TwinOrdinal(list, list[1]));
-    EXPECT_EQ(2, TwinOrdinal(list, list[2]));
-    EXPECT_EQ(1, TwinOrdinal(list, list[3]));
-    const TagEntry copy = list[2];
-    EXPECT_EQ(1, TwinOrdinal(list, copy));   // not in the list
-    list[2].tagsFile = "T:\\other\\tags";     // the same row of another tags file
-    EXPECT_EQ(1, TwinOrdinal(list, list[2]));
+    list[4].address = "/^y$/";
+    const auto siblings = [&list](const TagEntry& entry) {
+        const TagSiblings found = SiblingsOf(list, entry);
+        return std::to_string(found.twin) + (found.textShared ? " shared" : "");
+    };
+    EXPECT_EQ("1 shared", siblings(list[0]));
+    EXPECT_EQ("1", siblings(list[1]));
+    EXPECT_EQ("2 shared", siblings(list[2]));
+    EXPECT_EQ("1 shared", siblings(list[3]));
+    EXPECT_EQ("1", siblings(list[4]));
+    EXPECT_EQ("1", siblings(TagEntry(list[2])));   // not in the list
+    list[2].tagsFile = "T:\\other\\tags";        // the same row of another tags file
+    EXPECT_EQ("1 shared", siblings(list[0]));
+    EXPECT_EQ("1", siblings(list[2]));
 }
 
 }  // namespace

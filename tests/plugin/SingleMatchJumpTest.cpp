@@ -78,12 +78,12 @@ protected:
     // A tags file whose only tag named like the word has `file`, `address`
     // and the extension `fields` (each after a tab); a longer name beside it is
     // only a prefix match.
-    // More `lines` follow them, and the file is `tagsName` below the project.
+    // The file is `tagsName` below the project.
     void WriteTag(const std::string& file, const std::string& address, const std::string& fields = "",
-                  const std::string& lines = "", const std::string& tagsName = "tags")
+                  const std::string& tagsName = "tags")
     {
         WriteFile(std::string(kProject) + "\\" + tagsName, "foo_bar2\t" + file + "\t" + address + ";\"\tf" + fields +
-                                                              "\n" + "foo_bar2_more\tsrc/main.c\t1;\"\tf\n" + lines);
+                                                              "\n" + "foo_bar2_more\tsrc/main.c\t1;\"\tf\n");
     }
 
     // Runs the command in frame1 and returns what the host received from the
@@ -346,21 +346,14 @@ TEST_F(SingleMatchJumpTest, PatternsLandOnTheLineTheirAnchorsDescribe)
         "int cut = 12;",                                           // 31: the last line, no line end
     };
 
-    // The tags of the owners the members below name; one of them in another file.
-    const std::string owners = "first\tsrc/other.c\t/^struct first {$/;\"\ts\n"
-                               "second\tsrc/other.c\t/^struct second {$/;\"\ts\n"
-                               "elsewhere\tsrc/main.c\t/^struct second {$/;\"\ts\n";
-    // The tags file kept in a folder of its own, its file fields written
-    // from there (--tag-relative=yes) or from the project's top (no).
     const std::string gitTags = ".git\\tags";
     const struct {
         std::string address;
         std::string fields;
         LONG line;           // where the jump lands, zero-based
         std::string found;   // the text selected there, in UTF-8
-        std::string lines = "";           // more lines of the tags file
-        std::string tagsName = "tags";    // TagsFileName
-        std::string file = "src/other.c"; // the tag's file field
+        std::string tagsName = "tags";      // TagsFileName
+        std::string file = "src/other.c";   // the tag's file field
     } cases[] = {
         {"/^static parserDefinition *CTagsParser (void)$/", "", 12, lines[12]},
         {"/^struct NestingLevel$/", "", 13, lines[13]},
@@ -392,17 +385,9 @@ TEST_F(SingleMatchJumpTest, PatternsLandOnTheLineTheirAnchorsDescribe)
         // A line beyond int range is no hint.
         {"/^#define LUAI_THROW(/", "\tline:99999999999", 6, "#define LUAI_THROW("},
         {"4294967304;/^#define LUAI_THROW(/", "", 6, "#define LUAI_THROW("},
-        // A member's text on two lines: the one inside its owner; with no
-        // owner to be found, the first, as for any tag.
-        {"/^    int count;$/", "\tstruct:second", 24, lines[24], owners},
-        {"/^    int count;$/", "\tstruct:first", 16, lines[16], owners},
-        {"/^    int count;$/", "\tstruct:third", 16, lines[16], owners},
-        {"/^    int count;$/", "\tstruct:elsewhere", 16, lines[16], owners},
-        {"/^    int count;$/", "\tstruct:second", 16, lines[16]},
-        {"/^    int count;$/", "\tstruct:first\tline:25", 24, lines[24], owners},   // the hint decides
-        {"/^    char *name;$/", "\tstruct:first", 23, lines[23], owners},             // one line: no owner needed
-        {"/^struct second {$/", "", 22, lines[22], "", gitTags, "../src/other.c"},
-        {"/^struct second {$/", "", 22, lines[22], "", gitTags, "src/other.c"},
+        // A tags file kept in .git, its fields written from there or from the project's top.
+        {"/^struct second {$/", "", 22, lines[22], gitTags, "../src/other.c"},
+        {"/^struct second {$/", "", 22, lines[22], gitTags, "src/other.c"},
     };
     SimDocument& other = view_.AddDocument(kOther);
     test::ForEachFindBehaviour(other, lines, [&](const std::string& behaviour) {
@@ -413,7 +398,7 @@ TEST_F(SingleMatchJumpTest, PatternsLandOnTheLineTheirAnchorsDescribe)
             } else {
                 registry_.Set(REG_SZ, c.tagsName + '\0');
             }
-            WriteTag(c.file, c.address, c.fields, c.lines, c.tagsName);
+            WriteTag(c.file, c.address, c.fields, c.tagsName);
             view_.Activate(0);
             RunCommand();
             ASSERT_EQ(&other, view_.ActiveDocument()) << label;
