@@ -96,6 +96,14 @@ struct Found {
     std::optional<HostPoint> from;
 };
 
+// Where a walk goes on past `found`: its end (whether a find takes a match
+// at the caret or only after it, the next line's start is reached), or one
+// character on when occurrences may overlap.
+HostPoint PastOccurrence(const TextSpan& found, Anchors anchors)
+{
+    return anchors.startsLine ? found.end : HostPoint{found.start.x + 1, found.start.y};
+}
+
 // Lands on the occurrence of `text` that `walk` looks at, holds `anchors`
 // and `walk` picks; false when there is none. Each find starts past the
 // occurrence before it, and one that answers at or above that occurrence has
@@ -123,22 +131,11 @@ bool LandAnchored(HWND view, const CowString& text, Anchors anchors, const Walk&
             above = Found{*found, from};
         }
         previous = found->start;
-        // Past the occurrence: its end (whether a find takes a match at the
-        // caret or only after it, the next line's start is reached), or one
-        // character on when occurrences may overlap.
-        from = anchors.startsLine ? found->end : HostPoint{found->start.x + 1, found->start.y};
+        from = PastOccurrence(*found, anchors);
     }
     if (!above) return false;
     FindFrom(view, text, above->from);
     return true;
-}
-
-// Where a walk goes on past `found`: its end (whether a find takes a match
-// at the caret or only after it, the next line's start is reached), or one
-// character on when occurrences may overlap.
-HostPoint PastOccurrence(const TextSpan& found, Anchors anchors)
-{
-    return anchors.startsLine ? found.end : HostPoint{found.start.x + 1, found.start.y};
 }
 
 // The occurrences of `text` from `from` down that hold `anchors`, in order,

@@ -67,9 +67,13 @@ const char* const kOwnerTags =
     "bare\ta.c\t/^struct bare { int used;$/;\"\ts\n"
     "dict\ta.c\t/^struct dict {$/;\"\ts\n"
     "elsewhere\tb.c\t/^struct dict {$/;\"\ts\n"
+    "gone\ta.c\t/^struct gone {$/;\"\ts\n"
     "late\ta.c\t/^struct late {$/;\"\ts\n"
     "list\ta.c\t/^struct list {$/;\"\ts\n"
     "list\ta.c\t/^struct list;$/;\"\tx\n"
+    "node\ta.c\t/^struct bare { int used;$/;\"\ts\tstruct:outer\n"
+    "node\ta.c\t/^struct late {$/;\"\ts\tstruct:other\n"
+    "num\ta.c\t6;\"\ts\n"
     "twin\ta.c\t/^struct twin {$/;\"\ts\n"
     "twin\ta.c\t/^struct twin {$/;\"\ts\n";
 
@@ -104,29 +108,34 @@ TEST(PatternLandingTest, TwinsLandOnTheirOwnLinesAndMembersInsideTheirOwners)
         {"/^#define LUAI_THROW(/", "", {1}, 13},
         {"/^#define LUAI_THROW(/", "", {2}, 15},
         {"/^#define LUAI_THROW(/", "", {3}, 17},
-        {"/^#define LUAI_THROW(/", "", {4}, 17},                 // fewer lines than twins: the last
-        {"/^#define LUAI_THROW(/", "\tline:16", {3}, 15},        // a line hint decides first
+        {"/^#define LUAI_THROW(/", "", {4}, 17},                  // fewer lines than twins: the last
+        {"/^#define LUAI_THROW(/", "\tline:16", {3}, 15},         // a line hint decides first
         {"/^int twice(void) { return 0; }$/", "", {1}, 20},
         {"/^int twice(void) { return 0; }$/", "", {2}, 22},
         {len, "\tstruct:dict", {1, true}, 2},
-        {len, "\tstruct:list", {1, true}, 6},                          // past the prototype, to the owner's line
+        {len, "\tstruct:list", {1, true}, 6},                     // past the prototype, to the owner's line
         {len, "\tscope:struct:list", {1, true}, 6},
         {len, "\tstruct:__anon1\ttyperef:typename:unsigned long", {1, true}, 10},
-        {len, "\tstruct:" + chain + "list", {1, true}, 6},             // 200 components, the last one looked up
-        {len, "\tstruct:list", {2, true}, 10},                         // a twin member: the k-th inside the owner
-        {used, "\tstruct:bare", {1, true}, 30},                        // the owner's own line does not hold the anchors
+        {len, "\tstruct:" + chain + "list", {1, true}, 6},        // 200 components, the last one looked up
+        {len, "\tstruct:list", {2, true}, 10},                    // a twin member: the k-th inside the owner
+        {used, "\tstruct:bare", {1, true}, 30},                   // the owner's own line does not hold the anchors
         {"/^struct bare { int used;$/", "\tstruct:bare", {1, true}, 29},
         // No owner to land in: the first line, as for any tag.
         {used, "\tstruct:none", {1, true}, 3},
-        {used, "\tstruct:elsewhere", {1, true}, 3},                    // its tag is in another file
-        {used, "\tstruct:twin", {1, true}, 3},                         // its tag has a twin
-        {used, "\tunion:list", {1, true}, 3},                          // no tag of that kind
-        {used, "\tstruct:li<st", {1, true}, 3},                        // odd bytes
-        {used, "\tstruct:late", {1, true}, 3},                         // none of the lines below the owner's
+        {used, "\tstruct:elsewhere", {1, true}, 3},               // its tag is in another file
+        {used, "\tstruct:twin", {1, true}, 3},                    // its tag has a twin
+        {used, "\tunion:list", {1, true}, 3},                     // no tag of that kind
+        {used, "\tstruct:li<st", {1, true}, 3},                   // odd bytes
+        {used, "\tstruct:late", {1, true}, 3},                    // none of the lines below the owner's
+        {used, "\tstruct:gone", {1, true}, 3},                    // the owner's line is not found
+        {used, "\tstruct:node", {1, true}, 3},                    // two owners of that name
+        {used, "\tstruct:nowhere::node", {1, true}, 3},
+        {used, "\tstruct:outer::node", {1, true}, 30},            // the one its own scope names
+        {used, "\tstruct:num", {1, true}, 7},                     // the owner's line by number
         {used, "\tstruct:", {1, true}, 3},
         {used, "", {1}, 3},
         {used, "\tstruct:list", {1, true}, 7},
-        {used, "\tstruct:list", {1, false}, 3},                // no other tag shares the text: as any tag
+        {used, "\tstruct:list", {1, false}, 3},                   // no other tag shares the text: as any tag
         {used, "\tstruct:list", {5, true}, 30},
     };
     SimHost host;
