@@ -269,16 +269,6 @@ bool HoldsNonLatinLetter(const CowString& name) noexcept
     return nonLatin;
 }
 
-// The document's name when whole lines may be ruled out by it (see the
-// header), else empty. A file field's last component survives resolution at
-// most trimmed of trailing dots and blanks, or is dropped with '.' and '..'
-// leaving a component of the tags folder. lstrcmpA weighs every printable
-// ASCII character and tells any two of them apart, so a last component made
-// of them equals a printable name only when it is that name, which the
-// field then holds as a component, perhaps followed by trimmed dots and
-// blanks; it never equals a name with a letter of another script, which a
-// line of printable ASCII cannot hold. Bytes outside printable ASCII are left
-// to resolution.
 // Whether '.' and '..' steps of a field placed below `folder` can leave one
 // of its components, `name`, last. A relative folder resolves below the
 // current one: its components count too.
@@ -287,6 +277,16 @@ bool FolderMayEndIn(const CowString& folder, const CowString& name)
     return FolderHasComponent(folder, name) || FolderHasComponent(GetFullPath<CowString>(folder.Text()), name);
 }
 
+// The document's name when whole lines may be ruled out by it (see the
+// header), else empty; `ownFolder`, when set, is the tags file's own folder. A file field's last component survives resolution at
+// most trimmed of trailing dots and blanks, or is dropped with '.' and '..'
+// leaving a component of the tags folder. lstrcmpA weighs every printable
+// ASCII character and tells any two of them apart, so a last component made
+// of them equals a printable name only when it is that name, which the
+// field then holds as a component, perhaps followed by trimmed dots and
+// blanks; it never equals a name with a letter of another script, which a
+// line of printable ASCII cannot hold. Bytes outside printable ASCII are left
+// to resolution.
 CowString DocumentLineFilterName(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder)
 {
     const int separator = documentPath.FindLastByte('\\');

@@ -1,6 +1,7 @@
 #include "tags/TagRelations.h"
 
 #include <new>
+#include <string_view>
 #include <vector>
 
 #include "tags/TagTraits.h"
@@ -14,8 +15,6 @@ bool SameText(const CowString& a, const CowString& b) noexcept
 {
     return a.Length() == b.Length() && std::string_view(a.Text(), a.Length()) == std::string_view(b.Text(), b.Length());
 }
-
-std::string_view ViewOf(const CowString& text) noexcept { return {text.Text(), static_cast<std::size_t>(text.Length())}; }
 
 // Longer names are no identifier ctags writes as a scope.
 constexpr std::size_t kMaxOwnerName = 255;
@@ -44,14 +43,28 @@ std::string_view ScopeQualifier(std::string_view qualified, std::string_view las
     return rest;
 }
 
-}  // namespace
-
+// Alike in every field ctags wrote, and read from the same tags file: one
+// definition in several #if branches.
 bool AreTwins(const TagEntry& a, const TagEntry& b) noexcept
 {
     return a.kind == b.kind && SameText(a.name, b.name) && SameText(a.file, b.file) && SameText(a.address, b.address) &&
            SameText(a.kindField, b.kindField) && SameText(a.extensionFields, b.extensionFields) &&
            SameText(a.tagsFile, b.tagsFile);
 }
+
+// The last name of a qualified scope name: what follows its last "::" or
+// "." ("list" of "ns::list"); the whole name when it has neither.
+std::string_view LastScopeName(std::string_view qualified) noexcept
+{
+    const std::size_t colons = qualified.rfind("::");
+    const std::size_t dot = qualified.rfind('.');
+    std::size_t start = 0;
+    if (colons != std::string_view::npos) start = colons + 2;
+    if (dot != std::string_view::npos && dot + 1 > start) start = dot + 1;
+    return qualified.substr(start);
+}
+
+}  // namespace
 
 TagSiblings SiblingsOf(const TagList& list, const TagEntry& entry) noexcept
 {
@@ -71,16 +84,6 @@ TagSiblings SiblingsOf(const TagList& list, const TagEntry& entry) noexcept
     if (!listed) return TagSiblings();
     siblings.twin = twinsBefore + 1;
     return siblings;
-}
-
-std::string_view LastScopeName(std::string_view qualified) noexcept
-{
-    const std::size_t colons = qualified.rfind("::");
-    const std::size_t dot = qualified.rfind('.');
-    std::size_t start = 0;
-    if (colons != std::string_view::npos) start = colons + 2;
-    if (dot != std::string_view::npos && dot + 1 > start) start = dot + 1;
-    return qualified.substr(start);
 }
 
 std::optional<TagEntry> FindOwnerTag(const TagEntry& member)

@@ -4,21 +4,18 @@
 #pragma once
 
 #include <optional>
-#include <string_view>
 
 #include "tags/TagEntry.h"
 
 namespace velkin {
 
-// Rows alike in every field ctags wrote (name, file, address, kind, extension
-// fields) and read from the same tags file: one definition in several #if
-// branches, written in the order of the source.
-bool AreTwins(const TagEntry& a, const TagEntry& b) noexcept;
-
 // What the list a tag was picked from says about the tag's line.
 struct TagSiblings {
     // Which of its twins the tag is, counting from 1 in the list's order
-    // (tags-file order): one more than its twins before it.
+    // (tags-file order): one more than its twins before it. Twins are rows
+    // alike in every field ctags wrote (name, file, address, kind, extension
+    // fields) and read from the same tags file: one definition in several #if
+    // branches, written in the order of the source.
     int twin = 1;
     // Another row of the list, not a twin, has the same file and address in
     // the same tags file (a member of each of several structs, alike): the
@@ -30,17 +27,13 @@ struct TagSiblings {
 // defaults when it is not there.
 TagSiblings SiblingsOf(const TagList& list, const TagEntry& entry) noexcept;
 
-// The last name of a qualified scope name: what follows its last "::" or
-// "." ("list" of "ns::list", "E" of "A.E"); the whole name when it has
-// neither. A view of `qualified`.
-std::string_view LastScopeName(std::string_view qualified) noexcept;
-
 // The tag of the owner that `member`'s scope field names ("struct:list",
 // "class:ns::Foo"), looked up by its last name in the member's own tags file
 // (`member.tagsFile`, by binary search when sorted): the one tag of that name
 // whose kind is the scope's (TagKindName) and whose file field is the
-// member's. When several are, the one whose own scope names the rest of the
-// qualified name ("ns" of "ns::Foo"). Nothing when the member has no scope or
+// member's. The last name follows the last "::" or "." of a qualified one;
+// when several tags remain, the one whose own scope names the rest ("ns" of
+// "ns::Foo"). Nothing when the member has no scope or
 // tags file, the name is empty or holds other than ASCII letters, digits,
 // '_' and '$', no tag or more than one remains (twins of the owner too), or
 // the file cannot be read or memory runs out. Reads the tags file during the
