@@ -1,24 +1,42 @@
 // jump_accuracy: how many search-pattern tags of a tags file the jump lands on
 // the tag's own line, judged strictly (an earlier line that merely holds the
-// text counts as wrong), for three ways of writing the same tags, before and
-// after in the same run.
+// text counts as wrong), for the tags as ctags writes them by default and
+// with line numbers, before and after the jump told twins and members apart,
+// in the same run; and what a jump to a line whose text is unique costs,
+// before and after.
 //
 //   jump_accuracy.exe TAGS_FILE
 //
-// The tags file must be universal-ctags' output with the line: field
-// (--fields=+n): the true line of each tag. From each pattern tag it makes
-//  - default: the tag less its line: field, as ctags writes it by default;
-//  - +n:      the tag as it stands;
-//  - combine: the address "N;/pattern/" (--excmd=combine), no line: field.
-// Before: a plain search from the top for each of PatternSearchTexts in
-// turn, the first occurrence of the first text found (byte for byte: what the
-// editor finds on ASCII lines), as the jump searched until anchors and line
-// hints were kept; a combined address was no pattern, so the name was
-// searched. After: the real MoveToPattern against the simulated editor
-// holding the file (which compares Unicode, as the editor does).
+// TAGS_FILE must be universal-ctags' output with --sort=no --fields=+n: the
+// tags in the order of the sources, each with its own line (line: field).
+// From it the benchmark writes, beside it, the same tags less their line:
+// fields as ctags writes them by default: TAGS_FILE.sorted, sorted as ctags
+// sorts them (whole lines in byte order; alike lines, the twins of a
+// definition in several #if branches, become one), and TAGS_FILE.nosort,
+// as --sort=no keeps them (one line each, in the order of the sources). A
+// tag is
+//  - a twin when its default line stands more than once in TAGS_FILE.nosort;
+//  - else a member when it has a scope field (struct:, class:, scope:...);
+//  - else other.
+// For each pattern tag the move to the pattern (MoveToPattern, against the
+// simulated editor holding the file, which compares Unicode as the editor
+// does) is judged:
+//  - before: as the jump was before it told twins and members apart: the
+//    same call with no tags file to look an owner up in and no siblings (so
+//    it lands on the first line holding the anchors, or near the line hint),
+//    the code path it took;
+//  - after: with the siblings the tags of its name give (SiblingsOf over
+//    the rows of that name, in the file's order, as the command's list of
+//    the word holds them: the k-th of alike rows, always the first in the
+//    sorted file, where they are one; whether others share its text), a
+//    member's owner looked up in the tags file it came from.
 // "Own line first" counts the tags whose own line is the first line that
 // holds their text under the pattern's anchors: the most any search without
-// a line hint can land.
+// a line hint, twins or owners can land.
+// The cost: every tag whose text holds the anchors on its own line alone,
+// moved to before and after, round after round (best of 9 rounds, each
+// round timing both in turn, each first in every other round), members
+// apart from the others, with the editor messages of each.
 #include <windows.h>
 
 #include <algorithm>
@@ -30,10 +48,13 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/Clock.h"
 #include "bench/TagLines.h"
 #include "host/SimHost.h"
 #include "nav/PatternSearch.h"
 #include "tags/SearchTexts.h"
+#include "tags/TagRelations.h"
+#include "tags/TagTraits.h"
 #include "tags/TagsFileLocator.h"
 #include "win/FullPath.h"
 
@@ -48,6 +69,14 @@ bool ReadWholeFile(const char* path, std::string& bytes)
     for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, count);
     std::fclose(file);
     return true;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
 }
 
 // A source file, where its lines start, and its document in the simulated editor.
@@ -67,28 +96,30 @@ struct SourceFile {
         return end == std::string::npos ? bytes.size() : end;
     }
 
-    // 1-based line of the first occurrence of `text`, or 0 when it is nowhere.
-    int FirstLineHolding(const CowString& text) const
+    // The 1-based lines of the occurrences of `text` that start their line
+    // (when `startsLine`) and end it (when `endsLine`), up to `limit` of them.
+    std::vector<int> AnchoredLines(const CowString& text, bool startsLine, bool endsLine, std::size_t limit) const
     {
-        if (text.IsEmpty()) return 0;
-        const std::size_t at = std::string_view(bytes).find(std::string_view(text.Text(), text.Length()));
-        return at == std::string_view::npos ? 0 : LineOf(at);
-    }
-
-    // 1-based line of the first occurrence of `text` that starts its line
-    // (when `startsLine`) and ends it (when `endsLine`), or 0.
-    int FirstAnchoredLine(const CowString& text, bool startsLine, bool endsLine) const
-    {
+        std::vector<int> lines;
         const std::string_view needle(text.Text(), text.Length());
-        if (needle.empty()) return 0;
-        for (std::size_t at = bytes.find(needle); at != std::string::npos; at = bytes.find(needle, at + 1)) {
+        if (needle.empty()) return lines;
+        for (std::size_t at = bytes.find(needle); at != std::string::npos && lines.size() < limit;
+             at = bytes.find(needle, at + 1)) {
             const int line = LineOf(at);
             if (startsLine && at != lineStarts[line - 1]) continue;
             if (endsLine && LineEnd(at) != at + needle.size()) continue;
-            return line;
+            lines.push_back(line);
         }
-        return 0;
+        return lines;
     }
+};
+
+// One line of the tags file, as read.
+struct TagRow {
+    TagEntry tag;           // its line: field left out
+    std::string line;       // the line as ctags writes it by default: less its line: field
+    int trueLine = 0;       // 0: no line: field
+    bool pattern = false;   // its address is a search pattern
 };
 
 // The value of the "line:" field among tab-separated extension fields, or 0;
@@ -110,53 +141,196 @@ int TakeLineField(std::string_view fields, std::string& others)
     return line;
 }
 
-enum Form { kDefault, kLineField, kCombined, kForms };
-const char* const kFormNames[kForms] = {"default", "+n (line: field)", "combine (N;/pattern/)"};
+std::vector<TagRow> ReadRows(const std::string& tags)
+{
+    std::vector<TagRow> rows;
+    const char* const begin = tags.data();
+    const char* const end = begin + tags.size();
+    ForEachTagLine(begin, end, [&](const char* line, const char* nameEnd, const char* fileEnd) {
+        const char* lineEnd = fileEnd;
+        while (lineEnd != end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
+        const std::string_view rest(fileEnd + 1, static_cast<std::size_t>(lineEnd - fileEnd - 1));
+        const std::size_t terminator = rest.find(";\"");
+        if (terminator == std::string_view::npos) return;
+        const std::string_view address = rest.substr(0, terminator);
+        // The kind field, then the extension fields.
+        const std::string_view fields = rest.substr(std::min(rest.size(), terminator + 3));
+        const std::size_t kindEnd = std::min(fields.find('\t'), fields.size());
+        TagRow row;
+        std::string others;
+        row.trueLine = TakeLineField(fields.substr(std::min(fields.size(), kindEnd + 1)), others);
+        row.pattern = !address.empty() && (address.front() == '/' || address.front() == '?');
+        row.tag.name = CowString(line, static_cast<int>(nameEnd - line));
+        row.tag.file = CowString(nameEnd + 1, static_cast<int>(fileEnd - nameEnd - 1));
+        row.tag.address = CowString(address.data(), static_cast<int>(address.size()));
+        row.tag.kind = kindEnd > 0 ? fields[0] : 0;
+        if (kindEnd > 1) row.tag.kindField = CowString(fields.data(), static_cast<int>(kindEnd));
+        row.tag.extensionFields = others.c_str();
+        row.line = std::string(line, fileEnd + 1) + std::string(rest.substr(0, terminator + 2)) + "\t" +
+                   std::string(fields.substr(0, kindEnd)) + (others.empty() ? "" : "\t" + others);
+        rows.push_back(std::move(row));
+    });
+    return rows;
+}
+
+// The default tags files: sorted as ctags sorts (alike lines once), and in
+// the order read (--sort=no). Their paths, or empty ones when they cannot be written.
+struct DefaultFiles {
+    std::string sorted;
+    std::string nosort;
+};
+
+DefaultFiles WriteDefaultFiles(const std::string& tagsPath, const std::vector<TagRow>& rows)
+{
+    std::vector<std::string> lines;
+    std::string nosort = "!_TAG_FILE_FORMAT\t2\t/extended format/\n!_TAG_FILE_SORTED\t0\t/0=unsorted/\n";
+    for (const TagRow& row : rows) {
+        lines.push_back(row.line);
+        nosort += row.line + "\n";
+    }
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    std::string sorted = "!_TAG_FILE_FORMAT\t2\t/extended format/\n!_TAG_FILE_SORTED\t1\t/1=sorted/\n";
+    for (const std::string& line : lines) sorted += line + "\n";
+    DefaultFiles files{tagsPath + ".sorted", tagsPath + ".nosort"};
+    if (!WriteWholeFile(files.sorted, sorted) || !WriteWholeFile(files.nosort, nosort)) return {};
+    return files;
+}
+
+enum Kind { kTwin, kMember, kOther, kAll, kKinds };
+const char* const kKindNames[kKinds] = {"twins", "members", "others", "all"};
+
+enum Form { kSortedBefore, kSortedAfter, kNosortBefore, kNosortAfter, kLineNumbers, kForms };
+const char* const kFormNames[kForms] = {
+    "default, before", "default, after", "default --sort=no, before", "default --sort=no, after",
+    "--fields=+n (line:)"};
 
 struct Tally {
-    long patterns = 0, unreadable = 0, noLine = 0, ownLineFirst = 0;
-    long before[kForms] = {}, after[kForms] = {};
-    long beforeFirst[kForms] = {}, afterFirst[kForms] = {};   // among the own-line-first tags
+    long tags[kKinds] = {};
+    long ownLineFirst[kKinds] = {};
+    long right[kForms][kKinds] = {};
+    long unreadable = 0, noLine = 0;
+};
+
+// A tag whose text holds the anchors on its own line alone, and how to move to it.
+struct UniqueJump {
+    int documentIndex;
+    TagEntry before;
+    const TagEntry* after;
+    TagSiblings siblings;
+    bool member;
+};
+
+// The rows of each name of a tags file, as the command lists the tags of a
+// word: in the file's order, each naming the file.
+class RowsByName {
+public:
+    RowsByName(const CowString& tagsFile, const CowString& tagsFolder) : tagsFile_(tagsFile), tagsFolder_(tagsFolder) {}
+
+    // Adds `row` after the rows of its name; where it stands.
+    std::size_t Add(const TagRow& row)
+    {
+        TagList& list = lists_[row.tag.name.Text()];
+        list.push_back(row.tag);
+        list.back().tagsFile = tagsFile_;
+        list.back().tagsFolder = tagsFolder_;
+        return list.size() - 1;
+    }
+    const TagList& Of(const CowString& name) const { return lists_.at(name.Text()); }
+
+private:
+    CowString tagsFile_, tagsFolder_;
+    std::map<std::string, TagList> lists_;
 };
 
 class Judge {
 public:
-    explicit Judge(const CowString& tagsFolder) : tagsFolder_(tagsFolder) {}
+    Judge(const CowString& tagsFolder, const CowString& tagsPath) : tagsFolder_(tagsFolder), tagsPath_(tagsPath) {}
 
-    void Count(const TagEntry& tag, int trueLine, const std::string& otherFields)
+    // `sorted` and `nosort` are the row's entries in the default tags files;
+    // `twins` the number of its alike rows.
+    void Count(const TagRow& row, const TagList& sortedRows, const TagEntry& sorted, const TagList& nosortRows,
+               const TagEntry& nosort, int twins)
     {
-        SourceFile& source = Load(GetFullPath<CowString>(TagFilePath(tagsFolder_, tag.file).Text()));
+        SourceFile& source = Load(GetFullPath<CowString>(TagFilePath(tagsFolder_, row.tag.file).Text()));
         if (!source.readable) {
             ++tally_.unreadable;
             return;
         }
-        TagEntry forms[kForms] = {tag, tag, tag};
-        forms[kDefault].extensionFields = otherFields.c_str();
-        const std::string withLine = "line:" + std::to_string(trueLine) + (otherFields.empty() ? "" : "\t") + otherFields;
-        forms[kLineField].extensionFields = withLine.c_str();
-        forms[kCombined].extensionFields = otherFields.c_str();
-        forms[kCombined].address = CowString(std::to_string(trueLine).c_str()) + ";" + tag.address;
+        const bool member = static_cast<bool>(TagScopeOf(row.tag.extensionFields));
+        const Kind kind = twins > 1 ? kTwin : member ? kMember : kOther;
+        const SearchTexts tries = PatternSearchTexts(row.tag);
+        const std::vector<int> anchored =
+            source.AnchoredLines(UnescapePattern(PatternText(row.tag.address)), tries.startsLine, tries.endsLine, 2);
+        const bool ownLineFirst = !anchored.empty() && anchored.front() == row.trueLine;
 
-        const SearchTexts tries = PatternSearchTexts(forms[kDefault]);
-        const CowString unescaped = UnescapePattern(PatternText(tag.address));
-        const bool ownLineFirst = source.FirstAnchoredLine(unescaped, tries.startsLine, tries.endsLine) == trueLine;
-        const int plainLanding = PlainLanding(source, tries.texts, tries.count);
-        const int nameLanding = source.FirstLineHolding(tag.name);
-        ++tally_.patterns;
-        tally_.ownLineFirst += ownLineFirst;
-        for (int form = 0; form < kForms; ++form) {
-            const bool before = (form == kCombined ? nameLanding : plainLanding) == trueLine;
-            const bool after = Landing(source, forms[form]) == trueLine;
-            tally_.before[form] += before;
-            tally_.after[form] += after;
-            tally_.beforeFirst[form] += ownLineFirst && before;
-            tally_.afterFirst[form] += ownLineFirst && after;
+        TagEntry numbered = row.tag;
+        numbered.tagsFile = tagsPath_;
+        numbered.tagsFolder = tagsFolder_;
+        const std::string others = row.tag.extensionFields.Text();
+        numbered.extensionFields = ("line:" + std::to_string(row.trueLine) + (others.empty() ? "" : "\t") + others).c_str();
+        const TagSiblings sortedSiblings = SiblingsOf(sortedRows, sorted);
+
+        const bool before = Landing(source, row.tag, TagSiblings()) == row.trueLine;
+        const bool right[kForms] = {
+            before,
+            Landing(source, sorted, sortedSiblings) == row.trueLine,
+            before,
+            Landing(source, nosort, SiblingsOf(nosortRows, nosort)) == row.trueLine,
+            Landing(source, numbered, TagSiblings()) == row.trueLine,
+        };
+        for (const Kind counted : {kind, kAll}) {
+            ++tally_.tags[counted];
+            tally_.ownLineFirst[counted] += ownLineFirst;
+            for (int form = 0; form < kForms; ++form) tally_.right[form][counted] += right[form];
         }
+        if (anchored.size() == 1 && ownLineFirst)
+            unique_.push_back({source.documentIndex, row.tag, &sorted, sortedSiblings, member});
     }
 
     const Tally& Result() const { return tally_; }
     std::size_t FileCount() const { return files_.size(); }
     void CountNoLine() { ++tally_.noLine; }
+
+    // Moves to every unique line `rounds` times before and after; prints the
+    // best round's time per jump and the messages each jump sends.
+    void TimeUniqueJumps(int rounds)
+    {
+        for (const bool members : {false, true}) {
+            std::vector<const UniqueJump*> jumps;
+            for (const UniqueJump& jump : unique_)
+                if (jump.member == members) jumps.push_back(&jump);
+            if (jumps.empty()) continue;
+            double best[2] = {1e300, 1e300};
+            std::size_t messages[2] = {};
+            for (int round = 0; round < rounds; ++round) {
+                // Each goes first in every other round.
+                for (int turn = 0; turn < 2; ++turn) {
+                    const int after = (round + turn) % 2;
+                    messages[after] = 0;
+                    const double start = NowMilliseconds();
+                    for (const UniqueJump* jump : jumps) {
+                        view_.Activate(jump->documentIndex);
+                        view_.ActiveDocument()->MoveCaret({0, 0});
+                        if (after) {
+                            MoveToPattern(view_.Window(), *jump->after, jump->siblings);
+                        } else {
+                            MoveToPattern(view_.Window(), jump->before);
+                        }
+                        messages[after] += host_.Calls().size();
+                        host_.ClearCalls();
+                    }
+                    best[after] = std::min(best[after], NowMilliseconds() - start);
+                }
+            }
+            const double count = static_cast<double>(jumps.size());
+            std::printf("  a jump to a unique line, %-12s %6zu tags: before %8.2f us %5.1f messages, "
+                        "after %8.2f us %5.1f messages (%+.1f%%)\n",
+                        members ? "members:" : "not members:", jumps.size(), 1000.0 * best[0] / count,
+                        static_cast<double>(messages[0]) / count, 1000.0 * best[1] / count,
+                        static_cast<double>(messages[1]) / count, 100.0 * (best[1] - best[0]) / best[0]);
+        }
+    }
 
 private:
     SourceFile& Load(const CowString& fullPath)
@@ -174,49 +348,51 @@ private:
         return source;
     }
 
-    // Where a plain search sequence stops: the line of the first text found, 0 when none is.
-    static int PlainLanding(const SourceFile& source, const CowString* texts, int count)
-    {
-        for (int i = 0; i < count; ++i)
-            if (const int line = source.FirstLineHolding(texts[i])) return line;
-        return 0;
-    }
-
     // The 1-based line the jump selects in the simulated editor.
-    int Landing(const SourceFile& source, const TagEntry& entry)
+    int Landing(const SourceFile& source, const TagEntry& entry, const TagSiblings& siblings)
     {
         view_.Activate(source.documentIndex);
         sim::SimDocument& document = *view_.ActiveDocument();
         document.MoveCaret({0, 0});
-        MoveToPattern(view_.Window(), entry);
+        MoveToPattern(view_.Window(), entry, siblings);
         host_.ClearCalls();
         return std::min(document.selectionStart.y, document.selectionEnd.y) + 1;
     }
 
     CowString tagsFolder_;
+    CowString tagsPath_;
     std::map<std::string, SourceFile> files_;
     sim::SimHost host_;
     sim::SimView& view_ = host_.AddFrame().AddView();
     Tally tally_;
+    std::vector<UniqueJump> unique_;
 };
 
 double Percent(long part, long whole) { return whole ? 100.0 * part / whole : 0.0; }
 
 void Print(const Tally& tally, std::size_t files)
 {
-    std::printf("  %ld pattern tags in %zu files; own line first: %ld (%.2f%%)", tally.patterns, files,
-                tally.ownLineFirst, Percent(tally.ownLineFirst, tally.patterns));
+    std::printf("  %ld pattern tags in %zu files", tally.tags[kAll], files);
     if (tally.unreadable || tally.noLine)
         std::printf("; skipped: %ld unreadable, %ld without line:", tally.unreadable, tally.noLine);
-    std::printf("\n  %-24s %24s %24s %24s %24s\n", "on the tag's own line", "before, all", "after, all",
-                "before, own line first", "after, own line first");
+    std::printf("\n  %-28s", "on the tag's own line");
+    for (int kind = 0; kind < kKinds; ++kind) std::printf(" %22s", kKindNames[kind]);
+    std::printf("\n  %-28s", "tags");
+    for (int kind = 0; kind < kKinds; ++kind) std::printf(" %22ld", tally.tags[kind]);
+    std::printf("\n  %-28s", "own line first");
+    for (int kind = 0; kind < kKinds; ++kind)
+        std::printf(" %12ld %7.2f%%", tally.ownLineFirst[kind], Percent(tally.ownLineFirst[kind], tally.tags[kind]));
     for (int form = 0; form < kForms; ++form) {
-        std::printf("  %-24s %14ld %7.2f%% %14ld %7.2f%% %14ld %7.2f%% %14ld %7.2f%%\n", kFormNames[form],
-                    tally.before[form], Percent(tally.before[form], tally.patterns), tally.after[form],
-                    Percent(tally.after[form], tally.patterns), tally.beforeFirst[form],
-                    Percent(tally.beforeFirst[form], tally.ownLineFirst), tally.afterFirst[form],
-                    Percent(tally.afterFirst[form], tally.ownLineFirst));
+        std::printf("\n  %-28s", kFormNames[form]);
+        for (int kind = 0; kind < kKinds; ++kind)
+            std::printf(" %12ld %7.2f%%", tally.right[form][kind], Percent(tally.right[form][kind], tally.tags[kind]));
     }
+    std::printf("\n  %-28s", "default after: not covered");
+    for (int kind = 0; kind < kKinds; ++kind) {
+        const long wrong = tally.tags[kind] - tally.right[kSortedAfter][kind];
+        std::printf(" %12ld %7.2f%%", wrong, Percent(wrong, tally.tags[kind]));
+    }
+    std::printf("\n");
 }
 
 int Run(const char* tagsPath)
@@ -226,34 +402,46 @@ int Run(const char* tagsPath)
         std::fprintf(stderr, "cannot read %s\n", tagsPath);
         return 1;
     }
+    const std::vector<TagRow> rows = ReadRows(tags);
+    const DefaultFiles files = WriteDefaultFiles(tagsPath, rows);
+    if (files.sorted.empty()) {
+        std::fprintf(stderr, "cannot write the default tags files beside %s\n", tagsPath);
+        return 1;
+    }
     const CowString fullTagsPath = GetFullPath<CowString>(tagsPath);
-    Judge judge(fullTagsPath.Prefix(fullTagsPath.FindLastByte('\\')));
-    const char* const begin = tags.data();
-    const char* const end = begin + tags.size();
-    ForEachTagLine(begin, end, [&](const char* line, const char* nameEnd, const char* fileEnd) {
-        const char* lineEnd = fileEnd;
-        while (lineEnd != end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
-        const std::string_view rest(fileEnd + 1, static_cast<std::size_t>(lineEnd - fileEnd - 1));
-        const std::size_t terminator = rest.find(";\"");
-        if (terminator == std::string_view::npos || terminator < 4) return;
-        const std::string_view address = rest.substr(0, terminator);
-        if (address.front() != '/' && address.front() != '?') return;   // a line number
-        TagEntry tag;
-        tag.name = CowString(line, static_cast<int>(nameEnd - line));
-        tag.file = CowString(nameEnd + 1, static_cast<int>(fileEnd - nameEnd - 1));
-        tag.address = CowString(address.data(), static_cast<int>(address.size()));
-        // The kind field, then the extension fields.
-        const std::string_view fields = rest.substr(std::min(rest.size(), terminator + 3));
-        const std::size_t kindEnd = std::min(fields.find('\t'), fields.size());
-        std::string others;
-        const int trueLine = TakeLineField(fields.substr(std::min(fields.size(), kindEnd + 1)), others);
-        if (trueLine <= 0) {
-            judge.CountNoLine();
-            return;
+    const CowString tagsFolder = fullTagsPath.Prefix(fullTagsPath.FindLastByte('\\'));
+    // The rows of each name in both default files, and where each row stands
+    // there: in the sorted file alike rows are one, the first of them.
+    RowsByName sortedNames(GetFullPath<CowString>(files.sorted.c_str()), tagsFolder);
+    RowsByName nosortNames(GetFullPath<CowString>(files.nosort.c_str()), tagsFolder);
+    std::map<std::string, int> twins;
+    std::vector<std::size_t> nosortAt(rows.size()), sortedAt(rows.size());
+    {
+        std::map<std::string, std::size_t> firstOf;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            ++twins[rows[i].line];
+            nosortAt[i] = nosortNames.Add(rows[i]);
+            firstOf.try_emplace(rows[i].line, i);
         }
-        judge.Count(tag, trueLine, others);
-    });
+        std::map<std::string, std::size_t> sortedOf;   // in byte order, as the sorted file
+        for (const auto& [line, first] : firstOf) sortedOf[line] = sortedNames.Add(rows[first]);
+        for (std::size_t i = 0; i < rows.size(); ++i) sortedAt[i] = sortedOf[rows[i].line];
+    }
+
+    Judge judge(tagsFolder, fullTagsPath);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const TagRow& row = rows[i];
+        if (!row.pattern) continue;
+        if (row.trueLine <= 0) {
+            judge.CountNoLine();
+            continue;
+        }
+        const TagList& sorted = sortedNames.Of(row.tag.name);
+        const TagList& nosort = nosortNames.Of(row.tag.name);
+        judge.Count(row, sorted, sorted[sortedAt[i]], nosort, nosort[nosortAt[i]], twins[row.line]);
+    }
     Print(judge.Result(), judge.FileCount());
+    judge.TimeUniqueJumps(9);
     return 0;
 }
 

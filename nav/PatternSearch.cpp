@@ -1,9 +1,13 @@
 #include "nav/PatternSearch.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "editor/HostWindow.h"
 #include "tags/SearchTexts.h"
+#include "tags/TagRelations.h"
+#include "tags/TagTraits.h"
 
 namespace velkin {
 
@@ -92,6 +96,14 @@ struct Found {
     std::optional<HostPoint> from;
 };
 
+// Where a walk goes on past `found`: its end (whether a find takes a match
+// at the caret or only after it, the next line's start is reached), or one
+// character on when occurrences may overlap.
+HostPoint PastOccurrence(const TextSpan& found, Anchors anchors)
+{
+    return anchors.startsLine ? found.end : HostPoint{found.start.x + 1, found.start.y};
+}
+
 // Lands on the occurrence of `text` that `walk` looks at, holds `anchors`
 // and `walk` picks; false when there is none. Each find starts past the
 // occurrence before it, and one that answers at or above that occurrence has
@@ -119,15 +131,38 @@ bool LandAnchored(HWND view, const CowString& text, Anchors anchors, const Walk&
             above = Found{*found, from};
         }
         previous = found->start;
-        // Past the occurrence: its end (whether a find takes a match at the
-        // caret or only after it, the next line's start is reached), or one
-        // character on when occurrences may overlap.
-        from = anchors.startsLine ? found->end : HostPoint{found->start.x + 1, found->start.y};
+        from = PastOccurrence(*found, anchors);
     }
     if (!above) return false;
     FindFrom(view, text, above->from);
     return true;
 }
+
+// The occurrences of `text` from `from` down that hold `anchors`, in order,
+// up to `limit` of them; the walk ends at the last one (then still
+// selected), at the document's end, or at a find that answers above the
+// point it started from or the occurrence before it (it went on from the
+// top). `seen` is set when the editor found the text at all.
+std::vector<Found> CollectAnchored(HWND view, const CowString& text, Anchors anchors,
+                                   const std::optional<HostPoint>& start, std::size_t limit, bool& seen)
+{
+    std::vector<Found> anchored;
+    std::optional<HostPoint> from = start;
+    std::optional<HostPoint> previous;
+    while (anchored.size() < limit) {
+        const std::optional<TextSpan> found = FindFrom(view, text, from);
+        if (!found) break;
+        if (previous ? !IsBefore(*previous, found->start) : start && IsBefore(found->start, *start)) break;
+        seen = true;
+        if (HoldsAnchors(view, *found, anchors)) anchored.push_back(Found{*found, from});
+        previous = found->start;
+        from = PastOccurrence(*found, anchors);
+    }
+    return anchored;
+}
+
+// Selects `found` again: the find that answered it, from the same point.
+void Reselect(HWND view, const CowString& text, const Found& found) { FindFrom(view, text, found.from); }
 
 // Lands on the first occurrence of `text` from the top, as a plain search does.
 bool FindFromTop(HWND view, const CowString& text)
@@ -136,30 +171,114 @@ bool FindFromTop(HWND view, const CowString& text)
     return FindText(view, text.Text());
 }
 
-}  // namespace
+// How one pattern landed: the line it holds the anchors on, or nothing (the
+// view is then wherever the finds left it), and the first of its texts the
+// editor found at all (-1: none).
+struct PatternLanding {
+    std::optional<LONG> line;
+    int firstFoundText = -1;
+};
 
-void MoveToPattern(HWND view, const TagEntry& entry)
+PatternLanding LandPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings);
+
+// The line the jump lands on for `owner` as a tag of its own (the first
+// holding its anchors, or near its line hint), when that holds the anchors;
+// or the line its number names.
+std::optional<LONG> LandOnOwner(HWND view, const TagEntry& owner)
+{
+    if (IsAllDigits(owner.address.Text(), owner.address.Text() + owner.address.Length())) {
+        const int line = ParseDigits(owner.address.Text(), owner.address.Text() + owner.address.Length());
+        if (line <= 0) return std::nullopt;
+        return line - 1;
+    }
+    return LandPattern(view, owner, TagSiblings()).line;
+}
+
+// Lands `entry`'s text (of which `anchored` holds the first few anchored
+// occurrences from the top, more than one) inside its owner: on the
+// `twin`-th anchored occurrence at or below the owner's line (the last when
+// there are fewer). False, with the view anywhere, when there is no owner
+// to be found or none of the text's lines lies below it.
+bool LandInOwner(HWND view, const TagEntry& entry, const CowString& text, Anchors anchors,
+                 const std::vector<Found>& anchored, bool walkedToEnd, int twin)
+{
+    const std::optional<TagEntry> owner = FindOwnerTag(entry);
+    if (!owner) return false;
+    const std::optional<LONG> ownerLine = LandOnOwner(view, *owner);
+    if (!ownerLine) return false;
+    std::vector<Found> inOwner;
+    for (const Found& found : anchored)
+        if (found.span.start.y >= *ownerLine) inOwner.push_back(found);
+    const auto wanted = static_cast<std::size_t>(twin);
+    if (inOwner.size() < wanted && !walkedToEnd) {
+        // Go on below what the first walk saw, from the owner's line at least.
+        HostPoint from = PastOccurrence(anchored.back().span, anchors);
+        if (IsBefore(from, HostPoint{0, *ownerLine})) from = HostPoint{0, *ownerLine};
+        bool seen = false;
+        for (Found& found : CollectAnchored(view, text, anchors, from, wanted - inOwner.size(), seen))
+            inOwner.push_back(found);
+    }
+    if (inOwner.empty()) return false;
+    Reselect(view, text, inOwner[std::min(wanted, inOwner.size()) - 1]);
+    return true;
+}
+
+// Lands on the line that holds one of the pattern's texts under its anchors,
+// as MoveToPattern describes.
+PatternLanding LandPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings)
 {
     const SearchTexts tries = PatternSearchTexts(entry);
     const Anchors anchors{tries.startsLine, tries.endsLine};
-    Walk fromTop;
+    PatternLanding landing;
     if (tries.lineHint > 0) {
         const LONG line = tries.lineHint - 1;
         const Walk onHintLine{HostPoint{0, line}, line, std::nullopt};
         for (int i = 0; i < tries.patternCount; ++i)
-            if (LandAnchored(view, tries.texts[i], anchors, onHintLine)) return;
+            if (LandAnchored(view, tries.texts[i], anchors, onHintLine)) return {line, i};
         // The file changed since it was tagged: lines came or went above the tag.
-        fromTop.nearLine = line;
+        const Walk nearHint{std::nullopt, std::nullopt, line};
+        for (int i = 0; i < tries.patternCount; ++i) {
+            bool seen = false;
+            if (LandAnchored(view, tries.texts[i], anchors, nearHint, &seen)) return {GetSelection(view).start.y, i};
+            if (seen && landing.firstFoundText < 0) landing.firstFoundText = i;
+        }
+        return landing;
     }
-    int firstFoundText = -1;
+    // A member whose text other tags share is looked for inside its owner.
+    const bool member = siblings.textShared && TagScopeOf(entry.extensionFields) && !entry.tagsFile.IsEmpty();
+    const int twin = std::max(siblings.twin, 1);
+    const std::size_t limit = std::max<std::size_t>(static_cast<std::size_t>(twin), member ? 2 : 1);
     for (int i = 0; i < tries.patternCount; ++i) {
+        const CowString& text = tries.texts[i];
         bool seen = false;
-        if (LandAnchored(view, tries.texts[i], anchors, fromTop, &seen)) return;
-        if (seen && firstFoundText < 0) firstFoundText = i;
+        const std::vector<Found> anchored = CollectAnchored(view, text, anchors, std::nullopt, limit, seen);
+        if (seen && landing.firstFoundText < 0) landing.firstFoundText = i;
+        if (anchored.empty()) continue;
+        const bool walkedToEnd = anchored.size() < limit;
+        if (member && anchored.size() > 1 &&
+            LandInOwner(view, entry, text, anchors, anchored, walkedToEnd, twin)) {
+            landing.line = GetSelection(view).start.y;
+            return landing;
+        }
+        // The twin-th from the top, or the last; still selected when the walk ended on it.
+        const std::size_t chosen = std::min(static_cast<std::size_t>(twin), anchored.size()) - 1;
+        if (walkedToEnd || chosen + 1 != anchored.size() || member) Reselect(view, text, anchored[chosen]);
+        landing.line = anchored[chosen].span.start.y;
+        return landing;
     }
+    return landing;
+}
+
+}  // namespace
+
+void MoveToPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings)
+{
+    const PatternLanding landing = LandPattern(view, entry, siblings);
+    if (landing.line) return;
     // No line holds the anchors (the file changed since it was tagged): where
     // a plain search from the top lands.
-    if (firstFoundText >= 0 && FindFromTop(view, tries.texts[firstFoundText])) return;
+    const SearchTexts tries = PatternSearchTexts(entry);
+    if (landing.firstFoundText >= 0 && FindFromTop(view, tries.texts[landing.firstFoundText])) return;
     FindFromTop(view, tries.texts[tries.count - 1]);
 }
 

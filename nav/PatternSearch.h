@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "tags/TagEntry.h"
+#include "tags/TagRelations.h"
 
 namespace velkin {
 
@@ -18,11 +19,20 @@ namespace velkin {
 // own line does not stop the jump.
 //  1. With a line hint (N of "N;/pattern/", or a "line:N" field), an
 //     occurrence of a pattern text on line N that holds the anchors lands.
-//  2. Else, for each pattern text in turn, the first occurrence in the file
-//     that holds them; with a line hint, the one nearest line N, above or
-//     below (below when two are as near): lines came or went above the tag
-//     since it was tagged.
-//  3. Else (a file edited since it was tagged) the first occurrence of the
+//  2. Else, for each pattern text in turn, with a line hint, the occurrence
+//     that holds them nearest line N, above or below (below when two are as
+//     near): lines came or went above the tag since it was tagged.
+//  3. Without a line hint, the `siblings.twin`-th occurrence that holds them
+//     from the top (the last when there are fewer): ctags writes one alike
+//     row for each #if branch that defines the tag, in the order of the
+//     source, so the k-th of such rows is the k-th such line. A member (a tag
+//     with a scope field and a tags file) whose text other tags share
+//     (`siblings.textShared`) is looked for inside its owner (FindOwnerTag):
+//     the jump lands on the owner's line as it would for the owner's own tag,
+//     then on the twin-th occurrence at or below it. With no owner tag, an
+//     ambiguous one, or none of the lines below the owner's, the rule before
+//     applies.
+//  4. Else (a file edited since it was tagged) the first occurrence of the
 //     first pattern text found anywhere, then the tag's name, from the top.
 //
 // Relies only on the editor's answers, not on where its find leaves the caret
@@ -30,7 +40,10 @@ namespace velkin {
 // find, and a find that answers at or above the occurrence before it ends
 // the walk, so each text costs at most one pass over the document (a walk
 // for the nearest occurrence ends at the first one on or below line N, and
-// lands on one above it by repeating the find that found it).
-void MoveToPattern(HWND view, const TagEntry& entry);
+// lands on one above it by repeating the find that found it; a member's walk
+// goes on below its first lines, from the owner's line, once that is known).
+// A tag without siblings costs what it did before twins and members were
+// told apart.
+void MoveToPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings = TagSiblings());
 
 }  // namespace velkin

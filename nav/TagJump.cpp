@@ -48,10 +48,10 @@ void ShowOpenFailure(HWND hostWindow, const CowString& fullPath, const CowString
 
 }  // namespace
 
-void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder)
+void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder, const TagSiblings& siblings)
 {
     // Out of memory the jump ends quietly, without a box.
-    const CowString filePath = TagFilePath(tagsFolder, entry.file);
+    const CowString filePath = PlaceTagFile(tagsFolder, entry.ownFolder, entry.file);
     if (filePath.IsEmpty()) return;
     const CowString fullPath = GetFullPath<CowString>(filePath.Text());
     if (FullPathNotStored(filePath, fullPath)) return;
@@ -75,7 +75,7 @@ void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFold
     if (IsLineNumber(entry.address)) {
         MoveToLine(view, entry.address);
     } else {
-        MoveToPattern(view, entry);
+        MoveToPattern(view, entry, siblings);
     }
     if (view != hostWindow) SetForegroundWindow(GetAncestor(view, GA_ROOT));
 }

@@ -4,13 +4,15 @@
 #include <windows.h>
 
 #include "tags/TagEntry.h"
+#include "tags/TagRelations.h"
 #include "text/CowString.h"
 
 namespace velkin {
 
 // Shows `entry`'s file in an editor view and moves that view to the tag.
-//  - The file: the `file` field as TagFilePath places it (a full path as it
-//    stands, else below `tagsFolder` or on its drive), made absolute
+//  - The file: the `file` field as PlaceTagFile places it (a full path as it
+//    stands, else below `tagsFolder` or on its drive; a relative one below
+//    the entry's `ownFolder` first, when it has one), made absolute
 //    (GetFullPath); found in whichever editor window holds it, or opened
 //    (FindOrOpenDocument).
 //  - The tag: an `address` of digits only (the empty one included) is a line
@@ -18,8 +20,9 @@ namespace velkin {
 //    as INT_MAX. Any other address is a search pattern, plain or after
 //    "N;": the view goes to the line it describes (MoveToPattern: the text
 //    as written, unescaped, in the ANSI code page when it is UTF-8, each on
-//    a line that holds the pattern's anchors, line N first; then the tag's
-//    `name`).
+//    a line that holds the pattern's anchors, line N first, else as
+//    `siblings` tell: the twin-th such line, or for a member whose text other
+//    tags share the one inside its owner; then the tag's `name`).
 //  - When the view is not `hostWindow`, its top-level window is brought to
 //    the foreground.
 //
@@ -30,6 +33,7 @@ namespace velkin {
 // naming the full path, or the field's path when no full path could be
 // formed), and the call returns once it is closed. `entry` and `tagsFolder`
 // are read during the call only.
-void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder);
+void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder,
+               const TagSiblings& siblings = TagSiblings());
 
 }  // namespace velkin

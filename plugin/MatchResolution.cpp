@@ -5,6 +5,7 @@
 #include "nav/TagJump.h"
 #include "plugin/StatusText.h"
 #include "res/ResourceIds.h"
+#include "tags/TagRelations.h"
 #include "tags/TagsFileLookup.h"
 #include "ui/TagPicker.h"
 
@@ -78,7 +79,8 @@ void ResolveMatches(HWND hostWindow, const CowString& word, const CowString& doc
         chosen = PickTag(hostWindow, offered);
         RepaintHostWindow(hostWindow);
     }
-    if (chosen) JumpToTag(hostWindow, *chosen, chosen->tagsFolder);
+    // The rows beside it tell which of the lines holding its text is the tag's.
+    if (chosen) JumpToTag(hostWindow, *chosen, chosen->tagsFolder, SiblingsOf(offered, *chosen));
 }
 
 }  // namespace velkin

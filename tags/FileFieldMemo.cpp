@@ -191,10 +191,10 @@ bool EndsInsideCharacter(const CowString& text) noexcept
 }
 
 // The document's name when lines may be ruled out by it, else empty.
-CowString PlainDocumentName(const CowString& documentPath, const CowString& tagsFolder)
+CowString PlainDocumentName(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder)
 {
     const int separator = documentPath.FindLastByte('\\');
-    if (separator < 0 || EndsInsideCharacter(tagsFolder)) return CowString();
+    if (separator < 0 || EndsInsideCharacter(tagsFolder) || EndsInsideCharacter(ownFolder)) return CowString();
     const CowString name = documentPath.Substring(separator + 1);
     return IsPlainName(name.Text(), name.Text() + name.Length()) ? name : CowString();
 }
@@ -269,8 +269,16 @@ bool HoldsNonLatinLetter(const CowString& name) noexcept
     return nonLatin;
 }
 
+// Whether '.' and '..' steps of a field placed below `folder` can leave one
+// of its components, `name`, last. A relative folder resolves below the
+// current one: its components count too.
+bool FolderMayEndIn(const CowString& folder, const CowString& name)
+{
+    return FolderHasComponent(folder, name) || FolderHasComponent(GetFullPath<CowString>(folder.Text()), name);
+}
+
 // The document's name when whole lines may be ruled out by it (see the
-// header), else empty. A file field's last component survives resolution at
+// header), else empty; `ownFolder`, when set, is the tags file's own folder. A file field's last component survives resolution at
 // most trimmed of trailing dots and blanks, or is dropped with '.' and '..'
 // leaving a component of the tags folder. lstrcmpA weighs every printable
 // ASCII character and tells any two of them apart, so a last component made
@@ -279,26 +287,24 @@ bool HoldsNonLatinLetter(const CowString& name) noexcept
 // blanks; it never equals a name with a letter of another script, which a
 // line of printable ASCII cannot hold. Bytes outside printable ASCII are left
 // to resolution.
-CowString DocumentLineFilterName(const CowString& documentPath, const CowString& tagsFolder)
+CowString DocumentLineFilterName(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder)
 {
     const int separator = documentPath.FindLastByte('\\');
-    if (separator < 0 || EndsInsideCharacter(tagsFolder)) return CowString();
+    if (separator < 0 || EndsInsideCharacter(tagsFolder) || EndsInsideCharacter(ownFolder)) return CowString();
     const CowString name = documentPath.Substring(separator + 1);
     if (!IsPrintableName(name) && !HoldsNonLatinLetter(name)) return CowString();
-    // A relative folder resolves below the current one: its components count too.
-    if (FolderHasComponent(tagsFolder, name) || FolderHasComponent(GetFullPath<CowString>(tagsFolder.Text()), name)) {
-        return CowString();
-    }
+    if (FolderMayEndIn(tagsFolder, name) || (!ownFolder.IsEmpty() && FolderMayEndIn(ownFolder, name))) return CowString();
     return name;
 }
 
 }  // namespace
 
-FileFieldMemo::FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder)
+FileFieldMemo::FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder)
     : documentPath_(documentPath),
       tagsFolder_(tagsFolder),
-      documentName_(PlainDocumentName(documentPath, tagsFolder)),
-      lineFilterName_(DocumentLineFilterName(documentPath, tagsFolder))
+      ownFolder_(HasOwnFolder(tagsFolder, ownFolder) ? ownFolder : CowString()),
+      documentName_(PlainDocumentName(documentPath, tagsFolder, ownFolder_)),
+      lineFilterName_(DocumentLineFilterName(documentPath, tagsFolder, ownFolder_))
 {
 }
 
@@ -377,7 +383,7 @@ void FileFieldMemo::Forget() noexcept
 
 bool FileFieldMemo::Resolve(const char* field, std::size_t length) const
 {
-    const CowString path = TagFilePath(tagsFolder_, CowString(field, static_cast<int>(length)));
+    const CowString path = PlaceTagFile(tagsFolder_, ownFolder_, CowString(field, static_cast<int>(length)));
     return lstrcmpA(GetFullPath<CowString>(path.Text()).Text(), documentPath_.Text()) == 0;
 }
 

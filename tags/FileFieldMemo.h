@@ -22,11 +22,14 @@ namespace velkin {
 
 class FileFieldMemo {
 public:
-    // Borrows nothing: both strings are copied by reference count.
-    FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder);
+    // Borrows nothing: the strings are copied by reference count. A tags
+    // file found from another folder than its own gives `ownFolder` (see
+    // PlaceTagFile); empty otherwise.
+    FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder = CowString());
 
-    // True when GetFullPath(TagFilePath(tagsFolder, field)) equals documentPath under
-    // lstrcmpA; always the same answer as resolving the field afresh. Fields
+    // True when GetFullPath(PlaceTagFile(tagsFolder, ownFolder, field))
+    // equals documentPath under lstrcmpA; always the same answer as resolving
+    // the field afresh (while the files probed stay as they are). Fields
     // are remembered as copies, but the last one is compared in place: its
     // bytes must stay readable and unchanged until the next call or Forget.
     // Remembering stops (fields are then resolved each time) when storage
@@ -49,8 +52,8 @@ public:
     // ruled out this way: the name is empty, holds a separator or a control
     // character, ends in '.' or ' ', is a device name, is neither printable
     // ASCII nor holds such a letter (a name of full-width letters, say), or
-    // is (trimmed) a component of the tags folder, which '.' and '..' steps
-    // can make the last one.
+    // is (trimmed) a component of the tags folder (or of the file's own
+    // folder), which '.' and '..' steps can make the last one.
     const CowString& LineFilterName() const noexcept { return lineFilterName_; }
 
     // How many times a field was resolved with GetFullPath: at most once per
@@ -77,6 +80,7 @@ private:
 
     CowString documentPath_;
     CowString tagsFolder_;
+    CowString ownFolder_;
     CowString documentName_;   // the document's plain name; empty: no field is ruled out early
     CowString lineFilterName_;
     std::vector<Slot> slots_;  // open addressing, linear probing; a power of two, at most half full

@@ -19,10 +19,12 @@ struct TagEntry {
     CowString kindField;
     CowString extensionFields;  // everything after the kind field's tab, raw; empty if none
     CowString kindText;         // the picker's kind description; empty after the scan
-    // The tags file the tag was read from, and the folder its `file` is
-    // placed from (TagFilePath); set by the lookup over several tags files.
+    // The tags file the tag was read from, and the folders its `file` is
+    // placed from (PlaceTagFile: the tags file's own folder first, when it
+    // was found from another); set by the lookup over several tags files.
     CowString tagsFile;
     CowString tagsFolder;
+    CowString ownFolder;  // empty: `tagsFolder` holds the tags file
 };
 
 // A deque: appending never moves or invalidates the entries already held, so

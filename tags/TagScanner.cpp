@@ -133,7 +133,7 @@ struct TagScanner::Impl {
     Impl(const TagQuery& query, TagMatchLists& lists, ScanPath path, ScanScope scope)
         : word(query.word),
           lists(lists),
-          memo(query.documentPath, query.tagsFolder),
+          memo(query.documentPath, query.tagsFolder, query.ownFolder),
           readsDocument(scope == ScanScope::wordAndDocument),
           filterName(path == ScanPath::everyLine || !readsDocument ? CowString() : memo.LineFilterName()),
           search(Pattern(word, filterName), SearchWidth(path))

@@ -32,10 +32,15 @@ struct TagQuery {
     // ASCII letters, digits and '_'; empty: no line matches by name.
     CowString word;
     // The current document's full path; a line belongs to the document when
-    // GetFullPath(TagFilePath(tagsFolder, file field)) equals it under lstrcmpA.
+    // GetFullPath(PlaceTagFile(tagsFolder, ownFolder, file field)) equals it
+    // under lstrcmpA.
     CowString documentPath;
     // The folder holding the tags file, no trailing backslash.
     CowString tagsFolder;
+    // The tags file's own folder when it was found from another one
+    // (TagsFile::ownFolder): fields are then placed by PlaceTagFile. Empty:
+    // `tagsFolder` holds it.
+    CowString ownFolder;
 };
 
 // How a scan finds the lines that concern it. Tests compare them all.

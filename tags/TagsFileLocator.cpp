@@ -1,6 +1,7 @@
 #include "tags/TagsFileLocator.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "win/FullPath.h"
@@ -71,6 +72,22 @@ CowString TagFilePath(const CowString& tagsFolder, const CowString& field)
     if (driveLength == 0) return field;
     CowString path = tagsFolder.Prefix(driveLength) + field;
     return path.Length() == driveLength + field.Length() ? path : CowString();
+}
+
+bool HasOwnFolder(const CowString& tagsFolder, const CowString& ownFolder) noexcept
+{
+    return !ownFolder.IsEmpty() && (ownFolder.Length() != tagsFolder.Length() ||
+                                    std::memcmp(ownFolder.Text(), tagsFolder.Text(), ownFolder.Length()) != 0);
+}
+
+CowString PlaceTagFile(const CowString& tagsFolder, const CowString& ownFolder, const CowString& field)
+{
+    const char* const text = field.Text();
+    if (!HasOwnFolder(tagsFolder, ownFolder) || IsFullPath(text) || IsSeparator(text[0]))
+        return TagFilePath(tagsFolder, field);
+    CowString beside = JoinPath(ownFolder, field);
+    if (beside.IsEmpty()) return beside;
+    return EntryExists(beside) ? beside : JoinPath(tagsFolder, field);
 }
 
 namespace {
@@ -174,6 +191,13 @@ bool IsExistingFile(const CowString& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool HoldsSeparator(const CowString& entry)
+{
+    for (const char* p = entry.Text(); *p; p = CharNextA(p))
+        if (IsSeparator(*p)) return true;
+    return false;
+}
+
 // `text`, or throws std::bad_alloc when it could not be stored.
 CowString Stored(CowString text)
 {
@@ -198,6 +222,10 @@ TagsFile LocateEntry(const CowString& documentPath, const CowString& entry)
     if (found.folder.IsEmpty()) return found;
     found.path = Stored(JoinPath(found.folder, entry));
     found.mayNameDocument = true;
+    if (HoldsSeparator(entry)) {
+        const CowString ownFolder = FolderOf(GetFullPath<CowString>(found.path.Text()));
+        if (HasOwnFolder(found.folder, ownFolder)) found.ownFolder = ownFolder;
+    }
     return found;
 }
 

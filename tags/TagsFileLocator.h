@@ -37,10 +37,26 @@ CowString JoinPath(const CowString& folder, const CowString& name);
 // scanner's current-document test both resolve fields through this.
 CowString TagFilePath(const CowString& tagsFolder, const CowString& field);
 
+// The path a file field names when the tags file lies in `ownFolder` but was
+// found from `tagsFolder` (an entry with a folder in it, ".git\tags"): a
+// relative field is taken from `ownFolder` first, as a hook running ctags
+// with --tag-relative=yes writes it, and from `tagsFolder` when nothing of
+// that name is there. Without a second folder (`ownFolder` empty or equal to
+// `tagsFolder`) it is TagFilePath(tagsFolder, field), and nothing is probed.
+// Empty when the path cannot be stored (out of memory).
+CowString PlaceTagFile(const CowString& tagsFolder, const CowString& ownFolder, const CowString& field);
+
+// Whether PlaceTagFile probes for `ownFolder`: it differs from `tagsFolder`.
+bool HasOwnFolder(const CowString& tagsFolder, const CowString& ownFolder) noexcept;
+
 // One tags file a command reads.
 struct TagsFile {
     CowString path;    // as it is opened: the folder and a relative entry joined, or a full-path entry as written
     CowString folder;  // where its tags' file fields are placed (TagFilePath); no trailing backslash
+    // The folder holding the file itself, when that is not `folder` (an entry
+    // with a folder in it, ".git\tags"): relative fields are placed from
+    // here first (PlaceTagFile). Empty otherwise.
+    CowString ownFolder;
     // Found by the walk up from the document's folder, or a full path whose
     // folder holds the document: only such a file is read for the document's
     // own tags.

@@ -215,7 +215,7 @@ bool LookUpWordInEach(const std::vector<TagsFile>& files, const CowString& word,
         const bool mayNameDocument = files[i].mayNameDocument;
         const ScanScope scope = mayNameDocument ? ScanScope::wordAndDocument : ScanScope::wordOnly;
         LookupRoute taken;
-        switch (ReadForWord(*opened.file, {word, documentPath, files[i].folder}, lookup.lists, options, scope, taken)) {
+        switch (ReadForWord(*opened.file, {word, documentPath, files[i].folder, files[i].ownFolder}, lookup.lists, options, scope, taken)) {
         case WordPass::sortedRange: lookup.state = FileLookup::State::wordRead; break;
         case WordPass::sortedNoTag:
             lookup.state = FileLookup::State::wordRead;
@@ -240,7 +240,7 @@ void ReadDocumentTagsOfEach(const std::vector<TagsFile>& files, const CowString&
         if (!files[i].mayNameDocument || done) continue;
         if (!lookup.kept) lookup.kept = std::move(MappedFile::Open(files[i].path.Text()).file);
         const bool read =
-            lookup.kept && ReadForDocument(*lookup.kept, {word, documentPath, files[i].folder}, lookup.lists, options);
+            lookup.kept && ReadForDocument(*lookup.kept, {word, documentPath, files[i].folder, files[i].ownFolder}, lookup.lists, options);
         lookup.kept.reset();
         lookup.state = read ? FileLookup::State::readWhole : FileLookup::State::failed;
     }
@@ -252,6 +252,7 @@ void JoinList(TagList& from, TagList& to, const TagsFile& source)
     for (TagEntry& entry : from) {
         entry.tagsFile = source.path;
         entry.tagsFolder = source.folder;
+        entry.ownFolder = source.ownFolder;
         to.push_back(std::move(entry));
     }
     from.clear();

@@ -71,7 +71,7 @@ bool ScanTagsFile(const CowString& tagsFilePath, const TagQuery& query, TagMatch
 // The tags of several tags files, each file's lists joined in the order of
 // `files`: the first file's exact matches, then the second's, and so on; the
 // same for the prefix and the in-document lists. Every entry names the tags
-// file it came from (`tagsFile`, `tagsFolder`).
+// file it came from (`tagsFile`, `tagsFolder`, `ownFolder`).
 struct TagsLookup {
     TagMatchLists lists;
     // The files read to the end, and those that could not be opened, mapped

@@ -66,7 +66,7 @@ TEST(SampleJumpTest, EveryTagLandsOnItsDefinitionsLine)
         for (const std::string& document : documents) {
             const CowString documentPath = GetFullPath<CowString>(document.c_str());
             TagMatchLists lists;
-            ASSERT_TRUE(ScanTagsFile(tagsFile.c_str(), {"", documentPath, sample.c_str()}, lists));
+            ASSERT_TRUE(ScanTagsFile(tagsFile.c_str(), {"", documentPath, sample.c_str(), ""}, lists));
             for (const TagEntry& entry : lists.inDocument) {
                 SCOPED_TRACE(style + ": " + entry.name.Text() + " " + entry.file.Text() + " " + entry.address.Text());
                 const int line = DefinitionLine(entry);

@@ -445,3 +445,40 @@ TEST(CommandEndToEndTest, ATagsFileThatFailsAmongSeveralIsNamedAndTheOthersStill
         EXPECT_TRUE(resources.Balanced()) << c.label << ": " << resources.Report();
     }
 }
+
+namespace {
+
+// Tagged without line numbers: a macro defined in three #if branches,
+// unsorted (--sort=no keeps ctags' three alike rows), and a member of two
+// structs on alike lines; each row picked lands on its own line.
+TEST(CommandEndToEndTest, TwinsAndMembersPickedLandOnTheirOwnLines)
+{
+    CommandSession session;
+    std::ofstream(kProject + "\\src\\throw.h", std::ios::binary)
+        << "#if defined(A)\n#define LUAI_THROW(L,c) throw(c)\n#elif defined(B)\n"
+           "#define LUAI_THROW(L,c) _longjmp(c)\n#else\n#define LUAI_THROW(L,c) longjmp(c)\n#endif\n"
+           "struct first {\n    int count;\n};\nstruct second {\n    int count;\n};\n";
+    std::string tags;
+    for (int i = 0; i < 3; ++i) tags += "LUAI_THROW\tsrc/throw.h\t/^#define LUAI_THROW(/;\"\td\n";
+    for (const char* owner : {"first", "second"}) {
+        tags += std::string("count\tsrc/throw.h\t/^    int count;$/;\"\tm\tstruct:") + owner + "\n";
+        tags += owner + std::string("\tsrc/throw.h\t/^struct ") + owner + " {$/;\"\ts\n";
+    }
+    std::ofstream(kTags, std::ios::binary) << tags;
+    const struct {
+        HostPoint caret;
+        int row;
+        int line;
+        std::size_t rows;
+    } cases[] = {{{9, 1}, 0, 1, 3}, {{9, 1}, 1, 3, 3}, {{9, 1}, 2, 5, 3}, {{9, 8}, 0, 8, 2}, {{9, 8}, 1, 11, 2}};
+    for (const auto& c : cases) {
+        session.Open("src\\throw.h", c.caret);
+        const CommandOutcome outcome = session.Run(c.row);
+        const std::string label = "line " + std::to_string(c.caret.y) + ", row " + std::to_string(c.row);
+        EXPECT_EQ(c.rows, outcome.rows.size()) << label;
+        EXPECT_EQ("src\\throw.h", outcome.document) << label;
+        EXPECT_EQ(c.line, outcome.caretLine) << label;
+    }
+}
+
+}  // namespace

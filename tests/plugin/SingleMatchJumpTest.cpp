@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/FindBehaviours.h"
 #include "common/RegistryValueGuard.h"
 #include "common/Sjis.h"
 #include "common/TestText.h"
@@ -77,10 +78,12 @@ protected:
     // A tags file whose only tag named like the word has `file`, `address`
     // and the extension `fields` (each after a tab); a longer name beside it is
     // only a prefix match.
-    void WriteTag(const std::string& file, const std::string& address, const std::string& fields = "")
+    // The file is `tagsName` below the project.
+    void WriteTag(const std::string& file, const std::string& address, const std::string& fields = "",
+                  const std::string& tagsName = "tags")
     {
-        WriteFile(std::string(kProject) + "\\tags", "foo_bar2\t" + file + "\t" + address + ";\"\tf" + fields + "\n" +
-                                                        "foo_bar2_more\tsrc/main.c\t1;\"\tf\n");
+        WriteFile(std::string(kProject) + "\\" + tagsName, "foo_bar2\t" + file + "\t" + address + ";\"\tf" + fields +
+                                                              "\n" + "foo_bar2_more\tsrc/main.c\t1;\"\tf\n");
     }
 
     // Runs the command in frame1 and returns what the host received from the
@@ -343,11 +346,14 @@ TEST_F(SingleMatchJumpTest, PatternsLandOnTheLineTheirAnchorsDescribe)
         "int cut = 12;",                                           // 31: the last line, no line end
     };
 
+    const std::string gitTags = ".git\\tags";
     const struct {
         std::string address;
         std::string fields;
         LONG line;           // where the jump lands, zero-based
         std::string found;   // the text selected there, in UTF-8
+        std::string tagsName = "tags";      // TagsFileName
+        std::string file = "src/other.c";   // the tag's file field
     } cases[] = {
         {"/^static parserDefinition *CTagsParser (void)$/", "", 12, lines[12]},
         {"/^struct NestingLevel$/", "", 13, lines[13]},
@@ -379,40 +385,27 @@ TEST_F(SingleMatchJumpTest, PatternsLandOnTheLineTheirAnchorsDescribe)
         // A line beyond int range is no hint.
         {"/^#define LUAI_THROW(/", "\tline:99999999999", 6, "#define LUAI_THROW("},
         {"4294967304;/^#define LUAI_THROW(/", "", 6, "#define LUAI_THROW("},
+        // A tags file kept in .git, its fields written from there or from the project's top.
+        {"/^struct second {$/", "", 22, lines[22], gitTags, "../src/other.c"},
+        {"/^struct second {$/", "", 22, lines[22], gitTags, "src/other.c"},
     };
-    using FindCaret = SimDocument::FindCaret;
-    using PastEnd = SimDocument::SelectionPastEnd;
-    const struct {
-        FindCaret caret;
-        bool wraps;
-    } finds[] = {{FindCaret::atEnd, false}, {FindCaret::atStart, false}, {FindCaret::atEnd, true}};
-    const PastEnd pastEnds[] = {PastEnd::keptOnLastLine, PastEnd::textEnd, PastEnd::ignored};
     SimDocument& other = view_.AddDocument(kOther);
-    other.selectedLineBreak = SimDocument::SelectedLineBreak::asLoaded;
-    for (const std::string lineEnd : {"\n", "\r\n"}) {
-        std::string text;
-        for (const std::string& line : lines) text += line + (&line == &lines.back() ? "" : lineEnd);
-        other.SetText(text);
-        for (const auto& find : finds) {
-            for (const PastEnd pastEnd : pastEnds) {
-                other.findCaret = find.caret;
-                other.findWraps = find.wraps;
-                other.selectionPastEnd = pastEnd;
-                for (const auto& c : cases) {
-                    const std::string label = c.address + c.fields + (lineEnd == "\n" ? " (LF)" : " (CR LF)") +
-                                              (find.wraps ? " (wraps)" : "") +
-                                              (find.caret == FindCaret::atStart ? " (caret at start)" : "") +
-                                              " (past the end: " + std::to_string(static_cast<int>(pastEnd)) + ")";
-                    WriteTag("src/other.c", c.address, c.fields);
-                    view_.Activate(0);
-                    RunCommand();
-                    ASSERT_EQ(&other, view_.ActiveDocument()) << label;
-                    EXPECT_EQ(c.line, std::min(other.selectionStart.y, other.selectionEnd.y)) << label;
-                    EXPECT_EQ(Sjis(c.found), other.SelectedText()) << label;
-                }
+    test::ForEachFindBehaviour(other, lines, [&](const std::string& behaviour) {
+        for (const auto& c : cases) {
+            const std::string label = c.address + c.fields + behaviour;
+            if (c.tagsName == "tags") {
+                registry_.Remove();
+            } else {
+                registry_.Set(REG_SZ, c.tagsName + '\0');
             }
+            WriteTag(c.file, c.address, c.fields, c.tagsName);
+            view_.Activate(0);
+            RunCommand();
+            ASSERT_EQ(&other, view_.ActiveDocument()) << label;
+            EXPECT_EQ(c.line, std::min(other.selectionStart.y, other.selectionEnd.y)) << label;
+            EXPECT_EQ(Sjis(c.found), other.SelectedText()) << label;
         }
-    }
+    });
 }
 
 }  // namespace

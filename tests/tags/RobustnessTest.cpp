@@ -285,6 +285,7 @@ TEST(FileFieldMemoTest, LinesAreFilteredByPrintableNamesAndNamesWithNonLatinLett
         const char* document;
         const char* folder;
         const char* filterName;
+        const char* ownFolder = "";   // the tags file's own, when it was found from `folder`
     } cases[] = {
         {"C:\\proj\\main.c", "C:\\proj", "main.c"},
         {"C:\\proj\\\x93\xfa\x96\x7b.c" /* 日本.c */, "C:\\proj", "\x93\xfa\x96\x7b.c"},
@@ -296,9 +297,12 @@ TEST(FileFieldMemoTest, LinesAreFilteredByPrintableNamesAndNamesWithNonLatinLett
         {"C:\\proj\\\x93\xfa\x01.c" /* a control character */, "C:\\proj", ""},
         {"C:\\\x93\xfa\\\x93\xfa" /* a component of the folder */, "C:\\\x93\xfa", ""},
         {"C:\\proj\\\x93\xfa\\\x93\xfa.c" /* not the folder's name */, "C:\\proj\\\x93\xfa", "\x93\xfa.c"},
+        {"C:\\proj\\src\\x", "C:\\proj", "x", "C:\\proj\\.git"},
+        {"C:\\proj\\src\\x", "C:\\proj", "", "C:\\proj\\x\\.git"},   // a component of the own folder
+        {"C:\\proj\\src\\x", "C:\\proj", "", "C:\\proj\\\x93"},     // which ends in a lead byte
     };
     for (const auto& c : cases) {
-        const velkin::FileFieldMemo memo(c.document, c.folder);
+        const velkin::FileFieldMemo memo(c.document, c.folder, c.ownFolder);
         EXPECT_STREQ(c.filterName, memo.LineFilterName().Text()) << c.document;
     }
 }

@@ -11,6 +11,7 @@
 #include "common/Sjis.h"
 #include "common/TestText.h"
 #include "tags/TagsFileLocator.h"
+#include "tags/TagsFileLookup.h"
 #include "tags/TagsSettings.h"
 #include "win/FullPath.h"
 #include "win/Win32Handles.h"
@@ -239,6 +240,7 @@ TEST_F(TagsFolderTest, ListedEntriesNameFilesInTheirOrderOnceEachAndSpecialOnesA
         const char* path;
         const char* folder;
         bool mayNameDocument;
+        const char* ownFolder = "";
     };
     const std::string longEntry = "T:\\" + std::string(MAX_PATH, 'x');
     const struct {
@@ -258,6 +260,12 @@ TEST_F(TagsFolderTest, ListedEntriesNameFilesInTheirOrderOnceEachAndSpecialOnesA
          {"T:\\locator\\表\\ソ\\main\\tags"},
          {{"T:\\locator\\表\\ソ\\main\\tags", "T:\\locator\\表\\ソ\\main", false}},
          {"T:\\locator\\表\\ソ\\main\\tags"}},
+        {"a file kept in a folder below where it is found; one named with a step that goes nowhere",
+         {".git\\tags", ".\\tags"},
+         {{"T:\\locator\\表\\.git\\tags", "T:\\locator\\表", true, "T:\\locator\\表\\.git"},
+          {"T:\\locator\\表\\.\\tags", "T:\\locator\\表", true}},
+         {"T:\\locator\\表\\ソ\\.git\\tags", "T:\\locator\\表\\.git\\tags", "T:\\locator\\表\\ソ\\.\\tags",
+          "T:\\locator\\表\\.\\tags"}},
         {"a full path naming a folder, or nothing", {"T:\\locator\\lib", "T:\\locator\\none\\tags"}, {},
          {"T:\\locator\\lib", "T:\\locator\\none\\tags"}},
         {"devices, special paths and bytes no name holds",
@@ -266,6 +274,7 @@ TEST_F(TagsFolderTest, ListedEntriesNameFilesInTheirOrderOnceEachAndSpecialOnesA
          {}, {}},
     };
     MakeEntry(Sjis("T:\\locator\\表\\tags"));
+    MakeEntry(Sjis("T:\\locator\\表\\.git\\tags"));
     MakeEntry("T:\\tags");
     MakeEntry("T:\\locator\\lib\\tags");
     MakeEntry(Sjis("T:\\locator\\表\\ソ\\main\\tags"));
@@ -277,12 +286,57 @@ TEST_F(TagsFolderTest, ListedEntriesNameFilesInTheirOrderOnceEachAndSpecialOnesA
             velkin::FindTagsFiles(Sjis("T:\\locator\\表\\ソ\\main.c").c_str(), entries);
         std::vector<std::string> expected, actual, expectedProbes;
         for (const Found& f : c.found)
-            expected.push_back(Sjis(f.path) + " | " + Sjis(f.folder) + (f.mayNameDocument ? " | names" : ""));
+            expected.push_back(Sjis(f.path) + " | " + Sjis(f.folder) + (f.mayNameDocument ? " | names" : "") + " | " +
+                               Sjis(f.ownFolder));
         for (const velkin::TagsFile& f : files)
-            actual.push_back(Str(f.path) + " | " + Str(f.folder) + (f.mayNameDocument ? " | names" : ""));
+            actual.push_back(Str(f.path) + " | " + Str(f.folder) + (f.mayNameDocument ? " | names" : "") + " | " +
+                             Str(f.ownFolder));
         for (const char* probe : c.probes) expectedProbes.push_back(Sjis(probe));
         EXPECT_EQ(expected, actual) << c.label;
         EXPECT_EQ(expectedProbes, ProbeRecorder::Probes()) << c.label;
+    }
+}
+
+// A tags file kept in .git below the project: a relative field is placed
+// from .git first (--tag-relative=yes), from the project's top when nothing of
+// that name is there; the scanner's current-document test agrees.
+TEST_F(TagsFolderTest, FieldsOfAFileKeptApartArePlacedFromItsOwnFolderFirst)
+{
+    MakeEntry("T:\\locator\\p\\src\\a.c");
+    MakeEntry("T:\\locator\\p\\src\\b.c");
+    MakeEntry("T:\\locator\\p\\.git\\b.c");
+    const CowString folder = "T:\\locator\\p";
+    const CowString own = "T:\\locator\\p\\.git";
+    const struct {
+        CowString ownFolder;
+        const char* field;
+        const char* expected;
+    } cases[] = {
+        {own, "../src/a.c", "T:\\locator\\p\\.git\\../src/a.c"},
+        {own, "src/a.c", "T:\\locator\\p\\src/a.c"},   // nothing of that name in .git
+        {own, "b.c", "T:\\locator\\p\\.git\\b.c"},
+        {own, "\\x.c", "T:\\x.c"},
+        {own, "C:\\x.c", "C:\\x.c"},
+        {CowString(), "../src/a.c", "T:\\locator\\p\\../src/a.c"},
+        {folder, "b.c", "T:\\locator\\p\\b.c"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, Str(velkin::PlaceTagFile(folder, c.ownFolder, c.field))) << Str(c.ownFolder) << c.field;
+
+    const std::string tags = "T:\\locator\\p\\.git\\tags";
+    ASSERT_TRUE(WriteTestFile(tags, "a\t../src/a.c\t1;\"\tf\nb\tsrc/b.c\t1;\"\tf\nc\tsrc/a.c\t1;\"\tf\n"));
+    for (const char* document : {"a", "b"}) {
+        const CowString path = (std::string("T:\\locator\\p\\src\\") + document + ".c").c_str();
+        for (const velkin::ScanPath scanPath : {velkin::ScanPath::best, velkin::ScanPath::everyLine}) {
+            velkin::TagMatchLists lists;
+            velkin::ScanOptions options;
+            options.path = scanPath;
+            ASSERT_TRUE(velkin::ScanTagsFile(tags.c_str(), {"", path, folder, own}, lists, options));
+            std::string names;
+            for (const velkin::TagEntry& entry : lists.inDocument) names += Str(entry.name);
+            // c's src/a.c is .git\src\a.c when nothing is there: the project's src\a.c.
+            EXPECT_EQ(document == std::string("a") ? "ac" : "b", names) << document;
+        }
     }
 }
 

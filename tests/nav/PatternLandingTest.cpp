@@ -1,0 +1,184 @@
+// Where the jump lands for tags whose text stands on several lines, with
+// universal-ctags' default fields (no line numbers): the k-th of alike rows
+// on the k-th line, a member inside its owner, under every find behaviour.
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/FindBehaviours.h"
+#include "common/TestText.h"
+#include "host/SimHost.h"
+#include "nav/PatternSearch.h"
+
+namespace {
+
+using namespace velkin;
+using namespace velkin::sim;
+
+// T: is a scratch drive whose root the tests may write (see scripts/wine-run.sh).
+const char* const kFolder = "T:\\landing";
+const char* const kTags = "T:\\landing\\tags";
+
+const std::vector<std::string> kLines = {
+    "struct list;",                          // 0: a prototype of the owner
+    "struct dict {",                         // 1
+    "    unsigned long len;",                // 2
+    "    int used;",                         // 3
+    "};",                                    // 4
+    "struct list {",                         // 5
+    "    unsigned long len;",                // 6
+    "    int used;",                         // 7
+    "};",                                    // 8
+    "typedef struct {",                      // 9
+    "    unsigned long len;",                // 10
+    "} anon_t;",                             // 11
+    "#if defined(A)",                        // 12
+    "#define LUAI_THROW(L,c) throw(c)",      // 13
+    "#elif defined(B)",                      // 14
+    "#define LUAI_THROW(L,c) _longjmp(c)",   // 15
+    "#else",                                 // 16
+    "#define LUAI_THROW(L,c) longjmp(c)",    // 17
+    "#endif",                                // 18
+    "#ifdef X",                              // 19
+    "int twice(void) { return 0; }",         // 20
+    "#else",                                 // 21
+    "int twice(void) { return 0; }",         // 22
+    "#endif",                                // 23
+    "struct twin {",                         // 24
+    "    int used;",                         // 25
+    "};",                                    // 26
+    "/* the same member, twice more */",     // 27
+    "",                                      // 28
+    "struct bare { int used;",               // 29: the member on its owner's own line
+    "    int used;",                         // 30
+    "struct late {",                         // 31
+    "};",                                    // 32
+};
+
+// The owners' tags, sorted as ctags sorts: the lookup takes the binary search.
+const char* const kOwnerTags =
+    "!_TAG_FILE_FORMAT\t2\t/extended format/\n"
+    "!_TAG_FILE_SORTED\t1\t/0=unsorted, 1=sorted, 2=foldcase/\n"
+    "__anon1\ta.c\t/^typedef struct {$/;\"\ts\n"
+    "bare\ta.c\t/^struct bare { int used;$/;\"\ts\n"
+    "dict\ta.c\t/^struct dict {$/;\"\ts\n"
+    "elsewhere\tb.c\t/^struct dict {$/;\"\ts\n"
+    "gone\ta.c\t/^struct gone {$/;\"\ts\n"
+    "late\ta.c\t/^struct late {$/;\"\ts\n"
+    "list\ta.c\t/^struct list {$/;\"\ts\n"
+    "list\ta.c\t/^struct list;$/;\"\tx\n"
+    "node\ta.c\t/^struct bare { int used;$/;\"\ts\tstruct:outer\n"
+    "node\ta.c\t/^struct late {$/;\"\ts\tstruct:other\n"
+    "num\ta.c\t6;\"\ts\n"
+    "twin\ta.c\t/^struct twin {$/;\"\ts\n"
+    "twin\ta.c\t/^struct twin {$/;\"\ts\n";
+
+TagEntry Tag(const std::string& address, const std::string& fields)
+{
+    TagEntry entry;
+    entry.name = "t";
+    entry.file = "a.c";
+    entry.address = address.c_str();
+    entry.kind = 'm';
+    entry.extensionFields = fields.c_str();
+    entry.tagsFile = kTags;
+    entry.tagsFolder = kFolder;
+    return entry;
+}
+
+TEST(PatternLandingTest, TwinsLandOnTheirOwnLinesAndMembersInsideTheirOwners)
+{
+    std::filesystem::create_directories(kFolder);
+    ASSERT_TRUE(WriteTestFile(kTags, kOwnerTags));
+    std::string chain;
+    for (int i = 0; i < 199; ++i) chain += "a::";
+
+    const std::string len = "/^    unsigned long len;$/";
+    const std::string used = "/^    int used;$/";
+    const struct {
+        std::string address;
+        std::string fields;
+        TagSiblings siblings;
+        LONG line;   // where the jump lands, zero-based
+    } cases[] = {
+        {"/^#define LUAI_THROW(/", "", {1}, 13},
+        {"/^#define LUAI_THROW(/", "", {2}, 15},
+        {"/^#define LUAI_THROW(/", "", {3}, 17},
+        {"/^#define LUAI_THROW(/", "", {4}, 17},                  // fewer lines than twins: the last
+        {"/^#define LUAI_THROW(/", "\tline:16", {3}, 15},         // a line hint decides first
+        {"/^int twice(void) { return 0; }$/", "", {1}, 20},
+        {"/^int twice(void) { return 0; }$/", "", {2}, 22},
+        {len, "\tstruct:dict", {1, true}, 2},
+        {len, "\tstruct:list", {1, true}, 6},                     // past the prototype, to the owner's line
+        {len, "\tscope:struct:list", {1, true}, 6},
+        {len, "\tstruct:__anon1\ttyperef:typename:unsigned long", {1, true}, 10},
+        {len, "\tstruct:" + chain + "list", {1, true}, 6},        // 200 components, the last one looked up
+        {len, "\tstruct:list", {2, true}, 10},                    // a twin member: the k-th inside the owner
+        {used, "\tstruct:bare", {1, true}, 30},                   // the owner's own line does not hold the anchors
+        {"/^struct bare { int used;$/", "\tstruct:bare", {1, true}, 29},
+        // No owner to land in: the first line, as for any tag.
+        {used, "\tstruct:none", {1, true}, 3},
+        {used, "\tstruct:elsewhere", {1, true}, 3},               // its tag is in another file
+        {used, "\tstruct:twin", {1, true}, 3},                    // its tag has a twin
+        {used, "\tunion:list", {1, true}, 3},                     // no tag of that kind
+        {used, "\tstruct:li<st", {1, true}, 3},                   // odd bytes
+        {used, "\tstruct:late", {1, true}, 3},                    // none of the lines below the owner's
+        {used, "\tstruct:gone", {1, true}, 3},                    // the owner's line is not found
+        {used, "\tstruct:node", {1, true}, 3},                    // two owners of that name
+        {used, "\tstruct:nowhere::node", {1, true}, 3},
+        {used, "\tstruct:outer::node", {1, true}, 30},            // the one its own scope names
+        {used, "\tstruct:num", {1, true}, 7},                     // the owner's line by number
+        {used, "\tstruct:", {1, true}, 3},
+        {used, "", {1}, 3},
+        {used, "\tstruct:list", {1, true}, 7},
+        {used, "\tstruct:list", {1, false}, 3},                   // no other tag shares the text: as any tag
+        {used, "\tstruct:list", {5, true}, 30},
+    };
+    SimHost host;
+    SimView& view = host.AddFrame().AddView();
+    SimDocument& document = view.AddDocument("T:\\landing\\a.c");
+    test::ForEachFindBehaviour(document, kLines, [&](const std::string& behaviour) {
+        for (const auto& c : cases) {
+            const std::string label = c.address + c.fields + " #" + std::to_string(c.siblings.twin) +
+                                      (c.siblings.textShared ? " shared" : "") + behaviour;
+            document.MoveCaret({0, 0});
+            MoveToPattern(view.Window(), Tag(c.address, c.fields), c.siblings);
+            EXPECT_EQ(c.line, std::min(document.selectionStart.y, document.selectionEnd.y)) << label;
+            EXPECT_EQ(c.line, std::max(document.selectionStart.y, document.selectionEnd.y)) << label;
+        }
+    });
+    std::filesystem::remove_all(kFolder);
+}
+
+// Alike rows count in list order, among the rows of their tags file; rows
+// that differ in their fields alone share the text.
+TEST(PatternLandingTest, SiblingsAreCountedInTheListsOrder)
+{
+    TagList list;
+    for (const char* file : {"a.c", "b.c", "a.c", "a.c", "a.c"}) {
+        TagEntry entry = Tag("/^x$/", "");
+        entry.file = file;
+        list.push_back(entry);
+    }
+    list[3].extensionFields = "struct:s";
+    list[4].address = "/^y$/";
+    const auto siblings = [&list](const TagEntry& entry) {
+        const TagSiblings found = SiblingsOf(list, entry);
+        return std::to_string(found.twin) + (found.textShared ? " shared" : "");
+    };
+    EXPECT_EQ("1 shared", siblings(list[0]));
+    EXPECT_EQ("1", siblings(list[1]));
+    EXPECT_EQ("2 shared", siblings(list[2]));
+    EXPECT_EQ("1 shared", siblings(list[3]));
+    EXPECT_EQ("1", siblings(list[4]));
+    EXPECT_EQ("1", siblings(TagEntry(list[2])));   // not in the list
+    list[2].tagsFile = "T:\\other\\tags";        // the same row of another tags file
+    EXPECT_EQ("1 shared", siblings(list[0]));
+    EXPECT_EQ("1", siblings(list[2]));
+}
+
+}  // namespace
