@@ -123,7 +123,8 @@ void Survey(const KindWords& words, const Row& row, const Row& reference, Langua
     }
     const TagScope owner = TagScopeOf(reference.entry.extensionFields);
     if (!owner.name.empty()) {
-        const std::string name = Unescaped(owner.name).substr(0, KindWords::kNameLimit / 2);
+        // As the code page can show it: an emoji of a heading as "?".
+        const std::string name = sim::ShiftJisToUtf8(sim::Utf8ToShiftJis(Unescaped(owner.name).substr(0, KindWords::kNameLimit / 2)));
         if (cell.find(name) == std::string::npos) {
             ++counts.ownersUnsaid;
             Note(counts.ownerRows, context + "  (ctags: " + std::string(owner.kind) + " " + std::string(owner.name) + ")");
