@@ -87,6 +87,19 @@ std::string Unescaped(std::string_view name)
     return plain;
 }
 
+// UTF-8 `text` as the code page can show it, back in UTF-8: a character it
+// lacks (an emoji of a heading) as "?".
+std::string AsCodePageShowsIt(const std::string& text)
+{
+    std::wstring wide = sim::Widen(text, CP_UTF8), single;
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        const bool pair = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]);
+        single += pair ? L'?' : wide[i];
+        if (pair) ++i;
+    }
+    return sim::ShiftJisToUtf8(sim::Narrow(single, sim::kShiftJisCodePage));
+}
+
 struct LanguageCounts {
     std::size_t rows = 0, letters = 0, wrongKinds = 0, ownersUnsaid = 0, byName = 0, unpaired = 0;
     std::map<std::string, std::size_t> cells;
@@ -123,8 +136,7 @@ void Survey(const KindWords& words, const Row& row, const Row& reference, Langua
     }
     const TagScope owner = TagScopeOf(reference.entry.extensionFields);
     if (!owner.name.empty()) {
-        // As the code page can show it: an emoji of a heading as "?".
-        const std::string name = sim::ShiftJisToUtf8(sim::Utf8ToShiftJis(Unescaped(owner.name).substr(0, KindWords::kNameLimit / 2)));
+        const std::string name = AsCodePageShowsIt(Unescaped(owner.name).substr(0, KindWords::kNameLimit / 2));
         if (cell.find(name) == std::string::npos) {
             ++counts.ownersUnsaid;
             Note(counts.ownerRows, context + "  (ctags: " + std::string(owner.kind) + " " + std::string(owner.name) + ")");
