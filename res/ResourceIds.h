@@ -110,6 +110,7 @@
 #define IDS_KIND_SUBST_FUNCTION 682
 #define IDS_KIND_CLASS_SELECTOR 683
 #define IDS_KIND_ID_SELECTOR 684
+#define IDS_KIND_CLASS_METHOD 685
 
 // Jump texts (517 and 518 are kept in the table but not used).
 #define IDS_CANNOT_OPEN_NAMED 515      // full path: the body of the failure box

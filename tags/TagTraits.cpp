@@ -243,10 +243,48 @@ std::optional<std::string_view> ExtensionFieldValue(std::string_view fields, std
     return value;
 }
 
+namespace {
+
+// A header's extension, which ctags maps to C++ and to Objective-C alike.
+bool IsSharedHeaderName(std::string_view file)
+{
+    return file.size() >= 2 && file[file.size() - 2] == '.' && (file.back() == 'h' || file.back() == 'H');
+}
+
+// Objective-C's kinds that C++ has not, by letter and by name (a name also
+// as an owner's kind).
+constexpr std::string_view kObjectiveCOnlyLetters = "CEIMPi";
+constexpr std::string_view kObjectiveCOnlyNames[] = {
+    "category", "field", "implementation", "interface", "method", "property", "protocol", "var",
+};
+
+bool IsObjectiveCOnlyName(std::string_view name)
+{
+    return std::find(std::begin(kObjectiveCOnlyNames), std::end(kObjectiveCOnlyNames), name) != std::end(kObjectiveCOnlyNames);
+}
+
+bool IsObjectiveCOnlyKind(const TagEntry& entry)
+{
+    std::string_view field = ViewOf(entry.kindField);
+    if (field.compare(0, 5, "kind:") == 0) field.remove_prefix(5);
+    if (field.size() > 1) return IsObjectiveCOnlyName(field);
+    const char letter = field.size() == 1 ? field[0] : entry.kind;
+    return letter != '\0' && kObjectiveCOnlyLetters.find(letter) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string_view LanguageOfUnlabelledTag(std::string_view fileLanguage, const TagEntry& entry, std::string_view ownerKind)
+{
+    if (fileLanguage != "C++" || !IsSharedHeaderName(ViewOf(entry.file))) return fileLanguage;
+    return IsObjectiveCOnlyKind(entry) || IsObjectiveCOnlyName(ownerKind) ? "ObjectiveC" : fileLanguage;
+}
+
 std::string_view TagLanguage(const TagEntry& entry)
 {
     const std::string_view language = ExtensionFieldValue(ViewOf(entry.extensionFields), "language").value_or("");
-    return language.empty() ? LanguageOfFileName(ViewOf(entry.file)) : language;
+    if (!language.empty()) return language;
+    return LanguageOfUnlabelledTag(LanguageOfFileName(ViewOf(entry.file)), entry, TagScopeOf(entry.extensionFields).kind);
 }
 
 bool UsesCKindLetters(std::string_view language) { return KindsOf(language).begin == std::begin(kCppKinds); }

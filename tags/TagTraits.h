@@ -14,13 +14,22 @@ namespace velkin {
 // The tag's language as universal-ctags names it ("C", "C++", "Java"): its
 // `language:` field when the line has one, else what its file field's name
 // ("Makefile") or extension (in any case) maps to, as ctags --list-maps maps
-// them (a ".h" to "C++", whose kinds are C's and more). Empty when neither
+// them (a ".h" to "C++", whose kinds are C's and more, unless the tag is one
+// that only Objective-C writes: LanguageOfUnlabelledTag). Empty when neither
 // tells. A view of a static text or of `entry.extensionFields`.
 std::string_view TagLanguage(const TagEntry& entry);
 
 // The language that a file field's name or extension maps to, as
 // TagLanguage maps them; empty when it maps to none. A view of a static text.
 std::string_view LanguageOfFileName(std::string_view file);
+
+// The language of a tag whose line has no `language:` field, given what its
+// file field maps to (LanguageOfFileName): that, except for a header (".h"),
+// which ctags gives to C++ or to Objective-C by what the file holds: a tag
+// of one whose kind (letter or name) or owner's kind (`ownerKind`, as
+// TagScopeOf reads it) only Objective-C writes is Objective-C's. A view of
+// `fileLanguage` or of a static text.
+std::string_view LanguageOfUnlabelledTag(std::string_view fileLanguage, const TagEntry& entry, std::string_view ownerKind);
 
 // The kind's name as ctags writes it with --fields=+K ("macro", "member"): a
 // kind field longer than one byte is the name itself ("kind:NAME" too, and

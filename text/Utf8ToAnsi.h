@@ -20,4 +20,11 @@ CowString Utf8ToAnsi(const CowString& text) noexcept;
 // otherwise `text` itself (shared, not copied).
 CowString ReadableText(const CowString& text) noexcept;
 
+// What the user reads for a name that is only shown, never searched for:
+// Utf8ToAnsi(text) when that is not empty; else, for valid UTF-8 with a
+// character the code page lacks (an emoji under 932), its ANSI form with
+// such a character as a look-alike or the code page's default character
+// ("?"); otherwise `text` itself (shared, not copied).
+CowString ShownText(const CowString& text) noexcept;
+
 }  // namespace velkin

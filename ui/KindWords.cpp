@@ -150,7 +150,8 @@ struct LanguageWord {
 // Where a language means by a kind's name what another word says better.
 constexpr LanguageWord kLanguageWords[] = {
     {"CSS", "class", IDS_KIND_CLASS_SELECTOR},  {"CSS", "id", IDS_KIND_ID_SELECTOR},
-    {"Go", "member", IDS_KIND_FIELD},           {"Python", "member", IDS_KIND_METHOD},
+    {"Go", "member", IDS_KIND_FIELD},           {"ObjectiveC", "class", IDS_KIND_CLASS_METHOD},
+    {"Python", "member", IDS_KIND_METHOD},
     {"Rust", "interface", IDS_KIND_TRAIT},      {"TypeScript", "alias", IDS_KIND_TYPE_ALIAS},
 };
 
@@ -176,7 +177,7 @@ constexpr int WordPiece(unsigned id)
 }
 
 // The last word's id is the largest.
-static_assert(WordPiece(IDS_KIND_ID_SELECTOR) < KindWords::kWordSlots, "a word beyond the pieces");
+static_assert(WordPiece(IDS_KIND_CLASS_METHOD) < KindWords::kWordSlots, "a word beyond the pieces");
 
 unsigned WordIdOfPiece(int piece)
 {
@@ -234,14 +235,14 @@ CowString Unescaped(std::string_view name)
 }
 
 // A name from the line as a cell shows it: its escapes undone, in its ANSI
-// form, at most kNameLimit bytes of whole characters, control bytes as blanks.
+// form (ShownText), at most kNameLimit bytes of whole characters, control bytes as blanks.
 CowString ShownName(std::string_view name)
 {
     // Enough UTF-8 for the limit in any code page, cut before a character.
     std::size_t length = std::min<std::size_t>(name.size(), KindWords::kNameLimit * 3);
     for (int back = 0; back < 3 && length < name.size() && length > 0 && IsUtf8Continuation(name[length]); ++back)
         --length;
-    CowString shown = ReadableText(Unescaped(name.substr(0, length)));
+    CowString shown = ShownText(Unescaped(name.substr(0, length)));
     const char* const text = shown.Text();
     const char* end = text;
     for (const char* next; *end && (next = CharNextA(end)) - text <= KindWords::kNameLimit;) {
@@ -285,21 +286,21 @@ KindCellParts KindCellParts::Of(const TagEntry& entry, FileLanguages* files)
     const std::string_view fields = ViewOf(entry.extensionFields);
     parts.inherits = FirstFieldValue(fields, "inherits:");
     if (parts.inherits.empty()) parts.access = FirstFieldValue(fields, "access:");
-    bool owned = false;
+    TagScope owner;
     ForEachExtensionField(fields, [&](std::string_view field) {
         if (field == "file:") parts.fileScope = true;
         else if (parts.language.empty() && field.compare(0, 9, "language:") == 0) parts.language = field.substr(9);
-        else if (!owned) {
-            const TagScope scope = ScopeOfField(field);
-            owned = static_cast<bool>(scope);
-            if (owned && !scope.name.empty()) {
-                parts.ownerKind = scope.kind;
-                parts.ownerName = scope.name;
-            }
-        }
+        else if (!owner) owner = ScopeOfField(field);
         return false;
     });
-    if (parts.language.empty()) parts.language = files ? files->Of(entry.file) : LanguageOfFileName(ViewOf(entry.file));
+    if (!owner.name.empty()) {
+        parts.ownerKind = owner.kind;
+        parts.ownerName = owner.name;
+    }
+    if (parts.language.empty()) {
+        const std::string_view fileLanguage = files ? files->Of(entry.file) : LanguageOfFileName(ViewOf(entry.file));
+        parts.language = LanguageOfUnlabelledTag(fileLanguage, entry, owner.kind);
+    }
     parts.kindName = TagKindName(entry, parts.language);
     parts.kindField = ViewOf(entry.kindField);
     parts.kindWord = parts.kindName.empty() ? kNoWord : WordId(parts.language, parts.kindName);

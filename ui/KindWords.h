@@ -76,9 +76,10 @@ public:
     //   name as ctags writes it, else the letter; no letter for a control
     //   byte (an empty kind field). A kind word that the text before it
     //   already ends with (a member's "... メンバ") is said once.
-    // Names from the line are shown in their ANSI form (ReadableText), each
-    // cut at kNameLimit bytes on a character boundary, control bytes as
-    // blanks. Empty when storage runs out.
+    // Names from the line are shown in their ANSI form (ShownText: a
+    // character the code page lacks as a look-alike or "?"), each cut at
+    // kNameLimit bytes on a character boundary, control bytes as blanks.
+    // Empty when storage runs out.
     CowString Cell(const TagEntry& entry) const { return Cell(KindCellParts::Of(entry)); }
     CowString Cell(const KindCellParts& parts) const;
 
@@ -89,7 +90,7 @@ public:
 
     // The longest a name from the line may stand in a cell, in bytes.
     static constexpr int kNameLimit = 200;
-    static constexpr int kWordSlots = 96;     // 500-510, then 600 on
+    static constexpr int kWordSlots = 97;     // 500-510, then 600 on
     static constexpr int kFormatSlots = 5;    // 511-514, then IDS_KIND_OWNER
     static constexpr int kPieceCount = kWordSlots + kFormatSlots;
 
