@@ -398,27 +398,25 @@ bool IsObjectiveCOnlyKind(const TagEntry& entry)
     return kind.size() == 1 && kObjectiveCOnlyLetters.find(kind[0]) != std::string_view::npos;
 }
 
-}  // namespace
-
-namespace {
-
-// A tag whose search pattern begins with a preprocessor line ("/^#define X"):
-// ctags' C preprocessor wrote it for an assembly file it ran through.
-bool IsPreprocessorTag(const TagEntry& entry)
-{
-    std::string_view address = ViewOf(entry.address);
-    if (address.compare(0, 2, "/^") != 0) return false;
-    address.remove_prefix(2);
-    const std::size_t text = address.find_first_not_of(" \t");
-    return text != std::string_view::npos && address[text] == '#';
-}
-
 // Whether `language` has a kind of that letter (a one-byte `kind`) or name.
 bool HasKind(std::string_view language, std::string_view kind)
 {
     if (kind.size() == 1) return !KindNameOfLetter(language, kind[0]).empty();
     const LanguageKinds& kinds = KindsOf(language);
     return std::any_of(kinds.begin, kinds.end, [&](const KindLetter& known) { return known.name == kind; });
+}
+
+// A tag of a kind the C preprocessor writes whose search pattern begins with
+// a preprocessor line ("/^#define X"): ctags' C preprocessor wrote it for an
+// assembly file it ran through.
+bool IsPreprocessorTag(const TagEntry& entry)
+{
+    if (!HasKind("CPreProcessor", KindAsWritten(entry))) return false;
+    std::string_view address = ViewOf(entry.address);
+    if (address.compare(0, 2, "/^") != 0) return false;
+    address.remove_prefix(2);
+    const std::size_t text = address.find_first_not_of(" \t");
+    return text != std::string_view::npos && address[text] == '#';
 }
 
 // Extensions that ctags gives to a second language by what the file holds
