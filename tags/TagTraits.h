@@ -27,8 +27,11 @@ std::string_view LanguageOfFileName(std::string_view file);
 // file field maps to (LanguageOfFileName): that, except for a header (".h"),
 // which ctags gives to C++ or to Objective-C by what the file holds: a tag
 // of one whose kind (letter or name) or owner's kind (`ownerKind`, as
-// TagScopeOf reads it) only Objective-C writes is Objective-C's. A view of
-// `fileLanguage` or of a static text.
+// TagScopeOf reads it) only Objective-C writes is Objective-C's; and except
+// for an assembly file's tag whose pattern begins with a `#` line, which
+// ctags' C preprocessor wrote ("CPreProcessor"), and a tag of an ".s" or
+// ".xml" file whose kind or owner's kind that language has not and R or
+// D-Bus introspection has. A view of `fileLanguage` or of a static text.
 std::string_view LanguageOfUnlabelledTag(std::string_view fileLanguage, const TagEntry& entry, std::string_view ownerKind);
 
 // The kind's name as ctags writes it with --fields=+K ("macro", "member"): a

@@ -72,7 +72,7 @@ struct PickerRows {
         if (row < 0 || static_cast<size_t>(row) >= list.size()) return CowString();
         TagEntry& entry = list[static_cast<size_t>(row)];
         switch (column) {
-        case 0: return entry.name;
+        case 0: return ShownText(entry.name);
         case kKindColumn:
             entry.kindText = DescribeTagKind(entry.kind, entry.extensionFields);
             return words.Cell(entry);
@@ -107,7 +107,8 @@ public:
     // out the most.
     void Add(const TagEntry& entry)
     {
-        if (MayWiden(0, entry.name.Length())) Widen(0, measure_.Width(entry.name.Text()));
+        // As for the position: the shown name is never longer than the name.
+        if (MayWiden(0, entry.name.Length())) Widen(0, measure_.Width(ShownText(entry.name).Text()));
         const KindCellParts parts = KindCellParts::Of(entry, &files_);
         if (KindWidthBound(parts) > maxima_[kKindColumn]) Widen(kKindColumn, KindWidth(parts));
         if (MayWiden(kFileColumn, entry.file.Length())) Widen(kFileColumn, measure_.Width(entry.file.Text()));
@@ -333,7 +334,7 @@ INT_PTR OnGetDispInfo(HWND dialog, NMLVDISPINFOA& info)
 }
 
 // Type-ahead: the first row from `start` on (then from the top with
-// LVFI_WRAP) whose name begins with the letters typed, in any case, as an
+// LVFI_WRAP) whose name as shown begins with the letters typed, in any case, as an
 // ordinary list finds it among its rows' texts; -1 for none.
 LRESULT FindRow(const PickerRows& rows, int start, UINT flags, const char* typed)
 {
@@ -345,7 +346,8 @@ LRESULT FindRow(const PickerRows& rows, int start, UINT flags, const char* typed
     const int end = (flags & LVFI_WRAP) ? start + count : count;
     for (int i = start; i < end; ++i) {
         const int row = i % count;
-        const char* name = rows.list[static_cast<size_t>(row)].name.Text();
+        const CowString shown = ShownText(rows.list[static_cast<size_t>(row)].name);
+        const char* name = shown.Text();
         const int compared = partial ? std::min(length, lstrlenA(name)) : -1;
         if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name, compared, typed, partial ? length : -1) == CSTR_EQUAL)
             return row;

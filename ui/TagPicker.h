@@ -21,9 +21,11 @@ namespace velkin {
 // the columns need within that. The list is owner-data: it asks for the
 // texts of the cells it draws or is asked for (LVM_GETITEMTEXTA), so opening
 // costs little per row beyond measuring each text once to fit the columns.
+// A name, as a pattern, shows in its ANSI form when it is UTF-8
+// (ShownText), and type-ahead matches the letters typed against that form.
 // Asking for a row's Kind cell writes that entry's `kindText`
-// (DescribeTagKind); nothing else of `list` changes, and `list` must not
-// change while the dialog is open. Needs the list-view window class
+// (DescribeTagKind); nothing else of `list` changes (the names stay as they
+// are), and `list` must not change while the dialog is open. Needs the list-view window class
 // registered in the process; one picker at a time.
 TagEntry* PickTag(HWND hostWindow, TagList& list);
 

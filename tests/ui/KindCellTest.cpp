@@ -13,6 +13,7 @@
 #include "common/TestText.h"
 #include "tags/TagTraits.h"
 #include "tags/TagsFileLookup.h"
+#include "text/Utf8ToAnsi.h"
 #include "ui/KindWords.h"
 
 namespace {
@@ -45,7 +46,8 @@ const std::vector<std::string> kSources = {
     "list.c",    "shapes.cpp", "Shapes.cs", "Counter.java", "widget.js", "shapes.ts",  "shapes.py",
     "counter.rb", "shapes.php", "shapes.go", "shapes.rs",   "Counter.pm", "shapes.lua", "build.sh",
     "schema.sql", "guide.md",  "Makefile",  "style.css",    "page.html", "Shapes.kt",  "Shapes.m",
-    "plugin.vim", "velkin.el",  "Square.h",
+    "plugin.vim", "velkin.el",  "Square.h",   "build.bat", "velkin.ini", "velkin.rc",  "deploy.ps1",
+    "CMakeLists.txt", "package.json", "start.asm", "notes.rst", "guide-ja.md",
 };
 
 struct Cell {
@@ -103,6 +105,16 @@ const Cell kCells[] = {
     {"Square.h", "SHAPE_LIMIT", "マクロ定義"},
     {"plugin.vim", "velkin", "自動コマンドグループ"},
     {"velkin.el", "velkin-mode", "マイナーモード"},
+    {"build.bat", "compile", "ラベル"},
+    {"velkin.ini", "width", "セクション picker キー"},
+    {"velkin.rc", "IDD_PICKER", "ダイアログ"},
+    {"deploy.ps1", "Copy-Plugin", "関数"},
+    {"CMakeLists.txt", "VELKIN_AVX2", "オプション"},
+    {"package.json", "build", "オブジェクト scripts 文字列"},
+    {"start.asm", "BUFSIZE", "定数"},
+    {"start.asm", "STACK_SIZE", "ファイル内限定 マクロ定義"},   // the preprocessor's, in an assembly file
+    {"notes.rst", "jump-rules", "節 Tag files リンクターゲット"},
+    {"guide-ja.md", "関数ジャンプ", "章 使い方 節"},           // a UTF-8 owner in the code page
 };
 
 bool IsFrom(const TagEntry& tag, const char* file)
@@ -117,7 +129,7 @@ TEST(KindCellTest, EveryLanguagesTagsSayTheirKindAndOwnerWhateverTheFields)
     std::vector<std::string> defaultCells;
     for (const char* fieldSet : kFieldSets) {
         const TagList tags = LanguageTags(fieldSet, kSources);
-        ASSERT_EQ(197u, tags.size()) << fieldSet;
+        ASSERT_EQ(231u, tags.size()) << fieldSet;
         std::vector<std::string> cells;
         for (const TagEntry& tag : tags) {
             const std::string cell = Str(words.Cell(tag));
@@ -125,7 +137,8 @@ TEST(KindCellTest, EveryLanguagesTagsSayTheirKindAndOwnerWhateverTheFields)
             cells.push_back(Str(tag.name) + " in " + Str(tag.file) + ": " + cell);
             EXPECT_FALSE(cell.size() == 1 && std::isalpha(static_cast<unsigned char>(cell[0]))) << context << " reads a bare letter";
             if (const TagScope scope = TagScopeOf(tag.extensionFields)) {
-                const std::string owner(scope.name.substr(scope.name.find_last_of("\\.:\" ") + 1));
+                const std::string_view last = scope.name.substr(scope.name.find_last_of("\\.:\" ") + 1);
+                const std::string owner = Str(ShownText(CowString(last.data(), static_cast<int>(last.size()))));
                 EXPECT_NE(std::string::npos, cell.find(owner)) << context << " names no owner: " << cell;
             }
             for (const Cell& expected : kCells) {
@@ -163,6 +176,8 @@ TEST(KindCellTest, BadFieldsGiveAClearBoundedCell)
         {"a.java", "", 'm', "line:3\tinterface:I\x01x", "インタフェース I x メソッド"},   // control bytes as blanks
         {"a.rs", "", 'P', "scope:" + longText, "メソッド"},              // a scope with no kind's name
         {"a.java", "", 'm', "class:A\\tB\\", "クラス A B\\ メソッド"},     // an escaped tab; a lone backslash stays
+        {"a.s", "", 'g', "", "グローバル変数"},                          // R's letter in a ".s" file
+        {"a.xml", "", 'm', "interface:/.org.Velkin", "インタフェース /.org.Velkin メソッド"},   // D-Bus's
     };
     const KindWords words;
     for (const auto& c : cases) {

@@ -47,6 +47,7 @@ const Cells kSamples[] = {
     {"tmp", "geo\\shapes.cpp", "4", "v", "typeref:typename:file:\tfile:x", "変数"},
     {"odd", "geo\\shapes.cpp", "5", "\t", "class:A", "クラス A メンバ "},   // an empty kind field
     {"size_", "geo\\shapes.h", "14", "m", "class:geo::Circle\ttyperef:typename:int", "クラス geo::Circle メンバ"},
+    {"描画", "src\\canvas.cpp", "30", "f", "", "関数"},   // a UTF-8 name shows in the code page
 };
 
 TagList Samples()
@@ -268,7 +269,7 @@ TEST_F(TagPickerTest, ShowsTheListInFittedColumnsCentredOnTheOwner)
     for (const Cells& sample : kSamples) {
         std::string position = sample[2];
         std::replace(position.begin(), position.end(), '\t', ' ');
-        expected.push_back({sample[0], sample[1], position, Sjis(sample[5])});
+        expected.push_back({Sjis(sample[0]), sample[1], position, Sjis(sample[5])});
     }
     for (Cells& row : expected) std::rotate(row.begin() + 1, row.begin() + 3, row.end());   // name, kind, file, address
     std::vector<int> widths, fitted(4, 50);
@@ -277,8 +278,14 @@ TEST_F(TagPickerTest, ShowsTheListInFittedColumnsCentredOnTheOwner)
     range.cbSize = sizeof range;
     range.fMask = SIF_RANGE;
     RECT window{}, client{}, templateClient{0, 0, 422, 153}, resized{}, list{};
+    LRESULT typedAhead = -1;
     Pick(lists.prefix, [&](const OpenPicker& p) {
         for (int row = -1; row < static_cast<int>(expected.size()); ++row) shown.push_back(p.Texts(row));
+        const std::string typed = Sjis("描");
+        LVFINDINFOA find{};
+        find.flags = LVFI_PARTIAL | LVFI_WRAP;
+        find.psz = typed.c_str();
+        typedAhead = SendMessageA(p.list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find));
         for (int column = 0; column < 4; ++column) {
             widths.push_back(p.Width(column));
             for (const Cells& row : expected) {
@@ -304,6 +311,7 @@ TEST_F(TagPickerTest, ShowsTheListInFittedColumnsCentredOnTheOwner)
     expected.insert(expected.begin(), {Sjis("シンボル"), Sjis("種類"), Sjis("ファイル"), Sjis("位置")});
     EXPECT_EQ(expected, shown);
     EXPECT_EQ(fitted, widths) << "the widest text of each column as the list measures it, at least 50, + 16";
+    EXPECT_EQ(static_cast<LRESULT>(std::size(kSamples)) - 1, typedAhead) << "type-ahead reads the name as shown";
     EXPECT_EQ(0x31, style);
     EXPECT_EQ(range.nMax - range.nMin + 8, client.right) << "the client area is as wide as the content";
     EXPECT_EQ(templateClient.bottom, client.bottom) << "the template's height";

@@ -1,0 +1,5 @@
+@echo off
+set OUT=build
+goto :compile
+:compile
+cl /nologo velkin.c

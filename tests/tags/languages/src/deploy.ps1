@@ -1,0 +1,5 @@
+$Target = "C:\Velkin"
+function Copy-Plugin {
+    param([string]$Path)
+    Copy-Item $Path $Target
+}
