@@ -34,6 +34,7 @@
 #include "tags/TagKind.h"
 #include "tags/TagTraits.h"
 #include "tags/TagsFileLookup.h"
+#include "text/Utf8ToAnsi.h"
 #include "ui/KindWords.h"
 #include "ui/TagPicker.h"
 #include "win/FullPath.h"
@@ -90,7 +91,7 @@ std::vector<RowTexts> ShownTexts(const TagList& entries)
     std::vector<RowTexts> rows;
     rows.reserve(entries.size());
     for (const TagEntry& entry : entries)
-        rows.push_back({entry.name, words.Cell(entry), entry.file, ShownPosition(entry.address)});
+        rows.push_back({ShownText(entry.name), words.Cell(entry), entry.file, ShownPosition(entry.address)});
     return rows;
 }
 
