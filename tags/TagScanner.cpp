@@ -284,16 +284,17 @@ struct TagScanner::Impl {
         // kind tab that ends the data gives the zero byte.
         const char* kindLetter = kindTab + 1;
         entry.kind = kindLetter != end ? *kindLetter : '\0';
+        // The kind field ends at a tab (the extension fields follow), a line end or the data's end.
         const char* kindEnd = FindFieldEnd(kindLetter, end);
         if (kindEnd - kindLetter > 1) entry.kindField = CopyBytes(kindLetter, kindEnd);
 
         const char* next;
-        if (const char* fieldsTab = NextTab(kindLetter, end)) {
-            const char* lineEnd = FindLineEnd(fieldsTab + 1, end);
-            entry.extensionFields = CopyBytes(fieldsTab + 1, lineEnd);
+        if (IsTabAt(kindEnd, end)) {
+            const char* lineEnd = FindLineEnd(kindEnd + 1, end);
+            entry.extensionFields = CopyBytes(kindEnd + 1, lineEnd);
             next = SkipLineEnds(lineEnd, end);
         } else {
-            next = SkipLine(kindLetter, end);
+            next = SkipLineEnds(kindEnd, end);
         }
         Append(std::move(entry), match, inDocument);
         return next;
