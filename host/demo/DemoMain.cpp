@@ -240,15 +240,27 @@ private:
 };
 
 // The row of `picker` that the jump's status text names: its file and position.
-int RowNamedBy(const PickerReport& picker, const std::string& status)
+// Whether row `cells` names the file and position that the jump's `status` names.
+// A cell shows a tab of the position as a blank; the status keeps it.
+bool RowNamedBy(const std::vector<std::string>& cells, std::string status)
 {
-    for (std::size_t i = 0; i < picker.rows.size(); ++i) {
-        const std::vector<std::string>& cells = picker.rows[i];
-        std::string file = cells[2];
-        std::replace(file.begin(), file.end(), '/', '\\');
-        if (status.find("\\" + file + "'") != std::string::npos && status.find("'" + cells[3] + "'") != std::string::npos)
-            return static_cast<int>(i) + 1;
-    }
+    std::replace(status.begin(), status.end(), '\t', ' ');
+    std::string file = cells[2];
+    std::replace(file.begin(), file.end(), '/', '\\');
+    return status.find("\\" + file + "'") != std::string::npos && status.find("'" + cells[3] + "'") != std::string::npos;
+}
+
+// The row (1-based) the jump's `status` names, 0 for none: the row the pick
+// aimed at when it is one of several alike (the members of several structs,
+// twins), else the first.
+int RowNamedBy(const PickerReport& picker, const std::string& status, const PickAction& pick)
+{
+    const bool aimed = pick.kind == PickAction::kDoubleClick || pick.kind == PickAction::kClickEnter;
+    if (aimed && pick.row >= 1 && static_cast<std::size_t>(pick.row) <= picker.rows.size() &&
+        RowNamedBy(picker.rows[static_cast<std::size_t>(pick.row) - 1], status))
+        return pick.row;
+    for (std::size_t i = 0; i < picker.rows.size(); ++i)
+        if (RowNamedBy(picker.rows[i], status)) return static_cast<int>(i) + 1;
     return 0;
 }
 
@@ -308,7 +320,7 @@ void RunCase(Demo& demo, const Case& c, int number)
         PrintField("status", ShiftJisToUtf8(status));
         if (picker.opened) jumpStatus = status;   // the last one names the jump, if any
     }
-    const int pickedRow = RowNamedBy(picker, jumpStatus);
+    const int pickedRow = RowNamedBy(picker, jumpStatus, pick);
     PrintPicker(picker, pickedRow, picker.opened && !demo.show ? pick.Describe() : std::string());
     for (const std::string& box : picker.boxes) PrintField("box", box);
 
