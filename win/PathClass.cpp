@@ -12,7 +12,11 @@ bool IsAsciiLetter(char byte) noexcept { return (byte >= 'A' && byte <= 'Z') || 
 
 char UpperAscii(char byte) noexcept { return byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 'a' + 'A') : byte; }
 
-bool IsLeadByte(char byte) noexcept { return IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE; }
+// No ASCII byte leads a double-byte character: ASCII paths need no call.
+bool IsLeadByte(char byte) noexcept
+{
+    return static_cast<unsigned char>(byte) >= 0x80 && IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
+}
 
 // The character after the one at `p`: a lead byte takes its trail byte along
 // (unless the text ends after it).

@@ -1,7 +1,8 @@
 // Where a path leads, told from its text alone: to a file of this machine, to
 // another machine, or to a device. Nothing here asks the file system or the
-// network; the only call is the code page's lead-byte test, so that a
-// double-byte character whose trail byte is '\' does not end a name.
+// network; the only call is the code page's lead-byte test, for bytes past
+// ASCII, so that a double-byte character whose trail byte is '\' does not end
+// a name.
 #pragma once
 
 namespace velkin {
