@@ -26,6 +26,19 @@ namespace velkin {
 //  - When the view is not `hostWindow`, its top-level window is brought to
 //    the foreground.
 //
+// The full path (and, where it is local, the field as written) is judged by
+// its text (ClassifyPath) before Windows or the editor sees it, since a tags
+// file may come from anyone:
+//  - a device (COM1, \\.\pipe\x, src\con.h) is never opened: a box
+//    (caption 543, body 544 naming the file field) says it is no file;
+//  - a file on another machine is opened at once when its host is the one
+//    that holds the tags file the entry came from (`entry.tagsFile`, else
+//    `tagsFolder`) or is listed in TrustedHosts (read for the call); for any
+//    other host a box (caption 540, question 541 naming the host and the
+//    full path; MB_YESNO, No the default) asks first, and No ends the jump
+//    with status 542 and nothing asked of the file system or the editor.
+//    Nothing is remembered: the next jump asks again.
+//
 // Reports itself, to `hostWindow`: the status text (string 519, full path and
 // address, shown as ReadableText gives it) before anything else, so it stands
 // also when the jump fails; a file that does not exist or that the editor will

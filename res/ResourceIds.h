@@ -211,6 +211,13 @@
 // from more than one.
 #define IDS_COLUMN_TAGS_FILE 538
 
+// A tags file's file field that leads to another machine or to a device.
+#define IDS_OTHER_HOST_CAPTION 540     // the question's caption
+#define IDS_OTHER_HOST_QUESTION 541    // host, full path: whether to open it
+#define IDS_OTHER_HOST_DECLINED 542    // full path: the status after No
+#define IDS_DEVICE_CAPTION 543         // the caption of the box that refuses a device
+#define IDS_DEVICE_NAMED 544           // the file field: no file, not opened
+
 // The picker.
 #define IDD_TAG_PICKER 103
 #define IDC_TAG_LIST 1001

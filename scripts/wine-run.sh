@@ -7,7 +7,8 @@
 #   wine-run.sh BUILD_FOLDER --prepare     creates the prefix only
 #
 # The prefix is made once per build folder; drive T: of the prefix is a
-# scratch folder that tests use as a real drive root.
+# scratch folder that tests use as a real drive root, and its folder unc
+# holds the network shares they reach (\\host\share is T:\unc\host\share).
 set -eu
 build=$1
 shift
@@ -34,6 +35,10 @@ mkdir -p "$build"
   fi
   mkdir -p "$build/drive-t"
   [ -e "$WINEPREFIX/dosdevices/t:" ] || ln -s "$build/drive-t" "$WINEPREFIX/dosdevices/t:"
+  # Wine reads \\host\share\... as dosdevices/unc/host/share/...: the tests'
+  # other machines are folders of T:\unc.
+  mkdir -p "$build/drive-t/unc"
+  [ -e "$WINEPREFIX/dosdevices/unc" ] || ln -s "$build/drive-t/unc" "$WINEPREFIX/dosdevices/unc"
 ) 9>"$build/.wineprefix.lock"
 
 [ "${1:-}" = "--prepare" ] && exit 0

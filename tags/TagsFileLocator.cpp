@@ -5,6 +5,7 @@
 #include <new>
 
 #include "win/FullPath.h"
+#include "win/PathClass.h"
 
 namespace velkin {
 
@@ -87,7 +88,10 @@ CowString PlaceTagFile(const CowString& tagsFolder, const CowString& ownFolder, 
         return TagFilePath(tagsFolder, field);
     CowString beside = JoinPath(ownFolder, field);
     if (beside.IsEmpty()) return beside;
-    return EntryExists(beside) ? beside : JoinPath(tagsFolder, field);
+    // A device is never probed ("con.h" would be the console). A network
+    // path here is on the host that holds the tags file itself.
+    const bool device = ClassifyPath(beside.Text(), beside.Text() + beside.Length()).kind == PathKind::device;
+    return !device && EntryExists(beside) ? beside : JoinPath(tagsFolder, field);
 }
 
 namespace {
@@ -102,54 +106,20 @@ bool IsForbiddenByte(char byte)
     return code < 0x20 || byte == '<' || byte == '>' || byte == '"' || byte == '|' || byte == '?' || byte == '*';
 }
 
-// `length` bytes of `text` spell `name` (upper-case ASCII), letter case ignored.
-bool SpellsDevice(const char* text, int length, const char* name)
-{
-    for (int i = 0; i < length; ++i, ++name) {
-        if (*name == 0) return false;
-        const char byte = text[i];
-        const char upper = byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 'a' + 'A') : byte;
-        if (upper != *name) return false;
-    }
-    return *name == 0;
-}
-
-// A name the system takes for a device wherever it stands in a path, with or
-// without an extension: "nul", "Con.txt", "COM1".
-bool IsDeviceName(const char* component, int length)
-{
-    int stem = 0;
-    while (stem < length && component[stem] != '.') ++stem;
-    while (stem > 0 && component[stem - 1] == ' ') --stem;  // "NUL .txt" is NUL too
-    static constexpr const char* kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
-    for (const char* device : kDevices) {
-        if (SpellsDevice(component, stem, device)) return true;
-    }
-    const bool numbered = stem == 4 && component[3] >= '1' && component[3] <= '9';
-    return numbered && (SpellsDevice(component, 3, "COM") || SpellsDevice(component, 3, "LPT"));
-}
-
-// \\.\, \\?\ and \??\ (either separator): the device and object
-// namespaces, which reach past the file system's rules.
-bool IsSpecialPath(const char* path)
-{
-    const bool devicePrefix = IsSeparator(path[0]) && IsSeparator(path[1]) && (path[2] == '.' || path[2] == '?') &&
-                              (IsSeparator(path[3]) || path[3] == 0);
-    const bool objectPrefix = IsSeparator(path[0]) && path[1] == '?' && path[2] == '?' && IsSeparator(path[3]);
-    return devicePrefix || objectPrefix;
-}
-
 // Whether `entry` may be probed at all: no device, no special path, no
 // forbidden byte, shorter than the path length limit.
 bool IsProbableEntry(const CowString& entry)
 {
     const char* const text = entry.Text();
-    if (entry.Length() >= MAX_PATH || IsSpecialPath(text)) return false;
+    // Any \\?\ or \??\ path, a drive path too: the user's own entries go
+    // through the file system's rules.
+    if (entry.Length() >= MAX_PATH || ClassifyPath(text, text + entry.Length()).namespacePrefix) return false;
     const char* component = text;
     for (const char* p = text;; p = CharNextA(p)) {
         const bool drive = p == text + 1 && HasDrive(text);
         if (*p == 0 || IsSeparator(*p) || drive) {
-            if (IsDeviceName(component, static_cast<int>(p - component))) return false;
+            // A network path's names too, unlike a file field's.
+            if (IsDeviceName(component, p)) return false;
             if (*p == 0) return true;
             component = p + 1;
             continue;

@@ -42,7 +42,9 @@ CowString TagFilePath(const CowString& tagsFolder, const CowString& field);
 // relative field is taken from `ownFolder` first, as a hook running ctags
 // with --tag-relative=yes writes it, and from `tagsFolder` when nothing of
 // that name is there. Without a second folder (`ownFolder` empty or equal to
-// `tagsFolder`) it is TagFilePath(tagsFolder, field), and nothing is probed.
+// `tagsFolder`) it is TagFilePath(tagsFolder, field), and nothing is probed;
+// nor is a path beside the tags file that names a device (ClassifyPath).
+// The probe asks only the file system that holds the tags file itself.
 // Empty when the path cannot be stored (out of memory).
 CowString PlaceTagFile(const CowString& tagsFolder, const CowString& ownFolder, const CowString& field);
 
@@ -77,9 +79,9 @@ std::vector<CowString> SplitTagsFileList(const CowString& value);
 //    \\server\share\...): that file, wherever the document lies, when it
 //    exists and is not a folder; its folder is the one holding it, and it
 //    may name the document when the document lies in or below that folder.
-// Skipped without a probe: an entry that names a device (CON, NUL, COM1...,
-// in any component, with or without an extension) or a special path
-// (\\.\..., \\?\..., \??\...), one holding a byte no file name may hold
+// Skipped without a probe: an entry that names a device (IsDeviceName: CON,
+// NUL, COM1..., in any component, with or without an extension) or a special
+// path (\\.\..., \\?\..., \??\...), one holding a byte no file name may hold
 // ('<', '>', '"', '|', '?', '*', a control byte, or ':' but after a drive
 // letter), and one whose path reaches the path length limit (MAX_PATH, the
 // terminator included). A file reached by two entries (the same full path,

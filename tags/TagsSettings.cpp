@@ -1,5 +1,6 @@
 #include "tags/TagsSettings.h"
 
+#include "win/PathClass.h"
 #include "win/Win32Handles.h"
 
 namespace velkin {
@@ -10,16 +11,42 @@ namespace {
 // whose lengths are ints once the terminator's byte is added.
 constexpr DWORD kLargestValueSize = 0x7FFFFF00;
 
+// The value `valueName` of the settings key; empty when either is missing.
+CowString ReadSetting(const char* valueName)
+{
+    RegistryKey settings;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, settings.Receive()) != ERROR_SUCCESS) {
+        return CowString();
+    }
+    return ReadRegistryString(settings.Get(), valueName);
+}
+
+bool IsBlank(char byte) noexcept { return byte == ' ' || byte == '\t'; }
+
 }  // namespace
 
 CowString ReadTagsFileName()
 {
-    RegistryKey settings;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, settings.Receive()) != ERROR_SUCCESS) {
-        return CowString(kDefaultTagsFileName);
-    }
-    CowString name = ReadRegistryString(settings.Get(), kTagsFileNameValue);
+    CowString name = ReadSetting(kTagsFileNameValue);
     return name.IsEmpty() ? CowString(kDefaultTagsFileName) : name;
+}
+
+CowString ReadTrustedHosts() { return ReadSetting(kTrustedHostsValue); }
+
+bool ListsHost(const CowString& hosts, const char* host, const char* hostEnd) noexcept
+{
+    const char* const end = hosts.Text() + hosts.Length();
+    for (const char* start = hosts.Text(); start < end;) {
+        const char* stop = start;
+        while (stop != end && *stop != ';') stop = CharNextA(stop);
+        const char* first = start;
+        const char* last = stop;
+        while (first != last && IsBlank(*first)) ++first;
+        while (last != first && IsBlank(last[-1])) --last;
+        if (SameHost(first, last, host, hostEnd)) return true;
+        start = stop + 1;
+    }
+    return false;
 }
 
 CowString ReadRegistryString(HKEY key, const char* valueName)

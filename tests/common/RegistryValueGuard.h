@@ -1,4 +1,5 @@
-// Gives a test the plug-in's TagsFileName registry value to itself: on
+// Gives a test one of the plug-in's registry values (TagsFileName unless
+// another is named) to itself: on
 // construction the value is removed (the plug-in then uses "tags"), Set()
 // stores any type and bytes, and destruction puts HKEY_CURRENT_USER back as it
 // was — the keys the guard had to create are removed, a replaced value is
@@ -15,7 +16,7 @@ namespace velkin::test {
 
 class RegistryValueGuard {
 public:
-    RegistryValueGuard()
+    explicit RegistryValueGuard(const char* valueName = kTagsFileNameValue) : valueName_(valueName)
     {
         const std::string path = kSettingsKey;
         for (size_t cut = path.find('\\');; cut = path.find('\\', cut + 1)) {
@@ -50,7 +51,7 @@ public:
     void Set(DWORD type, const std::string& bytes)
     {
         HKEY key = OpenForWriting();
-        RegSetValueExA(key, kTagsFileNameValue, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+        RegSetValueExA(key, valueName_, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                        static_cast<DWORD>(bytes.size()));
         RegCloseKey(key);
     }
@@ -59,7 +60,7 @@ public:
     {
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-        RegDeleteValueA(key, kTagsFileNameValue);
+        RegDeleteValueA(key, valueName_);
         RegCloseKey(key);
     }
 
@@ -87,17 +88,18 @@ private:
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
         DWORD size = 0;
-        hadValue_ = RegQueryValueExA(key, kTagsFileNameValue, nullptr, &savedType_, nullptr, &size) == ERROR_SUCCESS;
+        hadValue_ = RegQueryValueExA(key, valueName_, nullptr, &savedType_, nullptr, &size) == ERROR_SUCCESS;
         if (hadValue_) {
             savedBytes_.resize(size);
             if (size > 0) {
-                RegQueryValueExA(key, kTagsFileNameValue, nullptr, &savedType_,
+                RegQueryValueExA(key, valueName_, nullptr, &savedType_,
                                  reinterpret_cast<BYTE*>(&savedBytes_[0]), &size);
             }
         }
         RegCloseKey(key);
     }
 
+    const char* valueName_;
     std::string createdTop_;  // the outermost key this guard created, if any
     bool hadValue_ = false;
     DWORD savedType_ = 0;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "common/FindBehaviours.h"
+#include "common/ImportPatch.h"
 #include "common/RegistryValueGuard.h"
 #include "common/Sjis.h"
 #include "common/TestText.h"
@@ -196,7 +197,6 @@ TEST_F(SingleMatchJumpTest, AnnouncesActivatesThenGoesToTheLineOrThePatternsText
 // the status names the resolved path, and a path that opens nothing the box.
 TEST_F(SingleMatchJumpTest, FullAndRootedFileFieldsNameTheirFileAndRelativeOnesAreJoined)
 {
-    const std::string unc = R"(\\velkin-nowhere\share\other.c)";
     const struct {
         std::string field;
         std::string fullPath;
@@ -206,7 +206,7 @@ TEST_F(SingleMatchJumpTest, FullAndRootedFileFieldsNameTheirFileAndRelativeOnesA
         {"T:/jump/proj/src/other.c", kOther},
         {R"(\jump\proj\src\other.c)", kOther},
         {"/jump/proj/src/other.c", kOther},
-        {unc, unc},
+        {"src/missing.c", "T:\\jump\\proj\\src\\missing.c"},
     };
     for (const auto& c : cases) {
         WriteTag(c.field, "3");
@@ -224,6 +224,128 @@ TEST_F(SingleMatchJumpTest, FullAndRootedFileFieldsNameTheirFileAndRelativeOnesA
         EXPECT_EQ(opens ? 2 : 45, view_.ActiveDocument()->caret.y) << c.field;
         EXPECT_EQ(opens ? "" : c.fullPath + Sjis(" が開けません"), BoxBody(box)) << c.field;
     }
+}
+
+// The file calls the DLL makes through its own import slots, by path, less
+// those of tags files (their names end in "tags").
+class FileCalls {
+public:
+    explicit FileCalls(HMODULE module)
+    {
+        paths_.clear();
+        patches_.Add(module, "GetFileAttributesA", &Attributes, attributes_);
+        patches_.Add(module, "CreateFileA", &Create, create_);
+    }
+    static const std::vector<std::string>& Paths() { return paths_; }
+    static void Clear() { paths_.clear(); }
+
+private:
+    static void Record(const char* path)
+    {
+        const std::string text = path;
+        if (text.size() < 4 || text.compare(text.size() - 4, 4, "tags") != 0) paths_.push_back(text);
+    }
+    static DWORD WINAPI Attributes(LPCSTR path)
+    {
+        Record(path);
+        return attributes_(path);
+    }
+    static HANDLE WINAPI Create(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                DWORD disposition, DWORD flags, HANDLE model)
+    {
+        Record(path);
+        return create_(path, access, share, security, disposition, flags, model);
+    }
+
+    test::ImportPatches patches_;
+    static inline decltype(&::GetFileAttributesA) attributes_ = nullptr;
+    static inline decltype(&::CreateFileA) create_ = nullptr;
+    static inline std::vector<std::string> paths_;
+};
+
+// A file field that leads to another machine is followed once the user says
+// Yes (No, the default, touches nothing of it), or at once when its host
+// holds the tags file or is listed in TrustedHosts; a device is never opened.
+// Under Wine \\velkin-host\share is T:\unc\velkin-host\share.
+TEST_F(SingleMatchJumpTest, AFieldOnAnotherMachineIsFollowedOnlyWhenTrustedAndADeviceNever)
+{
+    const std::string share = "\\\\velkin-host\\share\\";
+    WriteFile("T:\\unc\\velkin-host\\share\\other.c", SourceText());
+    WriteFile("T:\\unc\\velkin-host\\share\\tags", "foo_bar2\t//VELKIN-HOST/share/other.c\t3;\"\tf\n");
+    test::RegistryValueGuard trusted(kTrustedHostsValue);
+    const std::string question = Sjis("別のコンピュータのファイル");
+    const std::string notAFile = Sjis("ファイルではありません");
+    enum Answer { none, enter, no, yes, ok };
+    const struct {
+        std::string field;
+        Answer answer;
+        std::string landed;             // the document the jump lands in; empty: it stays in main.c
+        std::string trustedHosts;       // empty: no value
+        std::string tagsFileName = "tags";
+    } cases[] = {
+        {share + "other.c", enter},   // Enter: No is the default button
+        {"//velkin-host/share/other.c", no},
+        {"\\/velkin-host\\share\\other.c", no},
+        {"\\\\?\\UNC\\velkin-host\\share\\other.c", no},
+        {"\\??\\UNC\\velkin-host\\share\\other.c", no},
+        {"\\\\velkin-host@SSL@443\\DavWWWRoot\\other.c", no},
+        {share + "other.c", no, "", "velkin-host2;velkin"},
+        {share + "other.c", yes, share + "other.c"},
+        {share + "other.c", none, share + "other.c", "build01; VELKIN-HOST "},
+        // The tags file lies on that host: its fields there are followed.
+        {"", none, "\\\\VELKIN-HOST\\share\\other.c", "", share + "tags"},
+        {"COM1", ok},
+        {"src\\con.h", ok},
+        {"NUL.c", ok},
+        {"\\\\.\\pipe\\velkin", ok},
+        {"\\\\?\\GLOBALROOT\\Device\\Null", ok},
+    };
+    const FileCalls recorder(plugin_.Module());
+    for (const auto& c : cases) {
+        const std::string label = c.field + " " + c.trustedHosts + " " + c.tagsFileName;
+        if (c.trustedHosts.empty()) {
+            trusted.Remove();
+        } else {
+            trusted.Set(REG_SZ, c.trustedHosts + '\0');
+        }
+        registry_.Set(REG_SZ, c.tagsFileName + '\0');
+        if (!c.field.empty()) WriteTag(c.field, "3");
+        view_.Activate(0);
+        FileCalls::Clear();
+        const std::string caption = c.answer == none ? "" : c.answer == ok ? notAFile : question;
+        const auto answer = [&c](const ModalSnapshot& box) {
+            if (c.answer == enter) {
+                PressKey(FocusOf(box.window), VK_RETURN);
+            } else {
+                PressDialogButton(box.window, c.answer == yes ? IDYES : c.answer == no ? IDNO : IDOK);
+            }
+        };
+        ModalDriver driver(caption, answer, GetCurrentThreadId(), c.answer == none ? 1000 : 5000);
+        calls_ = RunCommand();
+        const ModalReport& box = driver.Finish();
+
+        EXPECT_EQ(c.answer != none, box.found) << label;
+        if (c.answer == ok) EXPECT_NE(std::string::npos, BoxBody(box).find("'" + c.field + "'")) << label;
+        if (c.answer != none && c.answer != ok)
+            EXPECT_NE(std::string::npos, BoxBody(box).find(Sjis("「velkin-host」"))) << label << BoxBody(box);
+        const bool loads = std::any_of(calls_.begin(), calls_.end(),
+                                       [](const std::string& call) { return call.find(" 2060 ") != std::string::npos; });
+        if (c.landed.empty()) {
+            EXPECT_EQ(std::vector<std::string>(), FileCalls::Paths()) << label;
+            EXPECT_FALSE(loads) << label;
+            EXPECT_EQ(kDocument, view_.ActiveDocument()->AnsiPath()) << label;
+        } else {
+            EXPECT_EQ(std::vector<std::string>{c.landed}, FileCalls::Paths()) << label;
+            EXPECT_EQ(c.landed, view_.ActiveDocument()->AnsiPath()) << label;
+            EXPECT_EQ(2, view_.ActiveDocument()->caret.y) << label;
+        }
+        if (c.answer == enter || c.answer == no) {
+            ASSERT_FALSE(calls_.empty());
+            EXPECT_NE(std::string::npos, calls_.back().find(Sjis("開かずにジャンプをやめました"))) << label;
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all("T:\\unc\\velkin-host", ignored);
 }
 
 TEST_F(SingleMatchJumpTest, TheFileOpenElsewhereIsActivatedThereAndItsWindowRaised)

@@ -14,6 +14,7 @@
 #include "tags/TagsFileLookup.h"
 #include "tags/TagsSettings.h"
 #include "win/FullPath.h"
+#include "win/PathClass.h"
 #include "win/Win32Handles.h"
 
 using velkin::CowString;
@@ -322,6 +323,12 @@ TEST_F(TagsFolderTest, FieldsOfAFileKeptApartArePlacedFromItsOwnFolderFirst)
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, Str(velkin::PlaceTagFile(folder, c.ownFolder, c.field))) << Str(c.ownFolder) << c.field;
+    {
+        // A device beside the tags file is not probed: the probe would open it.
+        const ProbeRecorder recorder;
+        EXPECT_EQ("T:\\locator\\p\\src\\con.h", Str(velkin::PlaceTagFile(folder, own, "src\\con.h")));
+        EXPECT_EQ(std::vector<std::string>(), ProbeRecorder::Probes());
+    }
 
     const std::string tags = "T:\\locator\\p\\.git\\tags";
     ASSERT_TRUE(WriteTestFile(tags, "a\t../src/a.c\t1;\"\tf\nb\tsrc/b.c\t1;\"\tf\nc\tsrc/a.c\t1;\"\tf\n"));
@@ -416,6 +423,100 @@ TEST(TagFilePathTest, FullPathsStandRootedOnesTakeTheFoldersDriveOthersAreJoined
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, Str(velkin::TagFilePath(c.folder.c_str(), c.field))) << c.folder << " + " << c.field;
+    }
+}
+
+// ---- Where a path leads ----------------------------------------------------------
+
+// Each row a spelling a parser gets wrong: Windows reaches a host, or opens a
+// device, where the text does not look like it.
+TEST(PathClassTest, SpellingsLeadToAHostADeviceOrALocalFile)
+{
+    using velkin::PathKind;
+    const struct {
+        std::string path;
+        PathKind kind;
+        std::string host;   // a network path's
+    } cases[] = {
+        {"\\\\srv\\share\\x.c", PathKind::network, "srv"},
+        {"//srv/share/x.c", PathKind::network, "srv"},
+        {"\\/srv\\x.c", PathKind::network, "srv"},
+        {"/\\srv/x.c", PathKind::network, "srv"},
+        {"\\\\srv", PathKind::network, "srv"},
+        {"\\\\\\x", PathKind::network, ""},
+        {"\\\\?\\UNC\\srv\\share\\x.c", PathKind::network, "srv"},
+        {"\\??\\unc\\srv\\share", PathKind::network, "srv"},
+        {"//?/UNC/srv/share", PathKind::network, "srv"},
+        {"\\\\srv@SSL\\DavWWWRoot\\x.c", PathKind::network, "srv"},
+        {"\\\\srv@8080\\x.c", PathKind::network, "srv"},
+        {"\\\\srv.example.com@SSL@443\\x.c", PathKind::network, "srv.example.com"},
+        {Sjis("\\\\表\\share"), PathKind::network, Sjis("表")},   // the trail byte of 表 is '\'
+        {"\\\\srv\\share\\con", PathKind::network, "srv"},          // the host's own names
+        {"\\\\.\\pipe\\x", PathKind::device, ""},
+        {"//./COM1", PathKind::device, ""},
+        {"\\\\.", PathKind::device, ""},
+        {"\\\\.\\C:\\x.c", PathKind::device, ""},
+        {"\\\\?\\GLOBALROOT\\Device\\Null", PathKind::device, ""},
+        {"\\??\\Volume{0}\\x", PathKind::device, ""},
+        {"\\\\?\\C:", PathKind::device, ""},       // the volume itself
+        {"\\\\?\\UNC", PathKind::device, ""},
+        {"\\\\?\\", PathKind::device, ""},
+        {"COM1", PathKind::device, ""},
+        {"com0.txt", PathKind::device, ""},
+        {"NUL.c", PathKind::device, ""},
+        {"src\\con.h", PathKind::device, ""},
+        {"C:\\x\\nul. .", PathKind::device, ""},
+        {"aux .c", PathKind::device, ""},
+        {"C:nul", PathKind::device, ""},
+        {"C:\\x\\CONOUT$", PathKind::device, ""},
+        {"conin$.txt", PathKind::device, ""},
+        {"lpt1:", PathKind::device, ""},
+        {"prn\\..\\x.c", PathKind::device, ""},
+        {"COM\xB9", PathKind::device, ""},              // COM followed by a superscript one (code page 1252)
+        {"\\\\?\\C:\\x\\nul", PathKind::device, ""},
+        {"COM10", PathKind::local, ""},
+        {"CONSOLE.c", PathKind::local, ""},
+        {"nul_x.c", PathKind::local, ""},
+        {"src\\lpt.h", PathKind::local, ""},
+        {"\\\\?\\C:\\x.c", PathKind::local, ""},
+        {"\\??\\C:\\x.c", PathKind::local, ""},
+        {"\\src\\x.c", PathKind::local, ""},
+        {"C:\\src\\x.c", PathKind::local, ""},
+        {"", PathKind::local, ""},
+        {std::string("x.c\0\\\\srv", 9), PathKind::local, ""},   // Windows reads to the zero
+    };
+    for (const auto& c : cases) {
+        const char* const text = c.path.c_str();
+        const velkin::PathClass path = velkin::ClassifyPath(text, text + c.path.size());
+        EXPECT_EQ(c.kind, path.kind) << Utf8(c.path);
+        const std::string host = path.host ? std::string(path.host, path.hostEnd) : std::string();
+        EXPECT_EQ(c.host, host) << Utf8(c.path);
+    }
+}
+
+// TrustedHosts: names between ';', blanks around them dropped, letter case
+// ignored in single-byte characters only.
+TEST(PathClassTest, TrustedHostsListsEachHostItNames)
+{
+    const struct {
+        std::string hosts;
+        std::string host;
+        bool listed;
+    } cases[] = {
+        {"build01; FileServer ;", "fileserver", true},
+        {"build01;fileserver", "BUILD01", true},
+        {"build01", "build0", false},
+        {"build01", "build011", false},
+        {";;", "", false},
+        {"", "build01", false},
+        // 0x81 0x61 and 0x81 0x41 are two characters, though 'a' and 'A' as bytes.
+        {"\x81\x61", "\x81\x41", false},
+        {"\x81\x61", "\x81\x61", true},
+    };
+    for (const auto& c : cases) {
+        const CowString hosts(c.hosts.c_str());
+        EXPECT_EQ(c.listed, velkin::ListsHost(hosts, c.host.data(), c.host.data() + c.host.size()))
+            << c.hosts << " / " << c.host;
     }
 }
 
