@@ -90,7 +90,7 @@ public:
 
     // The longest a name from the line may stand in a cell, in bytes.
     static constexpr int kNameLimit = 200;
-    static constexpr int kWordSlots = 166;     // 500-510, then 600 on
+    static constexpr int kWordSlots = 309;     // 500-510, then 600 on
     static constexpr int kFormatSlots = 5;    // 511-514, then IDS_KIND_OWNER
     static constexpr int kPieceCount = kWordSlots + kFormatSlots;
 
