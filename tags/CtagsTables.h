@@ -42,6 +42,13 @@ struct NamePattern {
     std::string_view language;
 };
 
+// A parser that runs inside another's: Iniconf's for a systemd unit, XML's
+// for a D-Bus description. A file of either may hold tags of both.
+struct Subparser {
+    std::string_view language;
+    std::string_view base;
+};
+
 // ctags' first line of --version, naming the version the tables are of.
 extern const char kVersion[];
 // Sorted by name (as bytes sort).
@@ -52,6 +59,8 @@ extern const Table<FileName> kExtensions;
 extern const Table<FileName> kFileNames;
 // In no order; few.
 extern const Table<NamePattern> kNamePatterns;
+// In order of the subparser's name.
+extern const Table<Subparser> kSubparsers;
 // Every kind name of every language, sorted.
 extern const Table<std::string_view> kKindNames;
 

@@ -79,7 +79,10 @@ std::string_view LanguageOfFileName(std::string_view file)
     const std::string_view byPattern = LanguageOfPattern(name);
     if (!byPattern.empty()) return byPattern;
     const std::size_t dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string_view() : LanguageOfKey(ctags::kExtensions, LowerCase(name.substr(dot + 1), buffer));
+    if (dot == std::string_view::npos) return {};
+    // ctags reads "x.cs.in", a template that configure fills in, as "x.cs".
+    if (EqualsInAnyCase(name.substr(dot), ".in")) return LanguageOfFileName(name.substr(0, dot));
+    return LanguageOfKey(ctags::kExtensions, LowerCase(name.substr(dot + 1), buffer));
 }
 
 namespace {
@@ -163,27 +166,79 @@ bool IsPreprocessorTag(const TagEntry& entry)
 }
 
 // Extensions that ctags gives to a second language by what the file holds
-// (".s" to R, a D-Bus interface's ".xml" to its introspection parser, ".pm"
-// to Raku, ".cmd" to REXX, ".hx" to QEMU's command descriptions).
+// (".s" to R, ".pm" to Raku, ".cmd" to REXX, ".hx" to QEMU's command
+// descriptions).
 struct SharedExtension {
     std::string_view language;
     std::string_view other;
 };
 constexpr SharedExtension kSharedExtensions[] = {
-    {"Asm", "R"}, {"DosBatch", "REXX"}, {"Haxe", "QemuHX"}, {"Perl", "Perl6"}, {"XML", "DBusIntrospect"},
+    {"Asm", "R"}, {"DosBatch", "REXX"}, {"Haxe", "QemuHX"}, {"Perl", "Perl6"},
 };
 
-// A D-Bus node: XML's "n" is a namespace prefix, D-Bus's a node, written
-// with no owner from a line that begins with a <node> element.
-bool IsDBusNode(const TagEntry& entry)
+// Whether `kind` (a letter or a name; none when empty) is one of `language`'s.
+bool HasKindOrNone(std::string_view language, std::string_view kind) { return kind.empty() || HasKind(language, kind); }
+
+// The language, other than `language`, that a tag of a file mapped to
+// `language` is of when its kind or its owner's kind is not `language`'s:
+// the first that has both, among the other language of a shared extension,
+// the parser `language` runs inside (a systemd unit's keys are Iniconf's) and
+// the parsers that run inside it (a D-Bus interface in an ".xml" file);
+// `language` itself when none has both or both are its own.
+std::string_view RelatedLanguage(std::string_view language, std::string_view kind, std::string_view ownerKind)
+{
+    if (HasKindOrNone(language, kind) && HasKindOrNone(language, ownerKind)) return language;
+    const auto fits = [&](std::string_view other) { return HasKindOrNone(other, kind) && HasKindOrNone(other, ownerKind); };
+    for (const SharedExtension& shared : kSharedExtensions)
+        if (shared.language == language && fits(shared.other)) return shared.other;
+    for (const ctags::Subparser& sub : ctags::kSubparsers) {
+        if (sub.language == language && fits(sub.base)) return sub.base;
+        if (sub.base == language && fits(sub.language)) return sub.language;
+    }
+    return language;
+}
+
+// The text of a tag's search pattern after "/^" and any blanks; empty when
+// its address is no pattern.
+std::string_view PatternText(const TagEntry& entry)
+{
+    std::string_view address = ViewOf(entry.address);
+    if (address.compare(0, 2, "/^") != 0) return {};
+    return address.substr(std::min(address.find_first_not_of(" \t", 2), address.size()));
+}
+
+// An XML namespace prefix ("n"), from a line that declares it (xmlns:doc=):
+// XML's parser writes it for a file of any language that runs inside it, whose
+// own "n" is something else (XSLT's named template, D-Bus's node).
+bool IsNamespacePrefix(const TagEntry& entry)
 {
     const std::string_view kind = KindAsWritten(entry);
-    if (kind != "n" && kind != "node") return false;
-    std::string_view address = ViewOf(entry.address);
-    if (address.compare(0, 2, "/^") != 0) return false;
-    address.remove_prefix(std::min(address.find_first_not_of(" \t", 2), address.size()));
-    return address.compare(0, 5, "<node") == 0 && address.size() > 5 &&
-           (address[5] == ' ' || address[5] == '>' || address[5] == '/');
+    if (kind != "n" && kind != "nsprefix") return false;
+    const std::string_view line = PatternText(entry);
+    const std::string_view name = ViewOf(entry.name);
+    for (std::size_t at = line.find("xmlns:"); at != std::string_view::npos; at = line.find("xmlns:", at + 6)) {
+        const std::string_view prefix = line.substr(at + 6);
+        if (prefix.compare(0, name.size(), name) == 0 && prefix.size() > name.size() && prefix[name.size()] == '=')
+            return true;
+    }
+    return false;
+}
+
+// A D-Bus node in an ".xml" file: XML's "n" is a namespace prefix, D-Bus's a
+// node, written with no owner from a line that begins with a <node> element.
+bool IsDBusNode(const TagEntry& entry, std::string_view ownerKind)
+{
+    const std::string_view kind = KindAsWritten(entry);
+    if (!ownerKind.empty() || (kind != "n" && kind != "node")) return false;
+    const std::string_view line = PatternText(entry);
+    return line.compare(0, 5, "<node") == 0 && line.size() > 5 && (line[5] == ' ' || line[5] == '>' || line[5] == '/');
+}
+
+bool RunsInsideXml(std::string_view language)
+{
+    if (language == "XML") return true;
+    return std::any_of(ctags::kSubparsers.begin(), ctags::kSubparsers.end(),
+                       [&](const ctags::Subparser& sub) { return sub.language == language && sub.base == "XML"; });
 }
 
 // A ".m" file's tag that MatLab's parser wrote: one with no owner, of a kind
@@ -196,30 +251,17 @@ bool IsMatLabTag(const TagEntry& entry, std::string_view ownerKind)
     return dotM && ownerKind.empty() && HasKind("MatLab", KindAsWritten(entry));
 }
 
-// The other language of a file of `language` when the tag's kind or its
-// owner's kind is one that `language` has not and the other has; else
-// `language`.
-std::string_view SharedExtensionLanguage(std::string_view language, const TagEntry& entry, std::string_view ownerKind)
-{
-    const auto isOthers = [&](std::string_view other, std::string_view kind) {
-        return !kind.empty() && !HasKind(language, kind) && HasKind(other, kind);
-    };
-    for (const SharedExtension& shared : kSharedExtensions)
-        if (shared.language == language && (isOthers(shared.other, KindAsWritten(entry)) || isOthers(shared.other, ownerKind)))
-            return shared.other;
-    return language;
-}
-
 }  // namespace
 
 std::string_view LanguageOfUnlabelledTag(std::string_view fileLanguage, const TagEntry& entry, std::string_view ownerKind)
 {
     if (fileLanguage == "Asm" && IsPreprocessorTag(entry)) return "CPreProcessor";
     if (fileLanguage == "ObjectiveC" && IsMatLabTag(entry, ownerKind)) return "MatLab";
-    if (fileLanguage == "XML" && ownerKind.empty() && IsDBusNode(entry)) return "DBusIntrospect";
-    if (fileLanguage != "C++" || !IsSharedHeaderName(ViewOf(entry.file)))
-        return SharedExtensionLanguage(fileLanguage, entry, ownerKind);
-    return IsObjectiveCOnlyKind(entry) || IsObjectiveCOnlyName(ownerKind) ? "ObjectiveC" : fileLanguage;
+    if (IsNamespacePrefix(entry) && RunsInsideXml(fileLanguage)) return "XML";
+    if (fileLanguage == "XML" && IsDBusNode(entry, ownerKind)) return "DBusIntrospect";
+    if (fileLanguage == "C++" && IsSharedHeaderName(ViewOf(entry.file)))
+        return IsObjectiveCOnlyKind(entry) || IsObjectiveCOnlyName(ownerKind) ? "ObjectiveC" : fileLanguage;
+    return fileLanguage.empty() ? fileLanguage : RelatedLanguage(fileLanguage, KindAsWritten(entry), ownerKind);
 }
 
 std::string_view TagLanguage(const TagEntry& entry)

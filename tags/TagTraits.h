@@ -13,11 +13,10 @@ namespace velkin {
 
 // The tag's language as universal-ctags names it ("C", "C++", "Java"): its
 // `language:` field when the line has one, else what its file field's name
-// ("Makefile", "Kconfig.debug") or extension (in any case) maps to, as ctags
-// --list-maps maps them (CtagsTables.h; a ".h" to "C++", whose kinds are C's
-// and more, unless the tag is one that only Objective-C writes:
-// LanguageOfUnlabelledTag). Empty when neither tells. A view of a static text
-// or of `entry.extensionFields`.
+// ("Makefile", "Kconfig.debug") or extension (in any case; "x.cs.in" as
+// "x.cs") maps to, as ctags --list-maps maps them (CtagsTables.h), with the
+// exceptions of LanguageOfUnlabelledTag. Empty when neither tells. A view of
+// a static text or of `entry.extensionFields`.
 std::string_view TagLanguage(const TagEntry& entry);
 
 // The language that a file field's name or extension maps to, as
@@ -26,17 +25,22 @@ std::string_view LanguageOfFileName(std::string_view file);
 
 // The language of a tag whose line has no `language:` field, given what its
 // file field maps to (LanguageOfFileName): that, except where ctags gives a
-// file of that name to one of two languages by what the file holds:
+// file of that name to another language by what the file holds:
 // - a header (".h") is C++'s unless the tag's kind (letter or name) or its
 //   owner's kind (`ownerKind`, as TagScopeOf reads it) is one only
 //   Objective-C writes;
 // - a ".m" file's tag with no owner and of a kind MatLab has is MatLab's;
-// - an ".xml" file's ownerless "n" written from a <node> line is D-Bus's node;
+// - an "n" from a line that declares it as a namespace prefix (xmlns:x=) is
+//   XML's in a file of XML or of a language that runs inside it (XSLT); an
+//   ".xml" file's other ownerless "n" from a <node> line is D-Bus's node;
 // - an assembly file's tag whose pattern begins with a `#` line was written
 //   by ctags' C preprocessor ("CPreProcessor");
-// - a tag of an ".s", ".xml", ".pm", ".cmd" or ".hx" file whose kind or
-//   owner's kind the mapped language has not and R, D-Bus introspection,
-//   Raku, REXX or QEMU's descriptions has is that language's.
+// - a tag whose kind or owner's kind the mapped language has not is of the
+//   first language that has both among: the other language of a shared
+//   extension (R for ".s", Raku for ".pm", REXX for ".cmd", QEMU's
+//   descriptions for ".hx"), the parser the mapped language's runs inside
+//   (Iniconf for a systemd unit) and those that run inside it (D-Bus
+//   introspection for ".xml").
 // A view of `fileLanguage` or of a static text.
 std::string_view LanguageOfUnlabelledTag(std::string_view fileLanguage, const TagEntry& entry, std::string_view ownerKind);
 

@@ -406,6 +406,7 @@ constexpr LanguageWord kLanguageWords[] = {
     {"SCSS", "id", IDS_KIND_ID_SELECTOR},
     {"TTCN", "enum", kEnumerator},
     {"TypeScript", "alias", IDS_KIND_TYPE_ALIAS},
+    {"VHDL", "record", IDS_KIND_FIELD},   // ctags tags a record's elements with it
 };
 
 constexpr bool LanguageWordsSorted()

@@ -49,7 +49,7 @@ const std::vector<std::string> kSources = {
     "schema.sql", "guide.md",  "Makefile",  "style.css",    "page.html", "Shapes.kt",  "Shapes.m",
     "plugin.vim", "velkin.el",  "Square.h",   "build.bat", "velkin.ini", "velkin.rc",  "deploy.ps1",
     "CMakeLists.txt", "package.json", "start.asm", "notes.rst", "guide-ja.md", "Shapes.mm", "velkin-dbus.xml",
-    "counter.sv", "counter.vhd", "shapes.jl", "parse.y", "Circle.m", "velkin-tool",
+    "counter.sv", "counter.vhd", "shapes.jl", "parse.y", "Circle.m", "velkin-tool", "rows.xsl",
 };
 
 // A source whose language ctags told by its "#!" line alone: only the
@@ -140,6 +140,8 @@ const Cell kCells[] = {
     {"shapes.jl", "twice", "マクロ定義"},
     {"parse.y", "expr", "ラベル"},
     {"Circle.m", "Circle", "クラス"},                                   // MatLab's, not a class method
+    {"rows.xsl", "row", "名前付きテンプレート"},
+    {"rows.xsl", "xsl", "名前空間接頭辞"},                              // XML's, in an XSLT file
     {"velkin-tool", "run", "クラス Tool メソッド", "l"},
     {"velkin-tool", "run", "クラス Tool メンバ", "default"},            // no language told: C's
 };
@@ -156,7 +158,7 @@ TEST(KindCellTest, EveryLanguagesTagsSayTheirKindAndOwnerWhateverTheFields)
     std::vector<std::string> defaultCells;
     for (const char* fieldSet : kFieldSets) {
         const TagList tags = LanguageTags(fieldSet, kSources);
-        ASSERT_EQ(284u, tags.size()) << fieldSet;
+        ASSERT_EQ(286u, tags.size()) << fieldSet;
         std::vector<std::string> cells;
         for (const TagEntry& tag : tags) {
             const std::string cell = Str(words.Cell(tag));
@@ -210,6 +212,11 @@ TEST(KindCellTest, HandWrittenLinesGiveTheirKindOrAClearBoundedCell)
         {"a.c", "", 'x', "", "extern 変数"},
         {"a.cpp", "", 'x', "", "extern 変数"},
         {"a.h", "", 'e', "language:ObjectiveC", "列挙定数"},             // Objective-C's "enum" tags the values
+        {"Kconfig.debug", "", 'c', "", "設定項目"},                      // names ctags maps by a pattern
+        {"kernel.lds.S", "", 's', "", "シンボル"},                       // not assembly's section
+        {"Id.cs.in", "", 'f', "class:A", "クラス A フィールド"},          // a configure template: C#'s
+        {"apt.service", "", 'k', "section:Unit", "セクション Unit キー"},  // Iniconf's, in a systemd unit
+        {"lib-link.m4", "", 'm', "", "マクロ定義"},                      // Autoconf's, in M4's file
         {"a.java", "", '\x83', "", ""},                                 // a lead byte alone is no character
         {"a.c", "ab\x83", 'a', "", "ab"},                               // a name whose last character is cut
         {"a.c", longText, 'a', "", cutName},                            // a name cut at the limit
