@@ -207,13 +207,15 @@ std::string_view PatternText(const TagEntry& entry)
     return address.substr(std::min(address.find_first_not_of(" \t", 2), address.size()));
 }
 
-// An XML namespace prefix ("n"), from a line that declares it (xmlns:doc=):
-// XML's parser writes it for a file of any language that runs inside it, whose
-// own "n" is something else (XSLT's named template, D-Bus's node).
+// An XML namespace prefix ("n"): XML's parser writes it with the namespace's
+// `uri:` field from the element that declares it (xmlns:doc=), for a file of
+// any language that runs inside XML's, whose own "n" is something else
+// (XSLT's named template, D-Bus's node).
 bool IsNamespacePrefix(const TagEntry& entry)
 {
     const std::string_view kind = KindAsWritten(entry);
     if (kind != "n" && kind != "nsprefix") return false;
+    if (ExtensionFieldValue(ViewOf(entry.extensionFields), "uri")) return true;
     const std::string_view line = PatternText(entry);
     const std::string_view name = ViewOf(entry.name);
     for (std::size_t at = line.find("xmlns:"); at != std::string_view::npos; at = line.find("xmlns:", at + 6)) {
