@@ -12,6 +12,7 @@
 
 #include "common/Sjis.h"
 #include "common/TestText.h"
+#include "tags/CtagsTables.h"
 #include "tags/TagTraits.h"
 #include "tags/TagsFileLookup.h"
 #include "text/Utf8ToAnsi.h"
@@ -185,6 +186,27 @@ TEST(KindCellTest, EveryLanguagesTagsSayTheirKindAndOwnerWhateverTheFields)
                                       std::back_inserter(differing));
         for (const std::string& cell : differing)
             ADD_FAILURE() << "--fields=+" << fieldSet << " reads otherwise than the default fields: " << cell;
+    }
+}
+
+// Every kind of every language ctags lists reads in words, by its letter as
+// by its name: a kind the words lack would show ctags' name for it.
+TEST(KindCellTest, EveryKindOfEveryLanguageHasAWord)
+{
+    const KindWords words;
+    for (const ctags::Language& language : ctags::kLanguages) {
+        const std::string field = "language:" + std::string(language.name);
+        for (std::size_t k = 0; k < language.kindCount; ++k) {
+            const ctags::Kind& kind = language.kinds[k];
+            TagEntry entry;
+            entry.file = "a";
+            entry.kind = kind.letter;
+            entry.extensionFields = field.c_str();
+            const std::string byLetter = Str(words.Cell(entry));
+            entry.kindField = CowString(kind.name.data(), static_cast<int>(kind.name.size()));
+            EXPECT_NE(std::string(kind.name), byLetter) << language.name << " " << kind.letter;
+            EXPECT_EQ(byLetter, Str(words.Cell(entry))) << language.name << " " << kind.name;
+        }
     }
 }
 
