@@ -67,22 +67,29 @@ std::string_view LanguageOfPattern(std::string_view name)
     return {};
 }
 
-}  // namespace
-
-std::string_view LanguageOfFileName(std::string_view file)
+// The language a file's name (without its folder) maps to by itself.
+std::string_view LanguageOfName(std::string_view name)
 {
-    const std::size_t slash = file.find_last_of("/\\");
-    const std::string_view name = slash == std::string_view::npos ? file : file.substr(slash + 1);
     char buffer[kLongestKey];
     const std::string_view byName = LanguageOfKey(ctags::kFileNames, LowerCase(name, buffer));
     if (!byName.empty()) return byName;
     const std::string_view byPattern = LanguageOfPattern(name);
     if (!byPattern.empty()) return byPattern;
     const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return {};
+    return dot == std::string_view::npos ? std::string_view() : LanguageOfKey(ctags::kExtensions, LowerCase(name.substr(dot + 1), buffer));
+}
+
+}  // namespace
+
+std::string_view LanguageOfFileName(std::string_view file)
+{
+    const std::size_t slash = file.find_last_of("/\\");
+    const std::string_view name = slash == std::string_view::npos ? file : file.substr(slash + 1);
+    const std::string_view language = LanguageOfName(name);
     // ctags reads "x.cs.in", a template that configure fills in, as "x.cs".
-    if (EqualsInAnyCase(name.substr(dot), ".in")) return LanguageOfFileName(name.substr(0, dot));
-    return LanguageOfKey(ctags::kExtensions, LowerCase(name.substr(dot + 1), buffer));
+    constexpr std::string_view kTemplate = ".in";
+    const bool isTemplate = name.size() > kTemplate.size() && EqualsInAnyCase(name.substr(name.size() - kTemplate.size()), kTemplate);
+    return language.empty() && isTemplate ? LanguageOfName(name.substr(0, name.size() - kTemplate.size())) : language;
 }
 
 namespace {
