@@ -282,7 +282,8 @@ std::string_view TagLanguage(const TagEntry& entry)
 
 bool UsesCKindLetters(std::string_view language)
 {
-    return language.empty() || language == "C" || language == "C++" || language == "CUDA";
+    return language.empty() || language == "C" || language == "C++" || language == "CUDA" || language == "OldC" ||
+           language == "OldC++";
 }
 
 std::string_view KindNameOfLetter(std::string_view language, char letter)

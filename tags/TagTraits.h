@@ -63,7 +63,8 @@ std::string_view TagKindName(const TagEntry& entry, std::string_view language);
 std::string_view KindNameOfLetter(std::string_view language, char letter);
 
 // Whether a tag of `language` is read with C's and C++'s letters and owners:
-// C, C++, CUDA, and a tag whose language cannot be told (empty).
+// C, C++, CUDA, ctags' old C and C++ parsers, and a tag whose language
+// cannot be told (empty).
 bool UsesCKindLetters(std::string_view language);
 
 // Whether `name` is the name of a kind that one of the languages ctags

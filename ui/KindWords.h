@@ -66,8 +66,8 @@ public:
     //   [file scope] [owner] [inherits/access] kind
     // - "ファイル内限定 " (510) when a field anywhere is exactly "file:";
     // - the owner its scope field names (TagScopeOf), wherever that stands:
-    //   for tags read with C's letters (UsesCKindLetters: C, C++, CUDA, a tag
-    //   whose language cannot be told) a
+    //   for tags read with C's letters (UsesCKindLetters: C, C++, a tag whose
+    //   language cannot be told...) a
     //   class or struct as strings 511 and 512 say it ("クラス Foo メンバ "),
     //   any other owner as its kind in words and its name (IDS_KIND_OWNER);
     //   nothing for a scope with an empty name;
