@@ -151,13 +151,16 @@ bool IsObjectiveCOnlyKind(const TagEntry& entry)
     return kind.size() == 1 && kObjectiveCOnlyLetters.find(kind[0]) != std::string_view::npos;
 }
 
-// Whether `language` has a kind of that letter (a one-byte `kind`) or name.
-bool HasKind(std::string_view language, std::string_view kind)
+// Whether `kinds` hold a kind of that letter (a one-byte `kind`) or name.
+bool HasKindIn(const ctags::Table<Kind>& kinds, std::string_view kind)
 {
-    if (kind.size() == 1) return !KindNameOfLetter(language, kind[0]).empty();
-    const ctags::Table<Kind> kinds = KindsOf(language);
-    return std::any_of(kinds.begin(), kinds.end(), [&](const Kind& known) { return known.name == kind; });
+    if (kind.size() != 1) return std::any_of(kinds.begin(), kinds.end(), [&](const Kind& known) { return known.name == kind; });
+    const Kind* found = std::lower_bound(kinds.begin(), kinds.end(), kind[0],
+                                         [](const Kind& known, char wanted) { return known.letter < wanted; });
+    return found != kinds.end() && found->letter == kind[0];
 }
+
+bool HasKind(std::string_view language, std::string_view kind) { return HasKindIn(KindsOf(language), kind); }
 
 // A tag of a kind the C preprocessor writes whose search pattern begins with
 // a preprocessor line ("/^#define X"): ctags' C preprocessor wrote it for an
@@ -183,8 +186,8 @@ constexpr SharedExtension kSharedExtensions[] = {
     {"Asm", "R"}, {"DosBatch", "REXX"}, {"Haxe", "QemuHX"}, {"Perl", "Perl6"},
 };
 
-// Whether `kind` (a letter or a name; none when empty) is one of `language`'s.
-bool HasKindOrNone(std::string_view language, std::string_view kind) { return kind.empty() || HasKind(language, kind); }
+// Whether `kind` (a letter or a name; none when empty) is one of `kinds`.
+bool HasKindOrNone(const ctags::Table<Kind>& kinds, std::string_view kind) { return kind.empty() || HasKindIn(kinds, kind); }
 
 // The language, other than `language`, that a tag of a file mapped to
 // `language` is of when its kind or its owner's kind is not `language`'s:
@@ -194,8 +197,12 @@ bool HasKindOrNone(std::string_view language, std::string_view kind) { return ki
 // `language` itself when none has both or both are its own.
 std::string_view RelatedLanguage(std::string_view language, std::string_view kind, std::string_view ownerKind)
 {
-    if (HasKindOrNone(language, kind) && HasKindOrNone(language, ownerKind)) return language;
-    const auto fits = [&](std::string_view other) { return HasKindOrNone(other, kind) && HasKindOrNone(other, ownerKind); };
+    const ctags::Table<Kind> own = KindsOf(language);
+    if (HasKindOrNone(own, kind) && HasKindOrNone(own, ownerKind)) return language;
+    const auto fits = [&](std::string_view other) {
+        const ctags::Table<Kind> kinds = KindsOf(other);
+        return HasKindOrNone(kinds, kind) && HasKindOrNone(kinds, ownerKind);
+    };
     for (const SharedExtension& shared : kSharedExtensions)
         if (shared.language == language && fits(shared.other)) return shared.other;
     for (const ctags::Subparser& sub : ctags::kSubparsers) {
@@ -290,7 +297,7 @@ std::string_view KindNameOfLetter(std::string_view language, char letter)
 {
     const ctags::Table<Kind> kinds = KindsOf(language);
     const Kind* found = std::lower_bound(kinds.begin(), kinds.end(), letter,
-                                               [](const Kind& kind, char wanted) { return kind.letter < wanted; });
+                                         [](const Kind& kind, char wanted) { return kind.letter < wanted; });
     return found != kinds.end() && found->letter == letter ? found->name : std::string_view();
 }
 
