@@ -2,6 +2,7 @@
 # Makes the release package dist/Velkin-<version>.zip and checks it:
 #   x86/Velkin.dll, x64/Velkin.dll   stripped DLLs for 32-bit and 64-bit EmEditor
 #   README.ja.txt                    the Japanese guide (README.ja.md)
+#   languages.ja.txt                 the Kind column's languages (docs/languages.ja.md)
 #   LICENSE.txt, TagsFileName.reg    the license and a registry example
 #   SHA256SUMS                       sums of all the files above
 # The version is VELKIN_VERSION_TEXT of res/Version.h. Fails on any fault:
@@ -58,10 +59,11 @@ done
 
 to_windows_text() { printf '\xef\xbb\xbf'; sed 's/\r*$/\r/' "$1"; }
 to_windows_text "$VELKIN_ROOT/README.ja.md" >"$stage/README.ja.txt"
+to_windows_text "$VELKIN_ROOT/docs/languages.ja.md" >"$stage/languages.ja.txt"
 sed 's/\r*$/\r/' "$VELKIN_ROOT/LICENSE" >"$stage/LICENSE.txt"
 { printf '\xff\xfe'; sed 's/\r*$/\r/' "$VELKIN_ROOT/package/TagsFileName.reg" | iconv -f UTF-8 -t UTF-16LE; } \
   >"$stage/TagsFileName.reg"
-contents=(x86/Velkin.dll x64/Velkin.dll README.ja.txt LICENSE.txt TagsFileName.reg)
+contents=(x86/Velkin.dll x64/Velkin.dll README.ja.txt languages.ja.txt LICENSE.txt TagsFileName.reg)
 (cd "$stage" && sha256sum "${contents[@]}" | sed 's/$/\r/' >SHA256SUMS)
 
 # The same files in the same order with the time of the last commit give the
@@ -69,7 +71,7 @@ contents=(x86/Velkin.dll x64/Velkin.dll README.ja.txt LICENSE.txt TagsFileName.r
 stamp=${SOURCE_DATE_EPOCH:-$(git -C "$VELKIN_ROOT" log -1 --format=%ct 2>/dev/null || echo 315532800)}
 find "$stage" -type f -exec chmod 644 {} + -exec touch -d "@$stamp" {} +
 rm -f "$zip_file"
-(cd "$stage" && TZ=UTC zip -q -X -D "$zip_file" README.ja.txt LICENSE.txt TagsFileName.reg SHA256SUMS \
+(cd "$stage" && TZ=UTC zip -q -X -D "$zip_file" README.ja.txt languages.ja.txt LICENSE.txt TagsFileName.reg SHA256SUMS \
   x86/Velkin.dll x64/Velkin.dll)
 
 velkin_log "checking $zip_file"

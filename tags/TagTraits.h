@@ -13,10 +13,10 @@ namespace velkin {
 
 // The tag's language as universal-ctags names it ("C", "C++", "Java"): its
 // `language:` field when the line has one, else what its file field's name
-// ("Makefile") or extension (in any case) maps to, as ctags --list-maps maps
-// them (a ".h" to "C++", whose kinds are C's and more, unless the tag is one
-// that only Objective-C writes: LanguageOfUnlabelledTag). Empty when neither
-// tells. A view of a static text or of `entry.extensionFields`.
+// ("Makefile", "Kconfig.debug") or extension (in any case; "x.cs.in" as
+// "x.cs") maps to, as ctags --list-maps maps them (CtagsTables.h), with the
+// exceptions of LanguageOfUnlabelledTag. Empty when neither tells. A view of
+// a static text or of `entry.extensionFields`.
 std::string_view TagLanguage(const TagEntry& entry);
 
 // The language that a file field's name or extension maps to, as
@@ -24,38 +24,51 @@ std::string_view TagLanguage(const TagEntry& entry);
 std::string_view LanguageOfFileName(std::string_view file);
 
 // The language of a tag whose line has no `language:` field, given what its
-// file field maps to (LanguageOfFileName): that, except for a header (".h"),
-// which ctags gives to C++ or to Objective-C by what the file holds: a tag
-// of one whose kind (letter or name) or owner's kind (`ownerKind`, as
-// TagScopeOf reads it) only Objective-C writes is Objective-C's; and except
-// for an assembly file's tag whose pattern begins with a `#` line, which
-// ctags' C preprocessor wrote ("CPreProcessor"), and a tag of an ".s" or
-// ".xml" file whose kind or owner's kind that language has not and R or
-// D-Bus introspection has. A view of `fileLanguage` or of a static text.
+// file field maps to (LanguageOfFileName): that, except where ctags gives a
+// file of that name to another language by what the file holds:
+// - a header (".h") is C++'s unless the tag's kind (letter or name) or its
+//   owner's kind (`ownerKind`, as TagScopeOf reads it) is one only
+//   Objective-C writes;
+// - a ".m" file's tag with no owner and of a kind MatLab has is MatLab's;
+// - an "n" from a line that declares it as a namespace prefix (xmlns:x=) is
+//   XML's in a file of XML or of a language that runs inside it (XSLT); an
+//   ".xml" file's other ownerless "n" from a <node> line is D-Bus's node;
+// - an assembly file's tag whose pattern begins with a `#` line was written
+//   by ctags' C preprocessor ("CPreProcessor");
+// - a tag whose kind or owner's kind the mapped language has not is of the
+//   first language that has both among: the other language of a shared
+//   extension (R for ".s", Raku for ".pm", REXX for ".cmd", QEMU's
+//   descriptions for ".hx"), the parser the mapped language's runs inside
+//   (Iniconf for a systemd unit) and those that run inside it (D-Bus
+//   introspection for ".xml").
+// A view of `fileLanguage` or of a static text.
 std::string_view LanguageOfUnlabelledTag(std::string_view fileLanguage, const TagEntry& entry, std::string_view ownerKind);
 
 // The kind's name as ctags writes it with --fields=+K ("macro", "member"): a
 // kind field longer than one byte is the name itself ("kind:NAME" too, and
 // "kind:X" holding a letter is read as the letter); a letter is looked up
 // among the kinds of the tag's language (ctags --list-kinds-full), C's and
-// C++'s for a tag of a language whose letters are not known here. Empty when
-// the letter names no kind there. A view of a static text or of the entry's
-// own fields.
+// C++'s for a tag whose language cannot be told. Empty when the letter names
+// no kind there, and for a letter of a language ctags did not list here (a
+// newer ctags' language, a user's own parser). A view of a static text or of
+// the entry's own fields.
 std::string_view TagKindName(const TagEntry& entry);
 
 // TagKindName for a tag whose language is known to be `language`.
 std::string_view TagKindName(const TagEntry& entry, std::string_view language);
 
-// The same for a kind letter of `language` (as TagLanguage names it): empty
-// when the letter names no kind there.
+// The same for a kind letter of `language` (as TagLanguage names it; C++'s
+// letters when it is empty): empty when the letter names no kind there or
+// the language is not listed here.
 std::string_view KindNameOfLetter(std::string_view language, char letter);
 
-// Whether a tag of `language` is read with C's and C++'s letters: C, C++,
-// and a language whose letters are not known here.
+// Whether a tag of `language` is read with C's and C++'s letters and owners:
+// C, C++, CUDA, ctags' old C and C++ parsers, and a tag whose language
+// cannot be told (empty).
 bool UsesCKindLetters(std::string_view language);
 
-// Whether `name` is the name of a kind that one of the languages above
-// writes: the keys of scope fields are such names.
+// Whether `name` is the name of a kind that one of the languages ctags
+// lists writes: the keys of scope fields are such names.
 bool IsKnownKindName(std::string_view name);
 
 // The owner a scope field names, as borrowed views of the extension fields.

@@ -66,15 +66,17 @@ public:
     //   [file scope] [owner] [inherits/access] kind
     // - "ファイル内限定 " (510) when a field anywhere is exactly "file:";
     // - the owner its scope field names (TagScopeOf), wherever that stands:
-    //   for tags read with C's letters (C, C++, a language not known here) a
+    //   for tags read with C's letters (UsesCKindLetters: C, C++, a tag whose
+    //   language cannot be told...) a
     //   class or struct as strings 511 and 512 say it ("クラス Foo メンバ "),
     //   any other owner as its kind in words and its name (IDS_KIND_OWNER);
     //   nothing for a scope with an empty name;
     // - a first field "inherits:X" or "access:X" as strings 513 and 514 say
     //   it, X up to the field's tab;
     // - the kind (TagKindName) in words for the tag's language, else its
-    //   name as ctags writes it, else the letter; no letter for a control
-    //   byte (an empty kind field). A kind word that the text before it
+    //   name as ctags writes it, else the letter (a language not listed here
+    //   shows its letter, not C's words); no letter for a control byte (an
+    //   empty kind field). A kind word that the text before it
     //   already ends with (a member's "... メンバ") is said once.
     // Names from the line are shown in their ANSI form (ShownText: a
     // character the code page lacks as a look-alike or "?"), each cut at
@@ -90,7 +92,7 @@ public:
 
     // The longest a name from the line may stand in a cell, in bytes.
     static constexpr int kNameLimit = 200;
-    static constexpr int kWordSlots = 166;     // 500-510, then 600 on
+    static constexpr int kWordSlots = 309;     // 500-510, then 600 on
     static constexpr int kFormatSlots = 5;    // 511-514, then IDS_KIND_OWNER
     static constexpr int kPieceCount = kWordSlots + kFormatSlots;
 

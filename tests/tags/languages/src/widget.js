@@ -6,5 +6,5 @@ class Widget {
     size = 1;
     draw() {}
     get width() { return 1; }
-    set width(w) {}
+    set height(h) {}
 }

@@ -1,0 +1,224 @@
+#!/usr/bin/env python3
+"""Writes tags/CtagsTables.cpp: every language the installed universal-ctags
+lists, with its kinds by letter and name and the file names it maps to that
+language, as the Kind column and the owner lookup read them.
+
+    scripts/make-ctags-tables.py [CTAGS]
+
+Run it when a newer ctags is installed and review the difference before
+committing it; the build never runs it. It reads only what ctags prints:
+    ctags --list-languages, --list-kinds-full, --list-maps, --list-subparsers
+
+File names are kept in lower case (ctags on Windows matches them so). Where
+two languages map the same extension, PREFERRED below names the one the
+table gives it; the other is told apart by the hand-made rules in
+tags/TagTraits.cpp. A new clash stops the script until PREFERRED says which.
+"""
+import os
+import re
+import subprocess
+import sys
+
+# Extensions (lower case) that more than one enabled language maps, and the
+# language the table gives them: the one ctags picks for a file of that
+# extension when its content does not decide.
+PREFERRED = {
+    "c": "C",            # *.c C, *.C C++
+    "cmd": "DosBatch",   # REXX
+    "h": "C++",          # ObjectiveC by content
+    "hx": "Haxe",        # QemuHX
+    "m": "ObjectiveC",   # MatLab by content
+    "pm": "Perl",        # Perl6
+    "s": "Asm",          # R by content
+    "xml": "XML",        # Ant, Maven2, DBusIntrospect by content
+}
+
+OUTPUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tags", "CtagsTables.cpp")
+
+
+def run(ctags, *args):
+    return subprocess.run([ctags, "--quiet", "--options=NONE", *args], check=True, capture_output=True,
+                          text=True).stdout
+
+
+def expand(pattern):
+    """The names a glob with [...] classes stands for, in lower case."""
+    names = [""]
+    for part in re.findall(r"\[[^\]]*\]|[^\[]", pattern):
+        choices = list(part[1:-1]) if part.startswith("[") else [part]
+        names = [name + c for name in names for c in choices]
+    return sorted({name.lower() for name in names})
+
+
+def cpp_string(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def identifier(language):
+    return "k" + re.sub(r"[^A-Za-z0-9]", lambda m: {"#": "Sharp", "+": "Plus"}.get(m.group(0), "_"), language) + "Kinds"
+
+
+def main():
+    ctags = sys.argv[1] if len(sys.argv) > 1 else "ctags"
+    version = run(ctags, "--version").splitlines()[0].split(",")[0]
+    languages, disabled = [], set()
+    for line in run(ctags, "--list-languages").splitlines():
+        name = line.split()[0]
+        languages.append(name)
+        if "[disabled]" in line:
+            disabled.add(name)
+
+    kinds = {language: {} for language in languages}
+    names = set()
+    for line in run(ctags, "--list-kinds-full").splitlines():
+        if line.startswith("#"):
+            continue
+        language, letter, name, _enabled, refonly = line.split()[:5]
+        names.add(name)
+        # A reference-only kind (RpmSpec's patch) shares its letter with a
+        # kind that tags definitions: the letter means the latter.
+        if letter not in kinds[language] or kinds[language][letter][1]:
+            kinds[language][letter] = (name, refonly == "yes")
+
+    subparsers = []
+    for line in run(ctags, "--list-subparsers").splitlines():
+        if not line.startswith("#"):
+            sub, base = line.split()[:2]
+            subparsers.append((sub, base))
+
+    extensions, file_names, patterns = {}, {}, {}
+    for line in run(ctags, "--list-maps").splitlines():
+        fields = line.split()
+        language = fields[0]
+        if language in disabled:
+            continue
+        for pattern in fields[1:]:
+            if re.fullmatch(r"\*\.[^.*]+", pattern):
+                for key in expand(pattern[2:]):
+                    extensions.setdefault(key, []).append(language)
+            elif "*" not in pattern:
+                for key in expand(pattern):
+                    file_names.setdefault(key, []).append(language)
+            elif pattern.count("*") == 1:
+                # Kconfig*, macros.*, *.lds.S: a name's beginning and end.
+                head, tail = pattern.lower().split("*")
+                patterns.setdefault((head, tail), []).append(language)
+            else:
+                sys.exit(f"cannot read the pattern {pattern} of {language}")
+
+    def single(table, what):
+        chosen = {}
+        for key, candidates in table.items():
+            candidates = list(dict.fromkeys(candidates))
+            if len(candidates) > 1:
+                if PREFERRED.get(key) not in candidates:
+                    sys.exit(f"{what} {key} maps to {', '.join(candidates)}: say which in PREFERRED")
+                chosen[key] = PREFERRED[key]
+            else:
+                chosen[key] = candidates[0]
+        return chosen
+
+    extensions = single(extensions, "extension")
+    file_names = single(file_names, "file name")
+    patterns = single(patterns, "pattern")
+
+    out = []
+    out.append(f"// Generated by scripts/make-ctags-tables.py from {version}")
+    out.append("// (ctags --list-languages, --list-kinds-full, --list-maps, --list-subparsers).")
+    out.append("// Rerun it when a newer ctags is installed and review the difference; do not")
+    out.append("// edit by hand.")
+    out.append('#include "tags/CtagsTables.h"')
+    out.append("")
+    out.append("#include <iterator>")
+    out.append("")
+    out.append("namespace velkin::ctags {")
+    out.append("")
+    out.append("namespace {")
+    out.append("")
+    out.append("// Each language's kinds by letter, as bytes sort (upper case first).")
+    for language in languages:
+        letters = sorted(kinds[language].items())
+        if not letters:
+            continue
+        cells = [f"{{'{letter}', {cpp_string(name)}}}" for letter, (name, _) in letters]
+        out.append(f"constexpr Kind {identifier(language)}[] = {{")
+        out.append(wrap(cells))
+        out.append("};")
+    out.append("")
+    out.append("constexpr Language kLanguageTable[] = {")
+    rows = []
+    for language in sorted(languages):
+        if kinds[language]:
+            rows.append(f"{{{cpp_string(language)}, {identifier(language)}, std::size({identifier(language)})}}")
+        else:
+            rows.append(f"{{{cpp_string(language)}, nullptr, 0}}")
+    out.append(wrap(rows))
+    out.append("};")
+    out.append("")
+    out.append("// Extensions in lower case.")
+    out.append("constexpr FileName kExtensionTable[] = {")
+    out.append(wrap([f"{{{cpp_string(k)}, {cpp_string(v)}}}" for k, v in sorted(extensions.items())]))
+    out.append("};")
+    out.append("")
+    out.append("// Whole file names in lower case.")
+    out.append("constexpr FileName kFileNameTable[] = {")
+    out.append(wrap([f"{{{cpp_string(k)}, {cpp_string(v)}}}" for k, v in sorted(file_names.items())]))
+    out.append("};")
+    out.append("")
+    out.append("// Names by their beginning and end (\"Kconfig*\"), in lower case.")
+    out.append("constexpr NamePattern kPatternTable[] = {")
+    out.append(wrap([f"{{{cpp_string(h)}, {cpp_string(t)}, {cpp_string(v)}}}" for (h, t), v in sorted(patterns.items())]))
+    out.append("};")
+    out.append("")
+    out.append("// Languages whose parser runs inside another's (a subparser) and that one,")
+    out.append("// by the subparser's name.")
+    out.append("constexpr Subparser kSubparserTable[] = {")
+    out.append(wrap([f"{{{cpp_string(sub)}, {cpp_string(base)}}}" for sub, base in sorted(subparsers)]))
+    out.append("};")
+    out.append("")
+    out.append("// Every kind name of every language: the keys a scope field can have.")
+    out.append("constexpr std::string_view kKindNameTable[] = {")
+    out.append(wrap([cpp_string(name) for name in sorted(names)]))
+    out.append("};")
+    out.append("")
+    out.append("template <typename T, std::size_t N, typename Key>")
+    out.append("constexpr bool SortedBy(const T (&table)[N], Key key)")
+    out.append("{")
+    out.append("    for (std::size_t i = 1; i < N; ++i)")
+    out.append("        if (!(key(table[i - 1]) < key(table[i]))) return false;")
+    out.append("    return true;")
+    out.append("}")
+    out.append("static_assert(SortedBy(kLanguageTable, [](const Language& l) { return l.name; }));")
+    out.append("static_assert(SortedBy(kExtensionTable, [](const FileName& f) { return f.key; }));")
+    out.append("static_assert(SortedBy(kFileNameTable, [](const FileName& f) { return f.key; }));")
+    out.append("static_assert(SortedBy(kKindNameTable, [](std::string_view name) { return name; }));")
+    out.append("")
+    out.append("}  // namespace")
+    out.append("")
+    out.append(f"const char kVersion[] = {cpp_string(version)};")
+    out.append("const Table<Language> kLanguages{kLanguageTable, std::size(kLanguageTable)};")
+    out.append("const Table<FileName> kExtensions{kExtensionTable, std::size(kExtensionTable)};")
+    out.append("const Table<FileName> kFileNames{kFileNameTable, std::size(kFileNameTable)};")
+    out.append("const Table<NamePattern> kNamePatterns{kPatternTable, std::size(kPatternTable)};")
+    out.append("const Table<Subparser> kSubparsers{kSubparserTable, std::size(kSubparserTable)};")
+    out.append("const Table<std::string_view> kKindNames{kKindNameTable, std::size(kKindNameTable)};")
+    out.append("")
+    out.append("}  // namespace velkin::ctags")
+    with open(OUTPUT, "w", newline="\n") as f:
+        f.write("\n".join(out) + "\n")
+
+
+def wrap(cells, width=118):
+    lines, line = [], "   "
+    for cell in cells:
+        if len(line) + len(cell) + 2 > width and line.strip():
+            lines.append(line.rstrip())
+            line = "   "
+        line += " " + cell + ","
+    if line.strip():
+        lines.append(line)
+    return "\n".join(lines)
+
+
+if __name__ == "__main__":
+    main()
