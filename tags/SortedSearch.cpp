@@ -223,7 +223,9 @@ const char* WordRangeWalk::RangeEnd(const char* begin, const char* end)
 {
     const char* previous = started_ ? lastName_.data() : nullptr;
     const char* previousEnd = started_ ? lastName_.data() + lastName_.size() : nullptr;
-    const char* line = begin;
+    // A window may end between a CR and its LF: the block then starts with
+    // the rest of the previous line's line ends, which are no line.
+    const char* line = SkipLineEnds(begin, end);
     while (line < end) {
         const char* nameEnd = FindFieldEnd(line, end);
         if (previous && CompareNames(previous, previousEnd, line, nameEnd, order_) > 0) {

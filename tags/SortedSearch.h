@@ -69,9 +69,10 @@ struct WordSearch {
 WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t viewBytes);
 
 // Follows the lines from WordSearch::rangeStart on, block after block of
-// whole lines in file order, to the end of the word's range, checking on the
-// way that each line's name does not sort before the name of the line before
-// it (the last line of the previous block included).
+// whole lines in file order (a block may start with the last line ends of the
+// one before), to the end of the word's range, checking on the way that each
+// line's name does not sort before the name of the line before it (the last
+// line of the previous block included).
 class WordRangeWalk {
 public:
     WordRangeWalk(const CowString& word, SortOrder order) : word_(word), order_(order) {}

@@ -109,6 +109,16 @@ TEST_F(SortedSearchTest, RangesAcrossWindowEdgesGiveTheListsOfEveryLine)
         ASSERT_GT(lastS - firstS, 3 * granularity);
         EXPECT_EQ(20, CompareWithEveryLine(folder_, data, words, kWidget, true).sortedRange);
     }
+
+    // Lines of 128 bytes after a header of 129: every granule edge, and so
+    // every window end, falls between a CR and its LF.
+    std::string data = "!_TAG_FILE_SORTED\t1\t/" + std::string(105, '-') + "/\r\n";
+    for (std::uint32_t i = 0; i < 3 * granularity / 64; ++i) {
+        const std::string name = "S" + std::to_string(10000 + i).substr(1);
+        data += name + "\tsrc/other.c\t/^" + std::string(100, '-') + "$/;\"\tf\r\n";
+    }
+    ASSERT_EQ("\r\n", data.substr(granularity - 1, 2));
+    EXPECT_EQ(4, CompareWithEveryLine(folder_, data, {"S", "S1"}, kWidget, true).sortedRange);
 }
 
 // A header that says sorted over lines that are not: what a search gives is
