@@ -3,7 +3,10 @@
 // on the k-th line, a member inside its owner, under every find behaviour.
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,8 @@
 #include "common/TestText.h"
 #include "host/SimHost.h"
 #include "nav/PatternSearch.h"
+#include "tags/TagsFileLookup.h"
+#include "win/FullPath.h"
 
 namespace {
 
@@ -188,6 +193,68 @@ TEST(PatternLandingTest, TwinsLandOnTheirOwnLinesAndMembersInsideTheirOwners)
         }
     });
     std::filesystem::remove_all(kFolder);
+}
+
+// The Windows form of a Unix path: drive Z: is the Unix root.
+std::string WindowsPath(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return "Z:" + path;
+}
+
+std::vector<std::string> ReadLines(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
+    return lines;
+}
+
+// Universal-ctags' default output for sources whose members' texts stand on
+// several lines (a local above its struct, anonymous structs and unions,
+// classes of one name in two classes): every tag lands on the line ctags
+// gives it with --fields=+n, under every find behaviour.
+TEST(PatternLandingTest, RealMembersLandOnTheirOwnLines)
+{
+    // Each default row's line: its numbered row less the line: field.
+    std::map<std::string, LONG> lineOf;
+    for (std::string row : ReadLines(VELKIN_LANDING_TAGS_DIR "/numbered.tags")) {
+        const std::size_t field = row.find("\tline:");
+        if (field == std::string::npos) continue;
+        const std::size_t end = row.find('\t', field + 1);
+        lineOf[row.substr(0, field) + (end == std::string::npos ? "" : row.substr(end))] =
+            std::stol(row.substr(field + 6)) - 1;
+    }
+    TagsFile tags;
+    tags.path = WindowsPath(VELKIN_LANDING_TAGS_DIR "/default.tags").c_str();
+    tags.folder = WindowsPath(VELKIN_LANDING_DIR).c_str();
+    tags.mayNameDocument = true;
+    SimHost host;
+    SimView& view = host.AddFrame().AddView();
+    std::size_t tagged = 0;
+    for (const char* source : {"members.c", "Nested.java"}) {
+        const std::string path = std::string(VELKIN_LANDING_DIR "/") + source;
+        SimDocument& document = view.AddDocument(GetFullPath<CowString>(WindowsPath(path).c_str()).Text());
+        const TagsLookup found = LookUpTags({tags}, CowString(), document.AnsiPath().c_str());
+        const TagList& rows = found.lists.inDocument;
+        tagged += rows.size();
+        view.Activate(static_cast<int>(view.DocumentCount()) - 1);
+        test::ForEachFindBehaviour(document, ReadLines(path), [&](const std::string& behaviour) {
+            for (const TagEntry& row : rows) {
+                const std::string text = std::string(row.name.Text()) + "\t" + row.file.Text() + "\t" +
+                                         row.address.Text() + ";\"\t" + row.kind +
+                                         (row.extensionFields.IsEmpty() ? "" : "\t") + row.extensionFields.Text();
+                ASSERT_EQ(1u, lineOf.count(text)) << text;
+                document.MoveCaret({0, 0});
+                MoveToPattern(view.Window(), row, SiblingsOf(rows, row));
+                EXPECT_EQ(lineOf[text], document.selectionStart.y) << text << behaviour;
+                EXPECT_EQ(lineOf[text], document.selectionEnd.y) << text << behaviour;
+            }
+        });
+    }
+    const std::vector<std::string> defaultRows = ReadLines(VELKIN_LANDING_TAGS_DIR "/default.tags");
+    EXPECT_EQ(std::count_if(defaultRows.begin(), defaultRows.end(), [](const std::string& row) { return row[0] != '!'; }),
+              static_cast<std::ptrdiff_t>(tagged));
 }
 
 // Alike rows count in list order, among the rows of their tags file.
