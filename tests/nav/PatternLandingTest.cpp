@@ -240,6 +240,7 @@ TEST(PatternLandingTest, RealMembersLandOnTheirOwnLines)
         tagged += rows.size();
         view.Activate(static_cast<int>(view.DocumentCount()) - 1);
         test::ForEachFindBehaviour(document, ReadLines(path), [&](const std::string& behaviour) {
+            document.selectedLineBreak = sim::SimDocument::SelectedLineBreak::crlf;
             for (const TagEntry& row : rows) {
                 const std::string text = std::string(row.name.Text()) + "\t" + row.file.Text() + "\t" +
                                          row.address.Text() + ";\"\t" + row.kind +
@@ -249,6 +250,7 @@ TEST(PatternLandingTest, RealMembersLandOnTheirOwnLines)
                 MoveToPattern(view.Window(), row, SiblingsOf(rows, row));
                 EXPECT_EQ(lineOf[text], document.selectionStart.y) << text << behaviour;
                 EXPECT_EQ(lineOf[text], document.selectionEnd.y) << text << behaviour;
+                EXPECT_EQ(lineOf[text], document.caret.y) << text << behaviour;
             }
         });
     }
