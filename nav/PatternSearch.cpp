@@ -187,12 +187,12 @@ constexpr int kOwnersOut = 3;
 PatternLanding LandPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings, int ownersOut);
 
 // Whether the tags around `entry` may tell which of its lines is its own: it
-// is a member (a scope field) or one of ctags' anonymous names, read from a
-// tags file, and its owners may still be looked up.
+// is a member (a scope field naming an owner) or one of ctags' anonymous
+// names, read from a tags file, and its owners may still be looked up.
 bool PlacedByRelations(const TagEntry& entry, int ownersOut)
 {
     if (ownersOut <= 0 || entry.tagsFile.IsEmpty()) return false;
-    return TagScopeOf(entry.extensionFields) || IsAnonymousName(entry.name);
+    return !TagScopeOf(entry.extensionFields).name.empty() || IsAnonymousName(entry.name);
 }
 
 // The line the jump lands on for `owner` as a tag of its own (the first
