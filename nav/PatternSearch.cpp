@@ -209,21 +209,24 @@ std::optional<LONG> LandOnOwner(HWND view, const TagEntry& owner, int ownersOut)
 }
 
 // Lands `entry`'s text (of which `anchored` holds the first few anchored
-// occurrences from the top, more than one) inside its owner: on the k-th
-// anchored occurrence at or below the owner's line, k being `twin` or, for
-// an anonymous tag, its place among the anonymous tags of its text
-// (AnonymousOrder: of its own scope when its owner's line is known, else all
-// of the file's from the top). False, with the view anywhere, when neither
-// an owner's line nor an anonymous tag's place is known, or fewer than k of
-// the text's lines lie at or below the owner's: then the owner tells nothing.
+// occurrences from the top, more than one) on the k-th anchored occurrence
+// at or below its owner's line, k being `twin`; for one of ctags' anonymous
+// names, on the k-th from the top, k being its place among the file's
+// anonymous tags of its text (AnonymousOrder: each such line is one of
+// them, whatever their owners, and ctags numbers them in the order of the
+// file). False, with the view anywhere, when neither the owner's line nor
+// the anonymous tag's place is known, or fewer than k of the text's lines lie
+// at or below the owner's: then the owner tells nothing.
 bool LandInOwner(HWND view, const TagEntry& entry, const CowString& text, Anchors anchors,
                  const std::vector<Found>& anchored, bool walkedToEnd, int twin, int ownersOut)
 {
+    const std::optional<int> order = AnonymousOrder(entry);
     std::optional<LONG> ownerLine;
-    if (const std::optional<TagEntry> owner = FindOwnerTag(entry))
-        ownerLine = LandOnOwner(view, *owner, ownersOut - 1);
-    const std::optional<int> order = AnonymousOrder(entry, ownerLine.has_value());
-    if (!ownerLine && !order) return false;
+    if (!order) {
+        const std::optional<TagEntry> owner = FindOwnerTag(entry);
+        if (owner) ownerLine = LandOnOwner(view, *owner, ownersOut - 1);
+        if (!ownerLine) return false;
+    }
     const LONG fromLine = ownerLine.value_or(0);
     const auto wanted = static_cast<std::size_t>(order.value_or(twin));
     std::vector<Found> inOwner;

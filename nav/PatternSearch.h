@@ -30,14 +30,14 @@ namespace velkin {
 //     more than one line is looked for inside its owner (FindOwnerTag): the
 //     jump lands on the owner's line as it would for the owner's own tag,
 //     then on the twin-th occurrence at or below it. The owner's line is
-//     placed the same way when it recurs, outward along the scope (a union
-//     inside a function: the function's line, then the union's below it),
-//     up to three owners out; one of ctags' anonymous names (IsAnonymousName)
-//     is placed by its order among the anonymous tags of its text
-//     (AnonymousOrder), counted from its owner's line or from the top. With
-//     no owner tag, an ambiguous one, or fewer of the text's lines at or
-//     below the owner's than the tag's place among them, the rule before
-//     applies.
+//     placed the same way when it recurs, outward along its own scope (a
+//     class `Inner` in each of two classes: the outer class's line, then
+//     `Inner`'s below it), up to three owners out; one of ctags' anonymous
+//     names (IsAnonymousName), an owner or the tag itself, is placed by its
+//     order among the file's anonymous tags of its text (AnonymousOrder),
+//     from the top. With no owner tag, an ambiguous one, or fewer of the
+//     text's lines at or below the owner's than the tag's place among them,
+//     the rule before applies.
 //  4. Else (a file edited since it was tagged) the first occurrence of the
 //     first pattern text found anywhere, then the tag's name, from the top.
 //

@@ -102,8 +102,6 @@ std::uint64_t AnonymousCounter(std::string_view name) noexcept
 
 std::string_view View(const CowString& text) noexcept { return std::string_view(text.Text(), text.Length()); }
 
-bool SameScope(const TagScope& a, const TagScope& b) noexcept { return a.kind == b.kind && a.name == b.name; }
-
 }  // namespace
 
 TagSiblings SiblingsOf(const TagList& list, const TagEntry& entry) noexcept
@@ -157,12 +155,11 @@ bool IsAnonymousName(const CowString& name) noexcept
     return true;
 }
 
-std::optional<int> AnonymousOrder(const TagEntry& tag, bool sameScope)
+std::optional<int> AnonymousOrder(const TagEntry& tag)
 {
     if (!IsAnonymousName(tag.name) || tag.tagsFile.IsEmpty()) return std::nullopt;
     const std::string_view name = View(tag.name);
     const std::uint64_t counter = AnonymousCounter(name);
-    const TagScope scope = TagScopeOf(tag.extensionFields);
     try {
         // The anonymous names of one file share its hash.
         const TagMatchLists found = LookUpInOwnTagsFile(tag, name.substr(0, kAnonymousPrefix.size() + kFileHashDigits));
@@ -170,7 +167,6 @@ std::optional<int> AnonymousOrder(const TagEntry& tag, bool sameScope)
         for (const TagEntry& other : found.prefix) {
             if (!IsAnonymousName(other.name) || !SameText(other.file, tag.file) || !SameText(other.address, tag.address))
                 continue;
-            if (sameScope && !SameScope(TagScopeOf(other.extensionFields), scope)) continue;
             if (AnonymousCounter(View(other.name)) < counter) ++order;
         }
         return order;

@@ -45,11 +45,10 @@ bool IsAnonymousName(const CowString& name) noexcept;
 
 // Which of the anonymous tags (IsAnonymousName) of `tag`'s file that stand on
 // its text (the same file field and address) `tag` is, counting from 1 in the
-// order ctags numbered them, which is the order of their lines; counting only
-// those with `tag`'s own scope field when `sameScope`. Looked up in `tag`'s
-// tags file by its name's file part (binary search when sorted). Nothing when
-// `tag` is not anonymous or has no tags file, the file cannot be read, or
-// memory runs out. Reads the tags file during the call only.
-std::optional<int> AnonymousOrder(const TagEntry& tag, bool sameScope);
+// order ctags numbered them, which is the order of their lines. Looked up in
+// `tag`'s tags file by its name's file part (binary search when sorted).
+// Nothing when `tag` is not anonymous or has no tags file, the file cannot be
+// read, or memory runs out. Reads the tags file during the call only.
+std::optional<int> AnonymousOrder(const TagEntry& tag);
 
 }  // namespace velkin
