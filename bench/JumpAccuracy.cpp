@@ -38,7 +38,9 @@
 // The cost: every tag whose text holds the anchors on its own line alone,
 // moved to before and after, round after round (best of 9 rounds, each
 // round timing both in turn, each first in every other round), members
-// apart from the others, with the editor messages of each.
+// (tags that name an owner in a scope field, or bear one of ctags' anonymous
+// names: the jump looks for a second line of theirs) apart from the others,
+// with the editor messages of each.
 #include <windows.h>
 
 #include <algorithm>
@@ -220,7 +222,7 @@ struct UniqueJump {
     TagEntry before;
     const TagEntry* after;
     TagSiblings siblings;
-    bool member;
+    bool member;   // names an owner in a scope field, or bears an anonymous name
 };
 
 // The rows of each name of a tags file, as the command lists the tags of a
@@ -294,7 +296,8 @@ public:
             for (int form = 0; form < kForms; ++form) tally_.right[form][counted] += right[form];
         }
         if (anchored.size() == 1 && ownLineFirst)
-            unique_.push_back({source.documentIndex, row.tag, &sorted, sortedSiblings, member});
+            unique_.push_back({source.documentIndex, row.tag, &sorted, sortedSiblings,
+                               !TagScopeOf(row.tag.extensionFields).name.empty() || IsAnonymousName(row.tag.name)});
     }
 
     const Tally& Result() const { return tally_; }

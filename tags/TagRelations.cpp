@@ -79,7 +79,9 @@ TagMatchLists LookUpInOwnTagsFile(const TagEntry& tag, std::string_view word)
 constexpr std::string_view kAnonymousPrefix = "__anon";
 constexpr std::size_t kFileHashDigits = 8;
 constexpr std::size_t kKindDigits = 2;
-// More counter digits than fit in 64 bits are no name ctags made.
+// ctags writes the counter with two digits at least; more than fit in 64
+// bits are no name it made.
+constexpr std::size_t kMinCounterDigits = 2;
 constexpr std::size_t kMaxCounterDigits = 16;
 
 bool IsHexDigit(char byte) noexcept
@@ -147,8 +149,8 @@ std::optional<TagEntry> FindOwnerTag(const TagEntry& member)
 bool IsAnonymousName(const CowString& name) noexcept
 {
     const std::string_view text = View(name);
-    constexpr std::size_t kShortest = kAnonymousPrefix.size() + kFileHashDigits + 2 + kKindDigits;
-    if (text.size() < kShortest || text.size() > kShortest - 2 + kMaxCounterDigits) return false;
+    constexpr std::size_t kFixedLength = kAnonymousPrefix.size() + kFileHashDigits + kKindDigits;
+    if (text.size() < kFixedLength + kMinCounterDigits || text.size() > kFixedLength + kMaxCounterDigits) return false;
     if (text.substr(0, kAnonymousPrefix.size()) != kAnonymousPrefix) return false;
     for (const char byte : text.substr(kAnonymousPrefix.size()))
         if (!IsHexDigit(byte)) return false;
