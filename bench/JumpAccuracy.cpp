@@ -5,7 +5,7 @@
 // in the same run; and what a jump to a line whose text is unique costs,
 // before and after.
 //
-//   jump_accuracy.exe TAGS_FILE
+//   jump_accuracy.exe TAGS_FILE [--misses]
 //
 // TAGS_FILE must be universal-ctags' output with --sort=no --fields=+n: the
 // tags in the order of the sources, each with its own line (line: field).
@@ -33,10 +33,14 @@
 // "Own line first" counts the tags whose own line is the first line that
 // holds their text under the pattern's anchors: the most any search without
 // a line hint, twins or owners can land.
+// With --misses, each member the default sorted file does not land on its
+// own line is listed (file, own line, landing line, name, scope).
 // The cost: every tag whose text holds the anchors on its own line alone,
 // moved to before and after, round after round (best of 9 rounds, each
 // round timing both in turn, each first in every other round), members
-// apart from the others, with the editor messages of each.
+// (tags that name an owner in a scope field, or bear one of ctags' anonymous
+// names: the jump looks for a second line of theirs) apart from the others,
+// with the editor messages of each.
 #include <windows.h>
 
 #include <algorithm>
@@ -218,7 +222,7 @@ struct UniqueJump {
     TagEntry before;
     const TagEntry* after;
     TagSiblings siblings;
-    bool member;
+    bool member;   // names an owner in a scope field, or bears an anonymous name
 };
 
 // The rows of each name of a tags file, as the command lists the tags of a
@@ -245,7 +249,10 @@ private:
 
 class Judge {
 public:
-    Judge(const CowString& tagsFolder, const CowString& tagsPath) : tagsFolder_(tagsFolder), tagsPath_(tagsPath) {}
+    Judge(const CowString& tagsFolder, const CowString& tagsPath, bool listMisses)
+        : tagsFolder_(tagsFolder), tagsPath_(tagsPath), listMisses_(listMisses)
+    {
+    }
 
     // `sorted` and `nosort` are the row's entries in the default tags files;
     // `twins` the number of its alike rows.
@@ -272,9 +279,13 @@ public:
         const TagSiblings sortedSiblings = SiblingsOf(sortedRows, sorted);
 
         const bool before = Landing(source, row.tag, TagSiblings()) == row.trueLine;
+        const int sortedLanding = Landing(source, sorted, sortedSiblings);
+        if (listMisses_ && kind == kMember && sortedLanding != row.trueLine)
+            std::printf("  miss %s:%d landed %d: %s %s\n", row.tag.file.Text(), row.trueLine, sortedLanding,
+                        row.tag.name.Text(), row.tag.extensionFields.Text());
         const bool right[kForms] = {
             before,
-            Landing(source, sorted, sortedSiblings) == row.trueLine,
+            sortedLanding == row.trueLine,
             before,
             Landing(source, nosort, SiblingsOf(nosortRows, nosort)) == row.trueLine,
             Landing(source, numbered, TagSiblings()) == row.trueLine,
@@ -285,7 +296,8 @@ public:
             for (int form = 0; form < kForms; ++form) tally_.right[form][counted] += right[form];
         }
         if (anchored.size() == 1 && ownLineFirst)
-            unique_.push_back({source.documentIndex, row.tag, &sorted, sortedSiblings, member});
+            unique_.push_back({source.documentIndex, row.tag, &sorted, sortedSiblings,
+                               !TagScopeOf(row.tag.extensionFields).name.empty() || IsAnonymousName(row.tag.name)});
     }
 
     const Tally& Result() const { return tally_; }
@@ -361,6 +373,7 @@ private:
 
     CowString tagsFolder_;
     CowString tagsPath_;
+    bool listMisses_;
     std::map<std::string, SourceFile> files_;
     sim::SimHost host_;
     sim::SimView& view_ = host_.AddFrame().AddView();
@@ -395,7 +408,7 @@ void Print(const Tally& tally, std::size_t files)
     std::printf("\n");
 }
 
-int Run(const char* tagsPath)
+int Run(const char* tagsPath, bool listMisses)
 {
     std::string tags;
     if (!ReadWholeFile(tagsPath, tags)) {
@@ -428,7 +441,7 @@ int Run(const char* tagsPath)
         for (std::size_t i = 0; i < rows.size(); ++i) sortedAt[i] = sortedOf[rows[i].line];
     }
 
-    Judge judge(tagsFolder, fullTagsPath);
+    Judge judge(tagsFolder, fullTagsPath, listMisses);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const TagRow& row = rows[i];
         if (!row.pattern) continue;
@@ -450,9 +463,10 @@ int Run(const char* tagsPath)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: jump_accuracy.exe TAGS_FILE\n");
+    const bool listMisses = argc == 3 && std::strcmp(argv[2], "--misses") == 0;
+    if (argc != 2 && !listMisses) {
+        std::fprintf(stderr, "usage: jump_accuracy.exe TAGS_FILE [--misses]\n");
         return 2;
     }
-    return velkin::bench::Run(argv[1]);
+    return velkin::bench::Run(argv[1], listMisses);
 }

@@ -179,53 +179,76 @@ struct PatternLanding {
     int firstFoundText = -1;
 };
 
-PatternLanding LandPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings);
+// How far out along a member's owners the jump places it: its owner, that
+// owner's, and the one beyond. Each costs a lookup in the tags file (and one
+// more for an anonymous owner) and a find or two.
+constexpr int kOwnersOut = 3;
+
+PatternLanding LandPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings, int ownersOut);
+
+// Whether the tags around `entry` may tell which of its lines is its own: it
+// is a member (a scope field naming an owner) or one of ctags' anonymous
+// names, read from a tags file, and its owners may still be looked up.
+bool PlacedByRelations(const TagEntry& entry, int ownersOut)
+{
+    if (ownersOut <= 0 || entry.tagsFile.IsEmpty()) return false;
+    return !TagScopeOf(entry.extensionFields).name.empty() || IsAnonymousName(entry.name);
+}
 
 // The line the jump lands on for `owner` as a tag of its own (the first
-// holding its anchors, or near its line hint), when that holds the anchors;
-// or the line its number names.
-std::optional<LONG> LandOnOwner(HWND view, const TagEntry& owner)
+// holding its anchors, near its line hint, or placed by its own owners), when
+// that holds the anchors; or the line its number names.
+std::optional<LONG> LandOnOwner(HWND view, const TagEntry& owner, int ownersOut)
 {
     if (IsAllDigits(owner.address.Text(), owner.address.Text() + owner.address.Length())) {
         const int line = ParseDigits(owner.address.Text(), owner.address.Text() + owner.address.Length());
         if (line <= 0) return std::nullopt;
         return line - 1;
     }
-    return LandPattern(view, owner, TagSiblings()).line;
+    return LandPattern(view, owner, TagSiblings(), ownersOut).line;
 }
 
 // Lands `entry`'s text (of which `anchored` holds the first few anchored
-// occurrences from the top, more than one) inside its owner: on the
-// `twin`-th anchored occurrence at or below the owner's line (the last when
-// there are fewer). False, with the view anywhere, when there is no owner
-// to be found or none of the text's lines lies below it.
+// occurrences from the top, more than one) on the k-th anchored occurrence
+// at or below its owner's line, k being `twin`; for one of ctags' anonymous
+// names, on the k-th from the top, k being its place among the file's
+// anonymous tags of its text (AnonymousOrder: each such line is one of
+// them, whatever their owners, and ctags numbers them in the order of the
+// file). False, with the view anywhere, when neither the owner's line nor
+// the anonymous tag's place is known, or fewer than k of the text's lines lie
+// at or below the owner's: then the owner tells nothing.
 bool LandInOwner(HWND view, const TagEntry& entry, const CowString& text, Anchors anchors,
-                 const std::vector<Found>& anchored, bool walkedToEnd, int twin)
+                 const std::vector<Found>& anchored, bool walkedToEnd, int twin, int ownersOut)
 {
-    const std::optional<TagEntry> owner = FindOwnerTag(entry);
-    if (!owner) return false;
-    const std::optional<LONG> ownerLine = LandOnOwner(view, *owner);
-    if (!ownerLine) return false;
+    const std::optional<int> order = AnonymousOrder(entry);
+    std::optional<LONG> ownerLine;
+    if (!order) {
+        const std::optional<TagEntry> owner = FindOwnerTag(entry);
+        if (owner) ownerLine = LandOnOwner(view, *owner, ownersOut - 1);
+        if (!ownerLine) return false;
+    }
+    const LONG fromLine = ownerLine.value_or(0);
+    const auto wanted = static_cast<std::size_t>(order.value_or(twin));
     std::vector<Found> inOwner;
     for (const Found& found : anchored)
-        if (found.span.start.y >= *ownerLine) inOwner.push_back(found);
-    const auto wanted = static_cast<std::size_t>(twin);
+        if (found.span.start.y >= fromLine) inOwner.push_back(found);
     if (inOwner.size() < wanted && !walkedToEnd) {
         // Go on below what the first walk saw, from the owner's line at least.
         HostPoint from = PastOccurrence(anchored.back().span, anchors);
-        if (IsBefore(from, HostPoint{0, *ownerLine})) from = HostPoint{0, *ownerLine};
+        if (IsBefore(from, HostPoint{0, fromLine})) from = HostPoint{0, fromLine};
         bool seen = false;
         for (Found& found : CollectAnchored(view, text, anchors, from, wanted - inOwner.size(), seen))
             inOwner.push_back(found);
     }
-    if (inOwner.empty()) return false;
-    Reselect(view, text, inOwner[std::min(wanted, inOwner.size()) - 1]);
+    if (inOwner.size() < wanted) return false;
+    Reselect(view, text, inOwner[wanted - 1]);
     return true;
 }
 
 // Lands on the line that holds one of the pattern's texts under its anchors,
-// as MoveToPattern describes.
-PatternLanding LandPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings)
+// as MoveToPattern describes; a member or anonymous tag placed by up to
+// `ownersOut` of its owners.
+PatternLanding LandPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings, int ownersOut)
 {
     const SearchTexts tries = PatternSearchTexts(entry);
     const Anchors anchors{tries.startsLine, tries.endsLine};
@@ -244,10 +267,10 @@ PatternLanding LandPattern(HWND view, const TagEntry& entry, const TagSiblings& 
         }
         return landing;
     }
-    // A member whose text other tags share is looked for inside its owner.
-    const bool member = siblings.textShared && TagScopeOf(entry.extensionFields) && !entry.tagsFile.IsEmpty();
+    // A member whose text stands on more than one line is looked for inside its owner.
+    const bool related = PlacedByRelations(entry, ownersOut);
     const int twin = std::max(siblings.twin, 1);
-    const std::size_t limit = std::max<std::size_t>(static_cast<std::size_t>(twin), member ? 2 : 1);
+    const std::size_t limit = std::max<std::size_t>(static_cast<std::size_t>(twin), related ? 2 : 1);
     for (int i = 0; i < tries.patternCount; ++i) {
         const CowString& text = tries.texts[i];
         bool seen = false;
@@ -255,14 +278,14 @@ PatternLanding LandPattern(HWND view, const TagEntry& entry, const TagSiblings& 
         if (seen && landing.firstFoundText < 0) landing.firstFoundText = i;
         if (anchored.empty()) continue;
         const bool walkedToEnd = anchored.size() < limit;
-        if (member && anchored.size() > 1 &&
-            LandInOwner(view, entry, text, anchors, anchored, walkedToEnd, twin)) {
+        if (related && anchored.size() > 1 &&
+            LandInOwner(view, entry, text, anchors, anchored, walkedToEnd, twin, ownersOut)) {
             landing.line = GetSelection(view).start.y;
             return landing;
         }
         // The twin-th from the top, or the last; still selected when the walk ended on it.
         const std::size_t chosen = std::min(static_cast<std::size_t>(twin), anchored.size()) - 1;
-        if (walkedToEnd || chosen + 1 != anchored.size() || member) Reselect(view, text, anchored[chosen]);
+        if (walkedToEnd || chosen + 1 != anchored.size() || related) Reselect(view, text, anchored[chosen]);
         landing.line = anchored[chosen].span.start.y;
         return landing;
     }
@@ -273,7 +296,7 @@ PatternLanding LandPattern(HWND view, const TagEntry& entry, const TagSiblings& 
 
 void MoveToPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings)
 {
-    const PatternLanding landing = LandPattern(view, entry, siblings);
+    const PatternLanding landing = LandPattern(view, entry, siblings, kOwnersOut);
     if (landing.line) return;
     // No line holds the anchors (the file changed since it was tagged): where
     // a plain search from the top lands.

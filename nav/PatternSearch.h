@@ -26,12 +26,18 @@ namespace velkin {
 //     from the top (the last when there are fewer): ctags writes one alike
 //     row for each #if branch that defines the tag, in the order of the
 //     source, so the k-th of such rows is the k-th such line. A member (a tag
-//     with a scope field and a tags file) whose text other tags share
-//     (`siblings.textShared`) is looked for inside its owner (FindOwnerTag):
-//     the jump lands on the owner's line as it would for the owner's own tag,
-//     then on the twin-th occurrence at or below it. With no owner tag, an
-//     ambiguous one, or none of the lines below the owner's, the rule before
-//     applies.
+//     with a scope field and a tags file) whose text holds the anchors on
+//     more than one line is looked for inside its owner (FindOwnerTag): the
+//     jump lands on the owner's line as it would for the owner's own tag,
+//     then on the twin-th occurrence at or below it. The owner's line is
+//     placed the same way when it recurs, outward along its own scope (a
+//     class `Inner` in each of two classes: the outer class's line, then
+//     `Inner`'s below it), up to three owners out; one of ctags' anonymous
+//     names (IsAnonymousName), an owner or the tag itself, is placed by its
+//     order among the file's anonymous tags of its text (AnonymousOrder),
+//     from the top. With no owner tag, an ambiguous one, or fewer of the
+//     text's lines at or below the owner's than the tag's place among them,
+//     the rule before applies.
 //  4. Else (a file edited since it was tagged) the first occurrence of the
 //     first pattern text found anywhere, then the tag's name, from the top.
 //
@@ -42,8 +48,10 @@ namespace velkin {
 // for the nearest occurrence ends at the first one on or below line N, and
 // lands on one above it by repeating the find that found it; a member's walk
 // goes on below its first lines, from the owner's line, once that is known).
-// A tag without siblings costs what it did before twins and members were
-// told apart.
+// A tag without twins, scope field or anonymous name costs what it did
+// before twins and members were told apart; a member with one anchored line
+// costs one find more (to see that there is no other) and the find that
+// selects its line again.
 void MoveToPattern(HWND view, const TagEntry& entry, const TagSiblings& siblings = TagSiblings());
 
 }  // namespace velkin

@@ -21,8 +21,8 @@ namespace velkin {
 //    "N;": the view goes to the line it describes (MoveToPattern: the text
 //    as written, unescaped, in the ANSI code page when it is UTF-8, each on
 //    a line that holds the pattern's anchors, line N first, else as
-//    `siblings` tell: the twin-th such line, or for a member whose text other
-//    tags share the one inside its owner; then the tag's `name`).
+//    `siblings` and the tags file tell: the twin-th such line, or for a
+//    member the one inside its owner; then the tag's `name`).
 //  - When the view is not `hostWindow`, its top-level window is brought to
 //    the foreground.
 //

@@ -19,8 +19,8 @@ namespace velkin {
 // announced (531, 532, 533) and offered in the picker, after which the host
 // window is repainted and the chosen entry, if any, jumped to, its file
 // placed from its own tags file's folder, with what the list's other rows
-// say about its line (SiblingsOf: which of its alike rows it is, whether
-// others share its text). Each tags file that cannot be read
+// say about its line (SiblingsOf: which of its alike rows it is). Each tags
+// file that cannot be read
 // is named (530); when none could be, nothing more is said. No entry
 // anywhere: message 529 naming the file read, or 537 naming the first and
 // counting the others. Every outcome is reported to the host itself; the

@@ -19,6 +19,8 @@
 # /usr/src/googletest, and BlueZ. The trees are tagged by their absolute
 # paths, so the file fields are rooted paths, placed on the tags folder's
 # drive (Z:). The report is kept in $VELKIN_BUILD/bench/jump-accuracy.txt.
+# With VELKIN_JUMP_MISSES=1 it lists the members the default tags file does
+# not land on their own line.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 if [ $# -eq 0 ]; then set -- "/usr/include/*.h" /usr/src/googletest bluez; fi
@@ -50,5 +52,5 @@ for tree in "$@"; do
   # shellcheck disable=SC2086
   ctags --quiet --options=NONE -R --sort=no --fields=+n -f "$out/jump.tags" $tree
   velkin_log "jump accuracy: $tree"
-  { echo "$tree"; wine "$VELKIN_BUILD/i686/bin/jump_accuracy.exe" "Z:$out/jump.tags" | tr -d '\r'; } | tee -a "$report"
+  { echo "$tree"; wine "$VELKIN_BUILD/i686/bin/jump_accuracy.exe" "Z:$out/jump.tags" ${VELKIN_JUMP_MISSES:+--misses} | tr -d '\r'; } | tee -a "$report"
 done

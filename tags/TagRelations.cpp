@@ -1,5 +1,6 @@
 #include "tags/TagRelations.h"
 
+#include <cstdint>
 #include <new>
 #include <string_view>
 #include <vector>
@@ -64,26 +65,59 @@ std::string_view LastScopeName(std::string_view qualified) noexcept
     return qualified.substr(start);
 }
 
+// The tags whose name is or begins with `word` in `tag`'s own tags file, with
+// its folders. Throws std::bad_alloc.
+TagMatchLists LookUpInOwnTagsFile(const TagEntry& tag, std::string_view word)
+{
+    TagsFile file;
+    file.path = tag.tagsFile;
+    file.folder = tag.tagsFolder;
+    file.ownFolder = tag.ownFolder;
+    return LookUpTags({file}, CowString(word.data(), static_cast<int>(word.size())), CowString()).lists;
+}
+
+constexpr std::string_view kAnonymousPrefix = "__anon";
+constexpr std::size_t kFileHashDigits = 8;
+constexpr std::size_t kKindDigits = 2;
+// ctags writes the counter with two digits at least; more than fit in 64
+// bits are no name it made.
+constexpr std::size_t kMinCounterDigits = 2;
+constexpr std::size_t kMaxCounterDigits = 16;
+
+bool IsHexDigit(char byte) noexcept
+{
+    return (byte >= '0' && byte <= '9') || (byte >= 'a' && byte <= 'f') || (byte >= 'A' && byte <= 'F');
+}
+
+// The counter of an anonymous name (IsAnonymousName): the digits between its
+// file's hash and its kind.
+std::uint64_t AnonymousCounter(std::string_view name) noexcept
+{
+    std::uint64_t counter = 0;
+    const std::string_view digits =
+        name.substr(kAnonymousPrefix.size() + kFileHashDigits,
+                    name.size() - kAnonymousPrefix.size() - kFileHashDigits - kKindDigits);
+    for (const char byte : digits)
+        counter = counter * 16 + static_cast<std::uint64_t>(byte <= '9' ? byte - '0' : (byte | 0x20) - 'a' + 10);
+    return counter;
+}
+
+std::string_view View(const CowString& text) noexcept { return std::string_view(text.Text(), text.Length()); }
+
 }  // namespace
 
 TagSiblings SiblingsOf(const TagList& list, const TagEntry& entry) noexcept
 {
-    TagSiblings siblings;
     int twinsBefore = 0;
-    bool listed = false;
     for (const TagEntry& other : list) {
         if (&other == &entry) {
-            listed = true;
-        } else if (AreTwins(other, entry)) {
-            twinsBefore += listed ? 0 : 1;
-        } else if (SameText(other.address, entry.address) && SameText(other.file, entry.file) &&
-                   SameText(other.tagsFile, entry.tagsFile)) {
-            siblings.textShared = true;
+            TagSiblings siblings;
+            siblings.twin = twinsBefore + 1;
+            return siblings;
         }
+        if (AreTwins(other, entry)) ++twinsBefore;
     }
-    if (!listed) return TagSiblings();
-    siblings.twin = twinsBefore + 1;
-    return siblings;
+    return TagSiblings();
 }
 
 std::optional<TagEntry> FindOwnerTag(const TagEntry& member)
@@ -94,13 +128,9 @@ std::optional<TagEntry> FindOwnerTag(const TagEntry& member)
     if (!IsOwnerName(name)) return std::nullopt;
     const std::string_view qualifier = ScopeQualifier(scope.name, name);
     try {
-        TagsFile file;
-        file.path = member.tagsFile;
-        file.folder = member.tagsFolder;
-        file.ownFolder = member.ownFolder;
-        TagsLookup lookup = LookUpTags({file}, CowString(name.data(), static_cast<int>(name.size())), CowString());
+        const TagMatchLists found = LookUpInOwnTagsFile(member, name);
         std::vector<const TagEntry*> owners;
-        for (const TagEntry& tag : lookup.lists.exact)
+        for (const TagEntry& tag : found.exact)
             if (SameText(tag.file, member.file) && TagKindName(tag) == scope.kind) owners.push_back(&tag);
         if (owners.size() > 1 && !qualifier.empty()) {
             std::vector<const TagEntry*> named;
@@ -112,6 +142,37 @@ std::optional<TagEntry> FindOwnerTag(const TagEntry& member)
         return *owners.front();
     } catch (const std::bad_alloc&) {
         // Without memory for the lookup the member lands as if it had no owner.
+        return std::nullopt;
+    }
+}
+
+bool IsAnonymousName(const CowString& name) noexcept
+{
+    const std::string_view text = View(name);
+    constexpr std::size_t kFixedLength = kAnonymousPrefix.size() + kFileHashDigits + kKindDigits;
+    if (text.size() < kFixedLength + kMinCounterDigits || text.size() > kFixedLength + kMaxCounterDigits) return false;
+    if (text.substr(0, kAnonymousPrefix.size()) != kAnonymousPrefix) return false;
+    for (const char byte : text.substr(kAnonymousPrefix.size()))
+        if (!IsHexDigit(byte)) return false;
+    return true;
+}
+
+std::optional<int> AnonymousOrder(const TagEntry& tag)
+{
+    if (!IsAnonymousName(tag.name) || tag.tagsFile.IsEmpty()) return std::nullopt;
+    const std::string_view name = View(tag.name);
+    const std::uint64_t counter = AnonymousCounter(name);
+    try {
+        // The anonymous names of one file share its hash.
+        const TagMatchLists found = LookUpInOwnTagsFile(tag, name.substr(0, kAnonymousPrefix.size() + kFileHashDigits));
+        int order = 1;
+        for (const TagEntry& other : found.prefix) {
+            if (!IsAnonymousName(other.name) || !SameText(other.file, tag.file) || !SameText(other.address, tag.address))
+                continue;
+            if (AnonymousCounter(View(other.name)) < counter) ++order;
+        }
+        return order;
+    } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
 }

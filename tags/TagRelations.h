@@ -1,6 +1,7 @@
 // How a tag stands among the other tags of its file: the twins ctags writes
-// for one definition repeated in #if branches, and the owner a member's scope
-// field names. The jump uses both to tell lines of the same text apart.
+// for one definition repeated in #if branches, the owner a member's scope
+// field names, and the order of ctags' anonymous names. The jump uses them to
+// tell lines of the same text apart.
 #pragma once
 
 #include <optional>
@@ -17,10 +18,6 @@ struct TagSiblings {
     // fields) and read from the same tags file: one definition in several #if
     // branches, written in the order of the source.
     int twin = 1;
-    // Another row of the list, not a twin, has the same file and address in
-    // the same tags file (a member of each of several structs, alike): the
-    // tag's text stands on more than one line.
-    bool textShared = false;
 };
 
 // The siblings of `entry` in `list`, where it is found by address; the
@@ -39,5 +36,19 @@ TagSiblings SiblingsOf(const TagList& list, const TagEntry& entry) noexcept;
 // the file cannot be read or memory runs out. Reads the tags file during the
 // call only.
 std::optional<TagEntry> FindOwnerTag(const TagEntry& member);
+
+// Whether `name` is one that ctags makes up for an anonymous struct, union or
+// enum: "__anon", then hexadecimal digits: eight of its file's hash, a number
+// counting the file's anonymous names in the order ctags met them (two digits
+// or more), and two of the kind ("__anon0b8855d70308").
+bool IsAnonymousName(const CowString& name) noexcept;
+
+// Which of the anonymous tags (IsAnonymousName) of `tag`'s file that stand on
+// its text (the same file field and address) `tag` is, counting from 1 in the
+// order ctags numbered them, which is the order of their lines. Looked up in
+// `tag`'s tags file by its name's file part (binary search when sorted).
+// Nothing when `tag` is not anonymous or has no tags file, the file cannot be
+// read, or memory runs out. Reads the tags file during the call only.
+std::optional<int> AnonymousOrder(const TagEntry& tag);
 
 }  // namespace velkin

@@ -481,4 +481,34 @@ TEST(CommandEndToEndTest, TwinsAndMembersPickedLandOnTheirOwnLines)
     }
 }
 
+// Universal-ctags' default output for tests/nav/landing/members.c: a member
+// with a local of the same text above its struct, jumped to at once, and the
+// member of an anonymous union inside the second of two functions, picked;
+// each lands on its own line.
+TEST(CommandEndToEndTest, MembersLandInsideTheirOwnersAsTheirScopesTell)
+{
+    CommandSession session;
+    const auto fromUnix = [](std::string path) {
+        for (char& byte : path) byte = byte == '/' ? '\\' : byte;
+        return "Z:" + path;
+    };
+    std::filesystem::create_directories(CommandSession::PathOf("landing"));
+    std::filesystem::copy_file(fromUnix(VELKIN_LANDING_DIR "/members.c"), CommandSession::PathOf("landing\\members.c"));
+    std::filesystem::copy_file(fromUnix(VELKIN_LANDING_TAGS_DIR "/default.tags"), CommandSession::PathOf("landing\\tags"));
+    const struct {
+        HostPoint caret;   // on the word
+        int row;
+        int line;
+        std::size_t rows;
+    } cases[] = {{{12, 7}, 0, 15, 0}, {{33, 30}, 1, 37, 2}};
+    for (const auto& c : cases) {
+        session.Open("landing\\members.c", c.caret);
+        const CommandOutcome outcome = session.Run(c.row);
+        const std::string label = "line " + std::to_string(c.caret.y);
+        EXPECT_EQ(c.rows, outcome.rows.size()) << label;
+        EXPECT_EQ("landing\\members.c", outcome.document) << label;
+        EXPECT_EQ(c.line, outcome.caretLine) << label;
+    }
+}
+
 }  // namespace

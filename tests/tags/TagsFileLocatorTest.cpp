@@ -306,6 +306,8 @@ TEST_F(TagsFolderTest, FieldsOfAFileKeptApartArePlacedFromItsOwnFolderFirst)
     MakeEntry("T:\\locator\\p\\src\\a.c");
     MakeEntry("T:\\locator\\p\\src\\b.c");
     MakeEntry("T:\\locator\\p\\.git\\b.c");
+    MakeEntry("T:\\locator\\p\\README.md");
+    MakeEntry("T:\\locator\\README.md");
     const CowString folder = "T:\\locator\\p";
     const CowString own = "T:\\locator\\p\\.git";
     const struct {
@@ -314,6 +316,7 @@ TEST_F(TagsFolderTest, FieldsOfAFileKeptApartArePlacedFromItsOwnFolderFirst)
         const char* expected;
     } cases[] = {
         {own, "../src/a.c", "T:\\locator\\p\\.git\\../src/a.c"},
+        {own, "../README.md", "T:\\locator\\p\\.git\\../README.md"},   // not the one above the project
         {own, "src/a.c", "T:\\locator\\p\\src/a.c"},   // nothing of that name in .git
         {own, "b.c", "T:\\locator\\p\\.git\\b.c"},
         {own, "\\x.c", "T:\\x.c"},
