@@ -35,7 +35,7 @@
 #    sorted; written once to $VELKIN_BUILD/bench/past-4GiB/sorted/tags) and a
 #    copy of it whose header says not sorted (past-4GiB/unsorted/tags): a word
 #    whose tags stand past the 4 GiB offset and a word with none, each against
-#    its file's floor, then the time from Esc, pressed a second into a read of
+#    its file's floor, then the time from Esc, pressed 300 ms into a read of
 #    every line, to the command's end. The two files take 9.2 GB of disk;
 #    BENCH_RUNS defaults to 3 here.
 #

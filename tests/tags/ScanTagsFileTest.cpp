@@ -329,7 +329,10 @@ private:
 // tags a window past the 4 GiB offset. Sorted, the binary search finds them; not
 // sorted, every line is read, windows at 64-bit offsets. The progress hears
 // of every window (or of the search's narrowing) and stops the read at once.
-TEST_F(ScanTagsFileTest, TagsPastFourGiBAreFoundSortedOrNotAndAStopLeavesTheLists)
+// Files that take seconds to read whole: a test of their own (see CMakeLists.txt).
+class ScanTagsFileLargeTest : public ScanTagsFileTest {};
+
+TEST_F(ScanTagsFileLargeTest, TagsPastFourGiBAreFoundSortedOrNotAndAStopLeavesTheLists)
 {
     constexpr LONGLONG kLineBytes = 16LL << 20;
     const std::string tags = "zlarge\tbig.c\t1;\"\tf\nzlarge\tsrc\\foo.c\t2;\"\tv\nzlargest\tbig.c\t3;\"\tf\n";
@@ -370,6 +373,16 @@ TEST_F(ScanTagsFileTest, TagsPastFourGiBAreFoundSortedOrNotAndAStopLeavesTheList
         EXPECT_FALSE(velkin::ScanTagsFile(path.c_str(), QueryOf(settings), lists, options)) << label;
         ExpectListSizes(lists, 2, 3, sorted ? 0 : 1);
     }
+}
+
+// A line longer than the longest view cannot be mapped whole: the file is
+// unreadable, and the windows stop growing there.
+TEST_F(ScanTagsFileLargeTest, ALineLongerThanTheLongestViewMakesTheFileUnreadable)
+{
+    const std::string path = MakeFile("one-line", "Foo\tsrc\\foo.c\t1;\"\tf\t", LONGLONG{velkin::kMaxViewBytes} + kGranularity);
+    velkin::TagMatchLists lists;
+    EXPECT_FALSE(ScanInto(path, lists));
+    ExpectListSizes(lists, 1, 1, 1);
 }
 
 }  // namespace
