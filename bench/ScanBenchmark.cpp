@@ -22,6 +22,12 @@
 //                     "tags" (found upward from a document in PROJECT_FOLDER),
 //                     then each LIBRARY_TAGS by its full path; beside the same
 //                     command over each file alone
+//   scan_benchmark.exe [--runs N] --past-4gib SORTED_TAGS UNSORTED_TAGS
+//                     the same lines past 4 GiB, sorted and not (header 0): a
+//                     word with tags past the 4 GiB offset and one with none,
+//                     the lookup and the command against each file's floor;
+//                     then Esc pressed 300 ms into a long read, timed to the
+//                     command's end
 //   scan_benchmark.exe --generate TAGS_FILE [TAGS]
 //                     write the synthetic tags file there (1,000,000 tags unless TAGS),
 //                     unless the file there was written with the same shape
@@ -49,6 +55,7 @@
 #include "bench/ReadtagsFilter.h"
 #include "bench/TagsFileGenerator.h"
 #include "bench/TagsFileProfile.h"
+#include "res/ResourceIds.h"
 #include "tags/CandidateSearch.h"
 #include "tags/LineGrammar.h"
 #include "tags/MappedFile.h"
@@ -173,21 +180,27 @@ public:
     {
         std::printf("floor      %.2f ms: one fresh view of the whole file and an SSE2 count of its %lu line feeds, best of\n"
                     "           %d blocks of %d rounds run back to back (64 MB views in turn only where the process has no\n"
-                    "           room for one view: %s); every ratio is against it\n",
+                    "           room for one view: %s; 2 GiB views in turn past 2 GiB); every ratio is against it\n",
                     best_.milliseconds, static_cast<unsigned long>(lines_), blocks_, runs_,
                     windows_ ? "so here, beside the simulated editor" : "not here");
     }
 
 private:
+    // A file longer than the longest view (kMaxViewBytes) is read in views of
+    // that length, one after another.
     std::size_t CountFresh(bool& windows) const
     {
-        if (const MappedWindow view = file_.Map(0, file_.Size())) return CountNewlinesSse2(view.Begin(), view.End());
-        windows = true;
         std::size_t lines = 0;
-        for (std::uint32_t offset = 0; offset < file_.Size(); offset += kScanWindowBytes) {
-            const MappedWindow window = file_.Map(offset, kScanWindowBytes);
-            if (!window) return 0;
-            lines += CountNewlinesSse2(window.Begin(), window.End());
+        std::uint64_t step = kMaxViewBytes;
+        for (std::uint64_t offset = 0; offset < file_.Size(); offset += step) {
+            MappedWindow view = file_.Map(offset, step);
+            if (!view && !windows) {
+                windows = true;
+                step = kScanWindowBytes;
+                view = file_.Map(offset, step);
+            }
+            if (!view) return 0;
+            lines += CountNewlinesSse2(view.Begin(), view.End());
         }
         return lines;
     }
@@ -694,15 +707,17 @@ struct LookupCase {
     std::string word;
 };
 
-// From the names of the lines in a window at the middle of the file (sorted):
-// a name of one tag, a name of several (2 to 20), and a start of only longer
-// names (2 to 50 of them) that is no name itself; then a word of none.
-// `document` gets the file field of the window's first whole line.
-std::vector<LookupCase> PickLookupWords(const MappedFile& file, std::string& document)
+// From the names of the lines in a window at the middle of the file (sorted),
+// or from `at` on: a name of one tag, a name of several (2 to 20), and a
+// start of only longer names (2 to 50 of them) that is no name itself; then a
+// word of none. `document` gets the file field of the window's first whole
+// line.
+std::vector<LookupCase> PickLookupWords(const MappedFile& file, std::string& document, std::uint64_t at = 0)
 {
     constexpr std::uint32_t kBytes = 8u << 20;
     const std::uint32_t granularity = MappedFile::AllocationGranularity();
-    const std::uint32_t middle = file.Size() / 2 - file.Size() / 2 % granularity;
+    const std::uint64_t start = at != 0 ? at : file.Size() / 2;
+    const std::uint64_t middle = start - start % granularity;
     const MappedWindow window = file.Map(middle, kBytes);
     std::vector<std::string> names;
     if (window) {
@@ -940,6 +955,108 @@ int BenchmarkSeveral(const char* projectFolder, const std::vector<const char*>& 
     return 0;
 }
 
+// ---- Past 4 GiB ----------------------------------------------------------------
+
+// The same lines twice, past 4 GiB: sorted (the header says 1) and not (the
+// header says 0). In each, a word whose tags stand past the 4 GiB offset and
+// the word of none: ScanTagsFile and the command, best of `runs` after a
+// warm-up, against each file's own floor (measured before and after); then
+// Esc pressed kEscapeAfterMs into the command's read of the file not sorted
+// (the word of none), timed from the press to the command's end.
+int BenchmarkPastFourGiB(const char* sortedPath, const char* unsortedPath, int runs)
+{
+    constexpr std::uint64_t kFourGiB = std::uint64_t{4} << 30;
+    constexpr DWORD kEscapeAfterMs = 300;  // the progress shows from 250 ms on
+    const TagsFileNameValue tagsFileName;  // the plug-in reads "tags"
+    const CowString paths[2] = {GetFullPath<CowString>(sortedPath), GetFullPath<CowString>(unsortedPath)};
+    const char* labels[2] = {"sorted", "not sorted (header 0)"};
+    std::string documentField;
+    std::vector<LookupCase> words;
+    {
+        const MappedFileOrFailure sorted = MappedFile::Open(paths[0].Text());
+        if (!sorted.file || sorted.file->Size() <= kFourGiB + kScanWindowBytes) {
+            std::fprintf(stderr, "%s: no file past 4 GiB\n", paths[0].Text());
+            return 1;
+        }
+        const std::vector<LookupCase> picked = PickLookupWords(*sorted.file, documentField, kFourGiB + kScanWindowBytes);
+        words = {{"tags past 4 GiB", picked[1].word}, {"none", kAbsentWord}};
+    }
+    std::printf("build      %d-bit; the widest search: %s; best of %d runs after a warm-up\n",
+                static_cast<int>(sizeof(void*) * 8), PathName(ScanPath::best), runs);
+    std::printf("document   %s\n", documentField.c_str());
+    bool found = true;
+    bool met = true;
+    for (int f = 0; f < 2; ++f) {
+        const CowString& tagsPath = paths[f];
+        const CowString tagsFolder = FolderOf(tagsPath);
+        const CowString document = DocumentPath(tagsFolder, documentField);
+        const MappedFileOrFailure opened = MappedFile::Open(tagsPath.Text());
+        if (!opened.file) return 1;
+        Floor floor(*opened.file, runs);
+        floor.Measure();
+        Commands commands = IsNamedTags(tagsPath) ? OpenCommands() : Commands();
+        struct Row {
+            BestTime scan, command;
+            LookupRoute route = LookupRoute::everyLine;
+            std::size_t exact = 0, prefix = 0;
+        } rows[2];
+        for (std::size_t w = 0; w < words.size(); ++w) {
+            const TagQuery query{CowString(words[w].word.c_str()), document, tagsFolder};
+            for (int round = 0; round <= runs; ++round) {
+                TagMatchLists lists;
+                TimeRound(round, rows[w].scan,
+                          [&] { found = ScanTagsFile(tagsPath, query, lists, ScanOptions(), &rows[w].route) && found; });
+                rows[w].exact = lists.exact.size();
+                rows[w].prefix = lists.prefix.size();
+                if (commands) TimeCommand(round, *commands.widest, document, words[w].word, rows[w].command);
+            }
+        }
+        BestTime escape;
+        int stopped = 0;
+        if (f == 1 && commands) {
+            char stoppedText[256] = "";
+            LoadStringA(GetModuleHandleA("Velkin.dll"), IDS_SEARCH_STOPPED, stoppedText, sizeof stoppedText);
+            for (int round = 0; round < runs; ++round) {
+                const double milliseconds = commands.widest->RunStoppedByEscape(document.Text(), kAbsentWord, kEscapeAfterMs);
+                if (milliseconds >= 0) escape.Add(milliseconds);
+                const std::vector<std::string>& statuses = commands.widest->Statuses();
+                stopped += !statuses.empty() && statuses.back() == stoppedText;
+            }
+        }
+        floor.Measure();
+        std::printf("\n%s: %s, %.1f MB\n", labels[f], tagsPath.Text(),
+                    static_cast<double>(opened.file->Size()) / kBytesPerMegabyte);
+        floor.Print();
+        std::printf("  %-16s %-24s %6s %6s  %-24s %9s %9s %8s %8s\n", "case", "word", "exact", "prefix", "route",
+                    "scan ms", "cmd ms", "scan/fl", "cmd/fl");
+        const double floorMilliseconds = floor.Milliseconds();
+        for (std::size_t w = 0; w < words.size(); ++w) {
+            const Row& row = rows[w];
+            const bool searched = f == 0 && w == 0;
+            const auto share = searched ? Percent : Ratio;
+            std::printf("  %-16s %-24.24s %6lu %6lu  %-24s %9s %9s %8s %8s\n", words[w].label.c_str(),
+                        words[w].word.c_str(), static_cast<unsigned long>(row.exact),
+                        static_cast<unsigned long>(row.prefix), RouteName(row.route),
+                        Milliseconds(row.scan.milliseconds, "%.2f").c_str(),
+                        Milliseconds(row.command.milliseconds, "%.2f").c_str(),
+                        share(row.scan.milliseconds, floorMilliseconds).c_str(),
+                        share(row.command.milliseconds, floorMilliseconds).c_str());
+            const double worst = std::max(row.scan.milliseconds, row.command.milliseconds) / floorMilliseconds;
+            met = met && worst <= (searched ? 0.02 : 1.5);
+        }
+        if (f == 1) {
+            std::printf("  Esc %lu ms into the command (word of none): %s ms from the press to the command's end, best of %d\n"
+                        "  (%d of %d commands said they stopped, 546)\n",
+                        static_cast<unsigned long>(kEscapeAfterMs), Milliseconds(escape.milliseconds, "%.1f").c_str(), runs,
+                        stopped, runs);
+        }
+    }
+    std::printf("goal: sorted, a word with tags at most 2%% of the floor; not sorted, at most 1.5x; a word with none at "
+                "most 1.5x%s\n",
+                met ? "" : " (NOT MET)");
+    return found ? 0 : 1;
+}
+
 // The path an option names, or null.
 const ScanPath* PathNamed(const char* option)
 {
@@ -961,6 +1078,7 @@ int Usage()
     std::fprintf(stderr, "usage: scan_benchmark [--runs N] [--avx2 | --ssse3 | --sse2 | --every-line] TAGS_FILE\n"
                          "       scan_benchmark [--runs N] --lookups TAGS_FILE\n"
                          "       scan_benchmark [--runs N] --several PROJECT_FOLDER LIBRARY_TAGS...\n"
+                         "       scan_benchmark [--runs N] --past-4gib SORTED_TAGS UNSORTED_TAGS\n"
                          "       scan_benchmark --generate TAGS_FILE [TAGS]\n");
     return 2;
 }
@@ -986,6 +1104,9 @@ int main(int argc, char** argv)
         return BenchmarkSeveral(arguments[1], std::vector<const char*>(arguments.begin() + 2, arguments.end()), runs);
     }
     if (arguments.size() == 2 && std::strcmp(arguments[0], "--lookups") == 0) return BenchmarkLookups(arguments[1], runs);
+    if (arguments.size() == 3 && std::strcmp(arguments[0], "--past-4gib") == 0) {
+        return BenchmarkPastFourGiB(arguments[1], arguments[2], runs);
+    }
     velkin::ScanOptions options;
     if (arguments.size() == 2) {
         const velkin::ScanPath* path = PathNamed(arguments[0]);

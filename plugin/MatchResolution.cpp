@@ -3,6 +3,7 @@
 #include <string>
 
 #include "nav/TagJump.h"
+#include "plugin/ReadingProgress.h"
 #include "plugin/StatusText.h"
 #include "res/ResourceIds.h"
 #include "tags/TagRelations.h"
@@ -56,7 +57,14 @@ void RepaintHostWindow(HWND hostWindow)
 void ResolveMatches(HWND hostWindow, const CowString& word, const CowString& documentPath,
                     const std::vector<TagsFile>& files)
 {
-    TagsLookup lookup = LookUpTags(files, word, documentPath);
+    ReadingProgress progress(hostWindow);
+    ScanOptions options;
+    options.progress = &progress;
+    TagsLookup lookup = LookUpTags(files, word, documentPath, options);
+    if (lookup.stopped) {
+        ShowStatus(hostWindow, IDS_SEARCH_STOPPED);
+        return;
+    }
     for (const std::size_t unreadable : lookup.unreadable) ShowStatus(hostWindow, IDS_CANNOT_OPEN_TAGS, files[unreadable].path);
     if (lookup.read.empty() && !lookup.unreadable.empty()) return;
 

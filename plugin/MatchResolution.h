@@ -23,7 +23,9 @@ namespace velkin {
 // file that cannot be read
 // is named (530); when none could be, nothing more is said. No entry
 // anywhere: message 529 naming the file read, or 537 naming the first and
-// counting the others. Every outcome is reported to the host itself; the
+// counting the others. A long read shows its progress, and Esc stops it
+// (ReadingProgress): the command then says so (546) and ends, no list shown
+// and nothing opened. Every outcome is reported to the host itself; the
 // lists are released on every path. Throws std::bad_alloc only when memory
 // runs out while tags are collected.
 void ResolveMatches(HWND hostWindow, const CowString& word, const CowString& documentPath,

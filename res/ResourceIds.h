@@ -350,6 +350,9 @@
 #define IDS_SEARCHING_WORD_MORE 535      // word, first tags file path, count of the others
 #define IDS_SEARCHING_DOCUMENT_MORE 536  // document path, first tags file path, count of the others
 #define IDS_WORD_NOT_FOUND_MORE 537      // word, first tags file path, count of the others
+// A long read of the tags files: how far it has come, and Esc having stopped it.
+#define IDS_READING_TAGS 545    // tags file path, share read in percent
+#define IDS_SEARCH_STOPPED 546
 
 // The picker's column naming each row's tags file, shown when the rows come
 // from more than one.

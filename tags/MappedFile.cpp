@@ -22,12 +22,9 @@ MappedFileOrFailure MappedFile::Open(const char* path) noexcept
         result.failure = MapFailure::empty;
         return result;
     }
-    if (static_cast<ULONGLONG>(size.QuadPart) > kMaxMappedFileSize) {
-        result.failure = MapFailure::tooLarge;
-        return result;
-    }
-    const auto bytes = static_cast<std::uint32_t>(size.QuadPart);
-    MappingHandle mapping(CreateFileMappingA(file.Get(), nullptr, PAGE_READONLY, 0, bytes, nullptr));
+    const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
+    MappingHandle mapping(CreateFileMappingA(file.Get(), nullptr, PAGE_READONLY, static_cast<DWORD>(bytes >> 32),
+                                             static_cast<DWORD>(bytes), nullptr));
     if (!mapping) {
         result.failure = MapFailure::cannotMap;
         return result;
@@ -36,14 +33,14 @@ MappedFileOrFailure MappedFile::Open(const char* path) noexcept
     return result;
 }
 
-MappedWindow MappedFile::Map(std::uint32_t offset, std::uint32_t length) const noexcept
+MappedWindow MappedFile::Map(std::uint64_t offset, std::uint64_t length) const noexcept
 {
     if (offset >= size_) return MappedWindow();
-    const std::uint32_t available = size_ - offset;
-    if (length > available) length = available;
-    MappedView view(MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, offset, length));
+    const auto bytes = static_cast<std::uint32_t>(std::min({length, size_ - offset, std::uint64_t{kMaxViewBytes}}));
+    MappedView view(MapViewOfFile(mapping_.Get(), FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
+                                  static_cast<DWORD>(offset), bytes));
     if (!view) return MappedWindow();
-    return MappedWindow(std::move(view), length);
+    return MappedWindow(std::move(view), bytes);
 }
 
 std::uint32_t MappedFile::AllocationGranularity() noexcept

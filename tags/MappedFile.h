@@ -1,5 +1,7 @@
 // A read-only mapping of one whole file, read through views of parts of it: a
-// 32-bit process seldom has room for one view of a large file.
+// 32-bit process seldom has room for one view of a large file, and no process
+// for one of a file past its address space. Offsets and sizes are 64-bit in
+// both builds; a view's length stays below 4 GiB.
 #pragma once
 
 #include <windows.h>
@@ -12,16 +14,15 @@
 
 namespace velkin {
 
-// The largest file mapped: 2 GiB, which a large-address-aware 32-bit process
-// can still map as one view.
-constexpr std::uint32_t kMaxMappedFileSize = 0x80000000u;
+// The longest view mapped: 2 GiB. A field within one view fits an int (the
+// length of a CowString), and no 32-bit process has room for more.
+constexpr std::uint32_t kMaxViewBytes = 0x80000000u;
 
 // Why MappedFile::Open gave no file.
 enum class MapFailure {
     cannotOpen,      // missing, a folder, no access, open for writing elsewhere, or the open reported an error
     cannotReadSize,  // GetFileSizeEx failed
     empty,           // zero bytes: there is nothing to map
-    tooLarge,        // more than kMaxMappedFileSize bytes
     cannotMap,       // CreateFileMappingA failed
 };
 
@@ -59,13 +60,14 @@ public:
     // CreateFileMappingA, whose zero size would mean "the whole file".
     static MappedFileOrFailure Open(const char* path) noexcept;
 
-    // The file's size: 1 to kMaxMappedFileSize bytes.
-    std::uint32_t Size() const noexcept { return size_; }
+    // The file's size: at least 1 byte.
+    std::uint64_t Size() const noexcept { return size_; }
 
-    // Maps [offset, offset + length), cut at the file's end. `offset` must be
-    // a multiple of AllocationGranularity() below Size(). An empty window when
-    // the view cannot be mapped (no room in the address space).
-    MappedWindow Map(std::uint32_t offset, std::uint32_t length) const noexcept;
+    // Maps [offset, offset + length), cut at the file's end and at
+    // kMaxViewBytes. `offset` must be a multiple of AllocationGranularity()
+    // below Size(). An empty window when the view cannot be mapped (no room
+    // in the address space).
+    MappedWindow Map(std::uint64_t offset, std::uint64_t length) const noexcept;
 
     // The step of view offsets (64 KB on every Windows so far).
     static std::uint32_t AllocationGranularity() noexcept;
@@ -74,7 +76,7 @@ public:
     static std::uint32_t WindowLength(std::uint32_t bytes) noexcept;
 
 private:
-    MappedFile(FileHandle file, MappingHandle mapping, std::uint32_t size) noexcept
+    MappedFile(FileHandle file, MappingHandle mapping, std::uint64_t size) noexcept
         : file_(std::move(file)), mapping_(std::move(mapping)), size_(size)
     {
     }
@@ -82,7 +84,7 @@ private:
     // Released in reverse order: the mapping, then the file.
     FileHandle file_;
     MappingHandle mapping_;
-    std::uint32_t size_;
+    std::uint64_t size_;
 };
 
 struct MappedFileOrFailure {

@@ -39,56 +39,67 @@ int CompareNames(const char* a, const char* aEnd, const char* b, const char* bEn
 // large views cost less than many small ones.)
 class ProbeViews {
 public:
-    ProbeViews(const MappedFile& file, std::uint32_t viewBytes) noexcept
+    ProbeViews(const MappedFile& file, std::uint32_t viewBytes, FileReadMeter& meter) noexcept
         : file_(file),
           granularity_(MappedFile::AllocationGranularity()),
-          viewBytes_(MappedFile::WindowLength(viewBytes))
+          viewBytes_(MappedFile::WindowLength(viewBytes)),
+          meter_(meter)
     {
     }
 
     std::uint32_t ViewBytes() const noexcept { return viewBytes_; }
 
+    // The bytes of the file the search has ruled out so far: what the meter
+    // is told before a view is mapped.
+    void RuledOut(std::uint64_t bytes) noexcept { ruledOut_ = bytes; }
+
     // Gives up the present view (empty when none is mapped) and its offset.
-    MappedWindow Release(std::uint32_t& offset) noexcept
+    MappedWindow Release(std::uint64_t& offset) noexcept
     {
         offset = offset_;
         return std::move(view_);
     }
 
     // Calls read(viewBegin, viewEnd, viewOffset) under a guard of a view that
-    // holds [from, to) (cut at the file's end). False when no view can be
-    // mapped, or a read of it faults.
+    // holds [from, to) (cut at the file's end). False when no view can hold
+    // it (the range is longer than the longest view, or no room for it), a
+    // read of it faults, or the meter says stop (Stopped() then tells).
     template <typename Reader>
-    bool Read(std::uint32_t from, std::uint32_t to, Reader&& read)
+    bool Read(std::uint64_t from, std::uint64_t to, Reader&& read)
     {
         to = std::min(to, file_.Size());
         if (!Holds(from, to)) {
             view_ = MappedWindow();  // a crowded address space may have room for one view only
-            const std::uint32_t middle = from + (to - from) / 2;
-            const std::uint32_t start = std::min(from, middle > viewBytes_ / 2 ? middle - viewBytes_ / 2 : 0);
+            if (!meter_.GoOn(ruledOut_)) return false;
+            const std::uint64_t middle = from + (to - from) / 2;
+            const std::uint64_t start = std::min(from, middle > viewBytes_ / 2 ? middle - viewBytes_ / 2 : 0);
             offset_ = start - start % granularity_;
-            view_ = file_.Map(offset_, std::max(viewBytes_, to - offset_));
-            if (!view_) return false;
+            view_ = file_.Map(offset_, std::max<std::uint64_t>(viewBytes_, to - offset_));
+            if (!view_ || !Holds(from, to)) return false;
         }
         return ReadGuarded(view_, [&] { read(view_.Begin(), view_.End(), offset_); });
     }
 
+    bool Stopped() const noexcept { return meter_.Stopped(); }
+
 private:
-    bool Holds(std::uint32_t from, std::uint32_t to) const noexcept
+    bool Holds(std::uint64_t from, std::uint64_t to) const noexcept
     {
-        return view_ && from >= offset_ && to - offset_ <= static_cast<std::uint32_t>(view_.End() - view_.Begin());
+        return view_ && from >= offset_ && to - offset_ <= static_cast<std::uint64_t>(view_.End() - view_.Begin());
     }
 
     const MappedFile& file_;
     const std::uint32_t granularity_;
     const std::uint32_t viewBytes_;
+    FileReadMeter& meter_;
     MappedWindow view_;
-    std::uint32_t offset_ = 0;
+    std::uint64_t offset_ = 0;
+    std::uint64_t ruledOut_ = 0;
 };
 
 struct ProbedLine {
-    std::uint32_t start = 0;  // the line's offset
-    std::uint32_t next = 0;   // the next line's offset, or the file's size
+    std::uint64_t start = 0;  // the line's offset
+    std::uint64_t next = 0;   // the next line's offset, or the file's size
     int order = 0;            // CompareLineWithWord
     std::string name;         // its bytes before the first tab (or its end)
 };
@@ -109,16 +120,17 @@ bool LiesInOrder(const ProbedLine& line, const ProbedLine& before, const ProbedL
 // Reads the line that holds offset `at`, or whose line ends it lies among;
 // the line does not start before `low`, a line start. The view reaches
 // further each time the line runs past it. False when a view cannot be
-// mapped or a read faults.
-bool ProbeLine(ProbeViews& views, std::uint32_t size, std::uint32_t low, std::uint32_t at, const CowString& word,
+// mapped or a read faults (a line longer than the longest view, too), or the
+// views' meter says stop.
+bool ProbeLine(ProbeViews& views, std::uint64_t size, std::uint64_t low, std::uint64_t at, const CowString& word,
                SortOrder order, ProbedLine& line)
 {
-    constexpr std::uint32_t kFirstReach = 4096;
+    constexpr std::uint64_t kFirstReach = 4096;
     bool complete = false;
-    for (std::uint32_t reach = kFirstReach; !complete; reach *= 2) {
-        const std::uint32_t from = at - low > reach ? at - reach : low;
-        const std::uint32_t to = size - at > reach ? at + reach : size;
-        const bool read = views.Read(from, to, [&](const char* begin, const char* end, std::uint32_t offset) {
+    for (std::uint64_t reach = kFirstReach; !complete; reach *= 2) {
+        const std::uint64_t from = at - low > reach ? at - reach : low;
+        const std::uint64_t to = size - at > reach ? at + reach : size;
+        const bool read = views.Read(from, to, [&](const char* begin, const char* end, std::uint64_t offset) {
             const bool startsAtLow = offset <= low;
             const char* lowest = begin + (std::max(low, offset) - offset);
             const char* p = begin + (at - offset);
@@ -127,10 +139,10 @@ bool ProbeLine(ProbeViews& views, std::uint32_t size, std::uint32_t low, std::ui
             if (!lineEndBefore && !startsAtLow) return;  // the line may start before the view
             const char* start = lineEndBefore ? lineEndBefore + 1 : lowest;
             const char* next = SkipLineEnds(FindLineEnd(start, end), end);
-            const bool endsAtFileEnd = offset + static_cast<std::uint32_t>(end - begin) == size;
+            const bool endsAtFileEnd = offset + static_cast<std::uint64_t>(end - begin) == size;
             if (next == end && !endsAtFileEnd) return;  // the line or its line ends may go on
-            line.start = offset + static_cast<std::uint32_t>(start - begin);
-            line.next = offset + static_cast<std::uint32_t>(next - begin);
+            line.start = offset + static_cast<std::uint64_t>(start - begin);
+            line.next = offset + static_cast<std::uint64_t>(next - begin);
             line.order = CompareLineWithWord(start, end, word, order);
             line.name.assign(start, FindFieldEnd(start, next));
             complete = true;
@@ -171,20 +183,21 @@ int CompareLineWithWord(const char* line, const char* end, const CowString& word
     return 0;
 }
 
-WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t viewBytes)
+WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t viewBytes,
+                            FileReadMeter& meter)
 {
     WordSearch search;
-    const std::uint32_t size = file.Size();
-    ProbeViews views(file, viewBytes);
-    const bool headerRead = views.Read(0, views.ViewBytes(), [&](const char* begin, const char* end, std::uint32_t) {
-        if (static_cast<std::uint32_t>(end - begin) != size) {
+    const std::uint64_t size = file.Size();
+    ProbeViews views(file, viewBytes, meter);
+    const bool headerRead = views.Read(0, views.ViewBytes(), [&](const char* begin, const char* end, std::uint64_t) {
+        if (static_cast<std::uint64_t>(end - begin) != size) {
             const char* lastLineEnd = FindLastLineEnd(begin, end);
             end = lastLineEnd ? lastLineEnd : begin;
         }
         search.order = ReadSortOrder(begin, end);
     });
     if (!headerRead) {
-        search.outcome = WordSearch::Outcome::failed;
+        search.outcome = views.Stopped() ? WordSearch::Outcome::stopped : WordSearch::Outcome::failed;
         return search;
     }
     if (search.order == SortOrder::none) return search;
@@ -192,13 +205,14 @@ WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::
     // Every line that starts before `low` sorts before the word; the line at
     // `high` (unless it is the file's end) and all after it do not. The lines
     // read last on either side bound the names of the lines between them.
-    std::uint32_t low = 0;
-    std::uint32_t high = size;
+    std::uint64_t low = 0;
+    std::uint64_t high = size;
     ProbedLine below, above;
     while (low < high) {
         ProbedLine line;
+        views.RuledOut(size - (high - low));
         if (!ProbeLine(views, size, low, low + (high - low) / 2, word, search.order, line)) {
-            search.outcome = WordSearch::Outcome::failed;
+            search.outcome = views.Stopped() ? WordSearch::Outcome::stopped : WordSearch::Outcome::failed;
             return search;
         }
         if (!LiesInOrder(line, below, above, search.order)) {

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "tags/MappedFile.h"
+#include "tags/ReadProgress.h"
 #include "text/CowString.h"
 
 namespace velkin {
@@ -43,17 +44,18 @@ struct WordSearch {
         found,      // `rangeStart` found
         disorder,   // a line read on the way sorts before one read before it, or after one read after it
         failed,     // a view cannot be mapped, or a read of one faulted
+        stopped,    // the meter said to stop
     };
     Outcome outcome = Outcome::notSorted;
     SortOrder order = SortOrder::none;
     // The offset of the first line that does not sort before the word: where
     // the lines that begin with it start, if any do (the file's size when no
     // line follows).
-    std::uint32_t rangeStart = 0;
+    std::uint64_t rangeStart = 0;
     // When `found`, the search's last view and its offset in the file: the
     // range's lines mostly lie in it already.
     MappedWindow view;
-    std::uint32_t viewOffset = 0;
+    std::uint64_t viewOffset = 0;
 };
 
 // Reads the header, and when it declares an order searches the file for a
@@ -65,8 +67,11 @@ struct WordSearch {
 // lines aside), else the outcome is `disorder`. The result is right for a
 // file in the order declared; in one that is not, `rangeStart` is still a
 // line start after a line that sorts before the word (or the file's start).
-// Throws std::bad_alloc when a line's name cannot be kept.
-WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t viewBytes);
+// Before each view it maps, the search asks `meter` whether to go on, telling
+// it the share of the file ruled out so far. Throws std::bad_alloc when a
+// line's name cannot be kept.
+WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t viewBytes,
+                            FileReadMeter& meter);
 
 // Follows the lines from WordSearch::rangeStart on, block after block of
 // whole lines in file order (a block may start with the last line ends of the

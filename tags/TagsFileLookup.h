@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "tags/MappedFile.h"
+#include "tags/ReadProgress.h"
 #include "tags/TagEntry.h"
 #include "tags/TagScanner.h"
 #include "tags/TagsFileLocator.h"
@@ -21,10 +23,11 @@ constexpr std::uint32_t kScanWindowBytes = 64u << 20;
 
 // The views the binary search of a sorted file maps, one at a time. Mapping a
 // view costs the same whatever its size, so the fewer the better: a 64-bit
-// editor has room for one view of the whole file (at most 2 GiB), which then
-// serves the header, every step and the lines found; a 32-bit one maps a
-// scan's window at a time.
-constexpr std::uint32_t kProbeViewBytes = sizeof(void*) >= 8 ? 0x80000000u : kScanWindowBytes;
+// editor has room for one view of the longest kind (kMaxViewBytes), which
+// serves the header, every step and the lines found of a file up to that
+// size, and most of them of a larger one; a 32-bit one maps a scan's window
+// at a time.
+constexpr std::uint32_t kProbeViewBytes = sizeof(void*) >= 8 ? kMaxViewBytes : kScanWindowBytes;
 
 struct ScanOptions {
     // Taken as MappedFile::WindowLength(windowBytes).
@@ -34,6 +37,9 @@ struct ScanOptions {
     bool searchSorted = true;
     // The views of the binary search, taken as MappedFile::WindowLength(probeBytes).
     std::uint32_t probeBytes = kProbeViewBytes;
+    // Told before each view is read, and asked whether to go on (none: the
+    // reading always goes on). Borrowed.
+    ReadProgress* progress = nullptr;
 };
 
 // How ScanTagsFile found the lines.
@@ -55,9 +61,11 @@ enum class LookupRoute {
 // seen broken on the way, every line is read as for a file not sorted.
 // `route`, when given, says which way was taken. True when the file was opened, mapped and scanned (whether or not
 // anything matched); false when it cannot be opened or mapped (see
-// MappedFile::Open), a window cannot be mapped, or a read of a window faults
-// (the file was cut short under the view, or its share or drive went away;
-// see ReadGuarded): the lists are then as they were, and the file is closed.
+// MappedFile::Open), a window cannot be mapped (a line longer than
+// kMaxViewBytes, among such), a read of a window faults (the file was cut
+// short under the view, or its share or drive went away; see ReadGuarded) or
+// the progress said stop: the lists are then as they were, and the file is
+// closed.
 // A fault inside a qualifying line loses the few small heap blocks copied
 // from it so far (name, file and address: three blocks, when the fault comes
 // in its extension fields). A window holds whole lines: it ends after the
@@ -80,6 +88,9 @@ struct TagsLookup {
     // the word is empty).
     std::vector<std::size_t> read;
     std::vector<std::size_t> unreadable;
+    // The progress said stop: no further file was read, and the lists and
+    // the two above are empty.
+    bool stopped = false;
 };
 
 // Looks `word` up in every file of `files`, each as ScanTagsFile reads one,
@@ -92,6 +103,7 @@ struct TagsLookup {
 //     the files that may name the document (TagsFile::mayNameDocument) and
 //     have not been read whole yet have every line read for its tags.
 // A file that fails keeps nothing of what it gave and is not read again.
+// Every file read is told to `options.progress`, which may stop the lookup.
 // Throws std::bad_alloc as ScanTagsFile does; every file is closed then too.
 TagsLookup LookUpTags(const std::vector<TagsFile>& files, const CowString& word, const CowString& documentPath,
                       const ScanOptions& options = ScanOptions());

@@ -3,6 +3,7 @@
 // rows, the repaint after it, and where the caret ends.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -512,3 +513,109 @@ TEST(CommandEndToEndTest, MembersLandInsideTheirOwnersAsTheirScopesTell)
 }
 
 }  // namespace
+
+namespace {
+
+// A long read on the test's clock: each view the plug-in maps takes 120 ms,
+// and Esc is down from the mapping of view `escAtView` on (0: never), typed
+// into the editor or into another program.
+struct SlowRead {
+    DWORD clock = 0;
+    int views = 0;
+    int escAtView = 0;
+    HWND foreground = nullptr;
+};
+SlowRead g_slow;
+decltype(&::MapViewOfFile) g_mapSlowly = nullptr;
+decltype(&::GetTickCount) g_tickCount = nullptr;
+decltype(&::GetAsyncKeyState) g_asyncKeyState = nullptr;
+decltype(&::GetForegroundWindow) g_foreground = nullptr;
+
+LPVOID WINAPI MapSlowly(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T size)
+{
+    g_slow.clock += 120;
+    ++g_slow.views;
+    return g_mapSlowly(mapping, access, offsetHigh, offsetLow, size);
+}
+DWORD WINAPI SlowClock() { return g_slow.clock; }
+SHORT WINAPI EscapeKey(int key)
+{
+    const bool down = key == VK_ESCAPE && g_slow.escAtView != 0 && g_slow.views >= g_slow.escAtView;
+    return down ? static_cast<SHORT>(0x8000) : 0;
+}
+HWND WINAPI Foreground() { return g_slow.foreground; }
+
+// A status text of progress with its share read taken out ("...%"); the
+// share is appended to `shares`.
+std::string WithoutShare(const std::string& step, std::vector<int>& shares)
+{
+    const std::string reading = "' を読んでいます... ";
+    const std::size_t at = step.find(reading);
+    if (at == std::string::npos || step.back() != '%') return step;
+    const std::size_t share = at + reading.size();
+    shares.push_back(std::stoi(step.substr(share)));
+    return step.substr(0, share) + "%";
+}
+
+}  // namespace
+
+// A read of the tags file that takes long (the project's, not sorted, made
+// 320 MB long by lines of zeros): after 250 ms the status bar shows the share
+// read, painted at once, every 100 ms or more; Esc during the read, or before
+// the first share is shown, stops it with nothing shown and nothing opened
+// (the views released); Esc typed into another program does not.
+TEST(CommandEndToEndTest, ALongReadShowsHowFarItHasComeAndEscStopsIt)
+{
+    CommandSession session;
+    std::string tags = ReadBytes(kTags);
+    const std::string sorted = "!_TAG_FILE_SORTED\t1";
+    tags.replace(tags.find(sorted), sorted.size(), "!_TAG_FILE_SORTED\t0");
+    WriteBytes(kTags, tags);
+    {
+        std::fstream file(kTags, std::ios::binary | std::ios::in | std::ios::out);
+        for (std::streamoff at = 16 << 20; at < (320 << 20); at += 16 << 20) file.seekp(at) << '\n';
+    }
+    std::filesystem::resize_file(kTags, 320 << 20);  // zeros, not written
+
+    const std::string progress = "status '" + kTags + "' を読んでいます... %";
+    const std::vector<std::string> shown = {progress, "RedrawWindow frame1"};
+    const std::string stopped = "status タグの検索を中止しました";
+    const std::string jumped = Jumping("src\\widget.cpp", "10");
+    const struct {
+        const char* label;
+        int escAtView;
+        bool editorInFront;
+        std::vector<std::string> story;
+        std::string landedIn;
+    } cases[] = {
+        // The header's view, then windows of 48 MB (whole lines): views 1 to
+        // 3 take 360 ms, the fourth is the first told, then each one.
+        {"read to the end", 0, true, Join({{Searching("SetValue")}, shown, shown, shown, shown, shown, {jumped}}),
+         "src\\widget.cpp"},
+        {"Esc during the read", 5, true, Join({{Searching("SetValue")}, shown, shown, {stopped}}), "notes.txt"},
+        {"Esc before anything is shown", 1, true, {Searching("SetValue"), stopped}, "notes.txt"},
+        {"Esc typed into another program", 1, false,
+         Join({{Searching("SetValue")}, shown, shown, shown, shown, shown, {jumped}}), "src\\widget.cpp"},
+    };
+    for (const auto& c : cases) {
+        session.Open("", {1, 0});
+        g_slow = {0, 0, c.escAtView, c.editorInFront ? session.Frame().Window() : nullptr};
+        const ResourceCounter resources(session.Plugin().Module());
+        ImportPatches slow;
+        const HMODULE plugin = session.Plugin().Module();
+        slow.Add(plugin, "MapViewOfFile", &MapSlowly, g_mapSlowly);
+        slow.Add(plugin, "GetTickCount", &SlowClock, g_tickCount);
+        slow.Add(plugin, "GetAsyncKeyState", &EscapeKey, g_asyncKeyState);
+        slow.Add(plugin, "GetForegroundWindow", &Foreground, g_foreground);
+        CommandOutcome outcome = session.Run();
+        slow.Clear();
+        std::vector<int> shares;
+        for (std::string& step : outcome.story) step = WithoutShare(step, shares);
+        EXPECT_EQ(c.story, outcome.story) << c.label;
+        EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end())) << c.label;
+        EXPECT_TRUE(shares.empty() || (shares.front() > 0 && shares.back() < 100)) << c.label;
+        EXPECT_TRUE(outcome.rows.empty()) << c.label;
+        EXPECT_EQ(c.landedIn, outcome.document) << c.label;
+        EXPECT_TRUE(resources.Balanced()) << c.label << ": " << resources.Report();
+    }
+}

@@ -46,6 +46,7 @@ bool IsPicker(HWND list)
 CommandSession* g_session = nullptr;
 decltype(&::InvalidateRect) g_invalidateRect = nullptr;
 decltype(&::UpdateWindow) g_updateWindow = nullptr;
+decltype(&::RedrawWindow) g_redrawWindow = nullptr;
 
 }  // namespace
 
@@ -53,11 +54,13 @@ CommandSession::CommandSession()
     : frame_(host_.AddFrame()),
       view_(frame_.AddView()),
       invalidate_(plugin_.Module(), "InvalidateRect", reinterpret_cast<const void*>(&InvalidateRectHook)),
-      update_(plugin_.Module(), "UpdateWindow", reinterpret_cast<const void*>(&UpdateWindowHook))
+      update_(plugin_.Module(), "UpdateWindow", reinterpret_cast<const void*>(&UpdateWindowHook)),
+      redraw_(plugin_.Module(), "RedrawWindow", reinterpret_cast<const void*>(&RedrawWindowHook))
 {
     g_session = this;
     g_invalidateRect = invalidate_.Original<decltype(&::InvalidateRect)>();
     g_updateWindow = update_.Original<decltype(&::UpdateWindow)>();
+    g_redrawWindow = redraw_.Original<decltype(&::RedrawWindow)>();
     RemoveScratch();
     std::filesystem::create_directories(kScratch);
     std::filesystem::copy(WindowsPath(VELKIN_SAMPLE_DIR), Project(), std::filesystem::copy_options::recursive);
@@ -190,6 +193,15 @@ BOOL WINAPI CommandSession::UpdateWindowHook(HWND window)
 {
     g_session->outcome_.story.push_back("UpdateWindow " + g_session->NameOf(window));
     return g_updateWindow(window);
+}
+
+// Only a paint of the whole window and its children, at once, shows a status
+// text while the editor's thread is busy.
+BOOL WINAPI CommandSession::RedrawWindowHook(HWND window, const RECT* rect, HRGN region, UINT flags)
+{
+    const bool whole = !rect && !region && (flags & (RDW_UPDATENOW | RDW_ALLCHILDREN)) == (RDW_UPDATENOW | RDW_ALLCHILDREN);
+    g_session->outcome_.story.push_back("RedrawWindow " + g_session->NameOf(window) + (whole ? "" : " part"));
+    return g_redrawWindow(window, rect, region, flags);
 }
 
 }  // namespace velkin::test

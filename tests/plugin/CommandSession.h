@@ -28,7 +28,8 @@ constexpr int kCancel = -1;
 struct CommandOutcome {
     // In order, UTF-8: "status <text>" for each status text, "picker" when the
     // picker is shown, "box <caption>" for a message box, "InvalidateRect
-    // <window> erase" / "UpdateWindow <window>" for the repaint requests.
+    // <window> erase" / "UpdateWindow <window>" for the repaint requests,
+    // "RedrawWindow <window>" for a paint forced during a long read.
     std::vector<std::string> story;
     // The picker's rows as its list holds them: "symbol | file | position",
     // then " | tags file" where the list has that column.
@@ -71,6 +72,7 @@ private:
     static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
     static BOOL WINAPI InvalidateRectHook(HWND window, const RECT* rect, BOOL erase);
     static BOOL WINAPI UpdateWindowHook(HWND window);
+    static BOOL WINAPI RedrawWindowHook(HWND window, const RECT* rect, HRGN region, UINT flags);
     void Answer(HWND modal);
     std::string NameOf(HWND window) const;
 
@@ -83,6 +85,7 @@ private:
     HHOOK cbtHook_ = nullptr;
     ImportPatch invalidate_;
     ImportPatch update_;
+    ImportPatch redraw_;
     int pickRow_ = 1;
     std::set<HWND> answered_;   // modal windows already acted on in this command
     CommandOutcome outcome_;

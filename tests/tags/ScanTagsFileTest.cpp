@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "tags/MappedFile.h"
+#include "tags/ReadProgress.h"
 #include "tags/ScannerTestSupport.h"
 #include "tags/TagsFileLookup.h"
 
@@ -19,7 +22,7 @@ using namespace scannertest;
 
 namespace {
 
-constexpr LONGLONG kTwoGiB = 2147483648LL;
+constexpr LONGLONG kFourGiB = 4LL << 30;
 constexpr std::uint32_t kMegabyte = 1u << 20;
 
 const std::uint32_t kGranularity = velkin::MappedFile::AllocationGranularity();
@@ -75,24 +78,15 @@ TEST_F(ScanTagsFileTest, UnreadableFilesGiveFalseAndLeaveTheLists)
 
 TEST_F(ScanTagsFileTest, OpenSaysWhyThereIsNoFile)
 {
-    const std::string line = "Foo\tx.c\t1;\"\tf\n";
     const std::pair<std::string, velkin::MapFailure> failures[] = {
         {folder_ + "\\missing", velkin::MapFailure::cannotOpen},
         {MakeFile("empty", ""), velkin::MapFailure::empty},
-        {MakeFile("too-large", line, kTwoGiB + 1), velkin::MapFailure::tooLarge},
     };
     for (const auto& [path, failure] : failures) {
         const velkin::MappedFileOrFailure opened = velkin::MappedFile::Open(path.c_str());
         EXPECT_FALSE(opened.file.has_value()) << path;
         EXPECT_EQ(failure, opened.failure) << path;
     }
-    const velkin::MappedFileOrFailure largest = velkin::MappedFile::Open(MakeFile("largest", line, kTwoGiB).c_str());
-    ASSERT_TRUE(largest.file.has_value());
-    EXPECT_EQ(static_cast<std::uint32_t>(kTwoGiB), largest.file->Size());
-
-    velkin::TagMatchLists lists;
-    EXPECT_FALSE(ScanInto(folder_ + "\\too-large", lists));
-    ExpectListSizes(lists, 1, 1, 1);
 }
 
 TEST_F(ScanTagsFileTest, PseudoTagLinesOnlyGiveTrueAndNoRecords)
@@ -306,6 +300,89 @@ TEST_F(ScanTagsFileTest, LargeFileScansInACrowdedAddressSpace)
     EXPECT_EQ(expected.exact.size(), sizes[0]);
     EXPECT_EQ(expected.prefix.size(), sizes[1]);
     EXPECT_EQ(expected.inDocument.size(), sizes[2]);
+}
+
+// Records what the reading tells it; says stop from the first call whose
+// `done` reaches `stopAt` on.
+class RecordedProgress final : public velkin::ReadProgress {
+public:
+    explicit RecordedProgress(std::uint64_t stopAt = std::numeric_limits<std::uint64_t>::max()) : stopAt_(stopAt) {}
+    bool GoOn(const velkin::CowString&, std::uint64_t done, std::uint64_t size) noexcept override
+    {
+        done_.push_back(done);
+        size_ = size;
+        stopped_ = stopped_ || done >= stopAt_;
+        return !stopped_;
+    }
+    const std::vector<std::uint64_t>& Done() const { return done_; }
+    std::uint64_t Size() const { return size_; }
+
+private:
+    std::uint64_t stopAt_;
+    std::vector<std::uint64_t> done_;
+    std::uint64_t size_ = 0;
+    bool stopped_ = false;
+};
+
+// A file past 4 GiB, sparse: after the header, lines of zeros 16 MB long,
+// each behind a name (so that a sorted header stays true), then the word's
+// tags a window past the 4 GiB offset. Sorted, the binary search finds them; not
+// sorted, every line is read, windows at 64-bit offsets. The progress hears
+// of every window (or of the search's narrowing) and stops the read at once.
+// Files that take seconds to read whole: a test of their own (see CMakeLists.txt).
+class ScanTagsFileLargeTest : public ScanTagsFileTest {};
+
+TEST_F(ScanTagsFileLargeTest, TagsPastFourGiBAreFoundSortedOrNotAndAStopLeavesTheLists)
+{
+    constexpr LONGLONG kLineBytes = 16LL << 20;
+    const std::string tags = "zlarge\tbig.c\t1;\"\tf\nzlarge\tsrc\\foo.c\t2;\"\tv\nzlargest\tbig.c\t3;\"\tf\n";
+    ScanSettings settings;
+    settings.word = "zlarge";
+    for (const bool sorted : {true, false}) {
+        const std::string label = sorted ? "sorted" : "not sorted";
+        std::vector<std::pair<long long, std::string>> pieces = {
+            {0, std::string("!_TAG_FILE_SORTED\t") + (sorted ? "1" : "0") + "\t/0=unsorted, 1=sorted/\nfill\t"}};
+        LONGLONG at = kLineBytes;
+        for (int i = 0; at < kFourGiB + velkin::kScanWindowBytes; ++i, at += kLineBytes) {
+            char line[32];
+            std::snprintf(line, sizeof line, "\nfill%05d\t", i);
+            pieces.emplace_back(at, line);
+        }
+        pieces.emplace_back(at, "\n" + tags);
+        const LONGLONG size = at + 1 + static_cast<LONGLONG>(tags.size());
+        const std::string path = MakeFile("past-4GiB", pieces, size);
+
+        RecordedProgress progress;
+        velkin::ScanOptions options;
+        options.progress = &progress;
+        velkin::LookupRoute route;
+        velkin::TagMatchLists lists;
+        ASSERT_TRUE(velkin::ScanTagsFile(path.c_str(), QueryOf(settings), lists, options, &route)) << label;
+        ExpectListSizes(lists, 2, 3, sorted ? 0 : 1);
+        EXPECT_EQ("2", std::string(lists.exact.back().address.Text())) << label;
+        EXPECT_EQ(sorted ? velkin::LookupRoute::sortedRange : velkin::LookupRoute::everyLine, route) << label;
+        EXPECT_EQ(static_cast<std::uint64_t>(size), progress.Size()) << label;
+        EXPECT_TRUE(std::is_sorted(progress.Done().begin(), progress.Done().end())) << label;
+        EXPECT_GT(progress.Done().back(), static_cast<std::uint64_t>(kFourGiB)) << label;
+        if (!sorted) EXPECT_GT(progress.Done().size(), static_cast<std::size_t>(kFourGiB / velkin::kScanWindowBytes));
+
+        // Stopped (sorted: at the search's second view), nothing of the file
+        // is kept.
+        RecordedProgress stop(sorted ? 1 : kFourGiB / 8);
+        options.progress = &stop;
+        EXPECT_FALSE(velkin::ScanTagsFile(path.c_str(), QueryOf(settings), lists, options)) << label;
+        ExpectListSizes(lists, 2, 3, sorted ? 0 : 1);
+    }
+}
+
+// A line longer than the longest view cannot be mapped whole: the file is
+// unreadable, and the windows stop growing there.
+TEST_F(ScanTagsFileLargeTest, ALineLongerThanTheLongestViewMakesTheFileUnreadable)
+{
+    const std::string path = MakeFile("one-line", "Foo\tsrc\\foo.c\t1;\"\tf\t", LONGLONG{velkin::kMaxViewBytes} + kGranularity);
+    velkin::TagMatchLists lists;
+    EXPECT_FALSE(ScanInto(path, lists));
+    ExpectListSizes(lists, 1, 1, 1);
 }
 
 }  // namespace
