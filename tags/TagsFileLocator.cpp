@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "tags/TagsSettings.h"
 #include "win/FullPath.h"
 #include "win/PathClass.h"
 
@@ -95,8 +96,6 @@ CowString PlaceTagFile(const CowString& tagsFolder, const CowString& ownFolder, 
 }
 
 namespace {
-
-bool IsBlank(char byte) { return byte == ' ' || byte == '\t'; }
 
 // A byte no name in a path may hold. ':' is checked apart: it may follow a
 // drive letter.
@@ -204,23 +203,14 @@ TagsFile LocateEntry(const CowString& documentPath, const CowString& entry)
 std::vector<CowString> SplitTagsFileList(const CowString& value)
 {
     std::vector<CowString> entries;
-    const char* const text = value.Text();
-    const char* const end = text + value.Length();
-    for (const char* start = text; start <= end;) {
-        const char* stop = start;
-        while (stop != end && *stop != ';') stop = CharNextA(stop);
-        const char* first = start;
-        const char* last = stop;
-        while (first != last && IsBlank(*first)) ++first;
-        while (last != first && IsBlank(last[-1])) --last;
-        if (first != last) {
-            const auto length = static_cast<int>(last - first);
-            CowString entry = value.Substring(static_cast<int>(first - text), length);
-            if (entry.Length() != length) throw std::bad_alloc();
-            entries.push_back(std::move(entry));
-        }
-        start = stop + 1;
-    }
+    ForEachListEntry(value, [&](const char* first, const char* last) {
+        if (first == last) return false;
+        const auto length = static_cast<int>(last - first);
+        CowString entry = value.Substring(static_cast<int>(first - value.Text()), length);
+        if (entry.Length() != length) throw std::bad_alloc();
+        entries.push_back(std::move(entry));
+        return false;
+    });
     return entries;
 }
 

@@ -21,8 +21,6 @@ CowString ReadSetting(const char* valueName)
     return ReadRegistryString(settings.Get(), valueName);
 }
 
-bool IsBlank(char byte) noexcept { return byte == ' ' || byte == '\t'; }
-
 }  // namespace
 
 CowString ReadTagsFileName()
@@ -35,18 +33,9 @@ CowString ReadTrustedHosts() { return ReadSetting(kTrustedHostsValue); }
 
 bool ListsHost(const CowString& hosts, const char* host, const char* hostEnd) noexcept
 {
-    const char* const end = hosts.Text() + hosts.Length();
-    for (const char* start = hosts.Text(); start < end;) {
-        const char* stop = start;
-        while (stop != end && *stop != ';') stop = CharNextA(stop);
-        const char* first = start;
-        const char* last = stop;
-        while (first != last && IsBlank(*first)) ++first;
-        while (last != first && IsBlank(last[-1])) --last;
-        if (SameHost(first, last, host, hostEnd)) return true;
-        start = stop + 1;
-    }
-    return false;
+    return ForEachListEntry(hosts, [&](const char* first, const char* last) {
+        return SameHost(first, last, host, hostEnd);
+    });
 }
 
 CowString ReadRegistryString(HKEY key, const char* valueName)

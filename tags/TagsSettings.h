@@ -19,6 +19,29 @@ constexpr const char* kTrustedHostsValue = "TrustedHosts";
 // "tags" when the key or value is missing or empty. Never empty.
 CowString ReadTagsFileName();
 
+// Calls `visit(first, last)` for each entry of a ';'-separated setting list
+// (TagsFileName, TrustedHosts), in order: the text between separators, less
+// the blanks (spaces and tabs) around it; an empty entry gives first == last.
+// Steps by characters, so a double-byte character's trail byte is never taken
+// for a ';'. Stops early when `visit` returns true; returns whether it did.
+template <typename Visit>
+bool ForEachListEntry(const CowString& value, Visit&& visit)
+{
+    const auto isBlank = [](char byte) { return byte == ' ' || byte == '\t'; };
+    const char* const end = value.Text() + value.Length();
+    for (const char* start = value.Text(); start <= end;) {
+        const char* stop = start;
+        while (stop != end && *stop != ';') stop = CharNextA(stop);
+        const char* first = start;
+        const char* last = stop;
+        while (first != last && isBlank(*first)) ++first;
+        while (last != first && isBlank(last[-1])) --last;
+        if (visit(first, last)) return true;
+        start = stop + 1;
+    }
+    return false;
+}
+
 // The TrustedHosts value: host names separated by ';'. Empty when the key or
 // the value is missing.
 CowString ReadTrustedHosts();
