@@ -7,6 +7,8 @@
 #include <iterator>
 #include <new>
 
+#include "text/CowString.h"
+
 namespace velkin {
 
 ListTextMeasure::ListTextMeasure(HWND list) : list_(list)
@@ -43,10 +45,10 @@ ListTextMeasure::~ListTextMeasure()
     ReleaseDC(list_, dc_);
 }
 
-int ListTextMeasure::Width(const char* text)
+int ListTextMeasure::Width(std::string_view text)
 {
-    if (summing_) return SummedWidth(text);
-    return WholeWidth(text, static_cast<int>(std::strlen(text)));
+    if (summing_) return SummedWidth(text.data(), text.data() + text.size());
+    return WholeWidth(text.data(), static_cast<int>(text.size()));
 }
 
 int ListTextMeasure::WholeWidth(const char* text, int length) const
@@ -54,19 +56,25 @@ int ListTextMeasure::WholeWidth(const char* text, int length) const
     if (length == 0) return 0;
     SIZE size;
     if (dc_ && GetTextExtentPoint32A(dc_, text, length, &size)) return size.cx;
-    return static_cast<int>(SendMessageA(list_, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
+    // The control's message reads up to a zero.
+    const CowString whole(text, length);
+    return static_cast<int>(SendMessageA(list_, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(whole.Text())));
 }
 
-int ListTextMeasure::SummedWidth(const char* text)
+int ListTextMeasure::SummedWidth(const char* begin, const char* end)
 {
     int width = 0;
-    for (const char* p = text; *p;) {
+    for (const char* p = begin; p != end;) {
         // Most texts are runs of single-byte characters already measured.
-        for (int known; (known = knownSingleWidths_[static_cast<unsigned char>(*p)]) != kUnknown; ++p) width += known;
-        if (!*p) break;
+        const int known = knownSingleWidths_[static_cast<unsigned char>(*p)];
+        if (known != kUnknown) {
+            width += known;
+            ++p;
+            continue;
+        }
         // A lead byte before the end starts a two-byte character, as the
         // code page's conversion reads it.
-        const int length = leadByte_[static_cast<unsigned char>(*p)] && p[1] ? 2 : 1;
+        const int length = leadByte_[static_cast<unsigned char>(*p)] && end - p > 1 ? 2 : 1;
         width += CharWidth(p, length);
         p += length;
     }
@@ -95,12 +103,15 @@ int ListTextMeasure::CharWidth(const char* text, int length)
 }
 
 // Whether the font's extents add up, on texts of narrow, wide and double-byte
-// characters ("TAGSジャンプ" in the Japanese code page).
+// characters ("TAGSジャンプ" in the Japanese code page) and of the pairs a
+// font that kerns would draw closer.
 bool ListTextMeasure::SumsAgree()
 {
-    static const char* const kSamples[] = {"Wi", "m_iW", "/^\tvoid x();$/", "TAGS\x83W\x83\x83\x83\x93\x83v"};
+    static const char* const kSamples[] = {"Wi", "m_iW", "/^\tvoid x();$/", "TAGS\x83W\x83\x83\x83\x93\x83v",
+                                           "AVATAR To Ty Yo Wa LT P. r, f'"};
     for (const char* sample : kSamples) {
-        if (SummedWidth(sample) != WholeWidth(sample, static_cast<int>(std::strlen(sample)))) return false;
+        const int length = static_cast<int>(std::strlen(sample));
+        if (SummedWidth(sample, sample + length) != WholeWidth(sample, length)) return false;
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string_view>
 
 namespace velkin {
 
@@ -28,7 +29,13 @@ public:
     // The width of `text` up to its first zero; 0 for the empty text or a
     // null list. Without a DC or a font of its own (the control then measures
     // with a default font we cannot name) it asks the control per text.
-    int Width(const char* text);
+    int Width(const char* text) { return Width(std::string_view(text)); }
+    // The same for the bytes of `text`, which need no zero after them.
+    int Width(std::string_view text);
+
+    // Whether a text's width is the sum of its characters' widths, as
+    // measured: then so is the width of texts put together.
+    bool SumsCharacters() const { return summing_; }
 
     // A width no character of the font exceeds (a double-byte character: no
     // more than twice it), so that a text of n bytes is at most n times it
@@ -41,7 +48,7 @@ private:
     static constexpr int kDoubleByteCount = 65536;
 
     int WholeWidth(const char* text, int length) const;
-    int SummedWidth(const char* text);
+    int SummedWidth(const char* begin, const char* end);
     // The width of the character of `length` bytes (1 or 2) at `text`.
     int CharWidth(const char* text, int length);
     bool SumsAgree();
@@ -54,7 +61,7 @@ private:
     bool leadByte_[256] = {};
     int singleByteWidths_[256];
     // The widths of single-byte characters measured so far, kUnknown for the
-    // rest, lead bytes and the terminating zero: the summing loop's stop.
+    // rest and for lead bytes: the summing loop's fast path.
     int knownSingleWidths_[256];
     // lead << 8 | trail; made at the first double-byte character, absent
     // when there was no memory for it.

@@ -90,9 +90,11 @@ struct KindCellPartsHash {
 
 // The widest text of each column, measuring only the texts that could be
 // wider than the widest so far: a text of n bytes is at most n times the
-// font's widest character wide. The Kind texts are made and measured once
-// for each distinct cell; the parts borrow from the entries, which outlive
-// this.
+// font's widest character wide. A Kind cell is measured from the table of
+// its words' widths and its names' widths (each character's width measured
+// once), and its text made and measured whole only when that could be wider
+// than the widest so far: once for each distinct cell; the parts borrow from
+// the entries, which outlive this.
 class ColumnWidths {
 public:
     ColumnWidths(const PickerRows& rows, ListTextMeasure& measure)
@@ -128,13 +130,20 @@ private:
     }
     void Widen(int column, int width) { maxima_[column] = std::max(maxima_[column], width); }
 
-    // A width the Kind text of `parts` does not exceed: its words as
-    // measured, and its names' bytes as the font's widest characters.
+    // A width the Kind text of `parts` does not exceed, when texts are
+    // measured as the sums of their characters: its words and its names as
+    // shown, measured apart (the cell's own width, unless it says a word
+    // once that its parts say twice).
     long long KindWidthBound(const KindCellParts& parts)
     {
-        if (widestChar_ <= 0) return std::numeric_limits<long long>::max();
+        if (!measure_.SumsCharacters()) return std::numeric_limits<long long>::max();
         const KindCellLayout layout = rows_.words.Layout(parts);
-        long long bound = static_cast<long long>(layout.nameBytes) * widestChar_;
+        long long bound = 0;
+        for (int i = 0; i < layout.nameCount; ++i) {
+            const std::string_view name = layout.names[i];
+            bound += KindWords::ShownAsWritten(name) ? measure_.Width(name)
+                                                     : measure_.Width(KindWords::ShownName(name).Text());
+        }
         for (int i = 0; i < layout.pieceCount; ++i) {
             int& width = pieceWidths_[layout.pieces[i]];
             if (width < 0) width = measure_.Width(rows_.words.Piece(layout.pieces[i]).Text());
