@@ -47,7 +47,11 @@ const Cells kSamples[] = {
     {"tmp", "geo\\shapes.cpp", "4", "v", "typeref:typename:file:\tfile:x", "変数"},
     {"odd", "geo\\shapes.cpp", "5", "\t", "class:A", "クラス A メンバ "},   // an empty kind field
     {"size_", "geo\\shapes.h", "14", "m", "class:geo::Circle\ttyperef:typename:int", "クラス geo::Circle メンバ"},
-    {"描画", "src\\canvas.cpp", "30", "f", "", "関数"},   // a UTF-8 name shows in the code page
+    // The widest Kind cell by its owner's name alone: after the widest by its
+    // words (y) and after a cell of the same words (draw).
+    {"centre", "geo\\shapes.cpp", "15", "f", "class:geo::CircleWithALongName", "クラス geo::CircleWithALongName メンバ 関数"},
+    // A UTF-8 name shows in the code page; the widest name, measured as shown.
+    {"描画する図形の輪郭線", "src\\canvas.cpp", "30", "f", "", "関数"},
 };
 
 TagList Samples()
@@ -273,6 +277,7 @@ TEST_F(TagPickerTest, ShowsTheListInFittedColumnsCentredOnTheOwner)
     }
     for (Cells& row : expected) std::rotate(row.begin() + 1, row.begin() + 3, row.end());   // name, kind, file, address
     std::vector<int> widths, fitted(4, 50);
+    Cells widestRows(4);   // the name of the row that gives each column its width
     LRESULT style = 0;
     SCROLLINFO range{};
     range.cbSize = sizeof range;
@@ -288,9 +293,11 @@ TEST_F(TagPickerTest, ShowsTheListInFittedColumnsCentredOnTheOwner)
         typedAhead = SendMessageA(p.list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find));
         for (int column = 0; column < 4; ++column) {
             widths.push_back(p.Width(column));
-            for (const Cells& row : expected) {
-                const LPARAM text = reinterpret_cast<LPARAM>(row[column].c_str());
-                fitted[column] = std::max(fitted[column], static_cast<int>(SendMessageA(p.list, LVM_GETSTRINGWIDTHA, 0, text)));
+            for (size_t row = 0; row < expected.size(); ++row) {
+                const LPARAM text = reinterpret_cast<LPARAM>(expected[row][column].c_str());
+                const int width = static_cast<int>(SendMessageA(p.list, LVM_GETSTRINGWIDTHA, 0, text));
+                if (width > fitted[column]) widestRows[column] = kSamples[row][0];
+                fitted[column] = std::max(fitted[column], width);
             }
             fitted[column] += 16;
         }
@@ -310,7 +317,8 @@ TEST_F(TagPickerTest, ShowsTheListInFittedColumnsCentredOnTheOwner)
 
     expected.insert(expected.begin(), {Sjis("シンボル"), Sjis("種類"), Sjis("ファイル"), Sjis("位置")});
     EXPECT_EQ(expected, shown);
-    EXPECT_EQ(fitted, widths) << "the widest text of each column as the list measures it, at least 50, + 16";
+    EXPECT_EQ(fitted, widths) << "the widest text of each column as the list measures it, at least 50, + 16: rows "
+                              << testing::PrintToString(widestRows);
     EXPECT_EQ(static_cast<LRESULT>(std::size(kSamples)) - 1, typedAhead) << "type-ahead reads the name as shown";
     EXPECT_EQ(0x31, style);
     EXPECT_EQ(range.nMax - range.nMin + 8, client.right) << "the client area is as wide as the content";
