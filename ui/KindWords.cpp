@@ -345,11 +345,9 @@ CowString KindWords::ShownName(std::string_view name)
     return blanked;
 }
 
-bool KindWords::ShownAsWritten(std::string_view name) noexcept
+bool KindWords::ShownAsText(std::string_view name) noexcept
 {
-    // No byte to convert, unescape or blank; a blank is printable.
-    const auto plain = [](char byte) { return byte >= 0x20 && byte < 0x7F && byte != '\\'; };
-    return name.size() <= static_cast<std::size_t>(kNameLimit) && std::all_of(name.begin(), name.end(), plain);
+    return std::none_of(name.begin(), name.end(), [](char byte) { return byte == '\\' || IsControlByte(byte); });
 }
 
 std::string_view FileLanguages::Of(const CowString& file)

@@ -97,9 +97,10 @@ public:
     // ANSI form (ShownText), at most kNameLimit bytes of whole characters,
     // control bytes as blanks. Empty when storage runs out.
     static CowString ShownName(std::string_view name);
-    // Whether ShownName(name) is `name` itself, byte for byte: printable
-    // ASCII without escapes, within kNameLimit. Costs a look at each byte.
-    static bool ShownAsWritten(std::string_view name) noexcept;
+    // Whether ShownName(name) is ShownText(name) or the start of it (when
+    // cut): `name` holds no escape and no control byte. Costs a look at each
+    // byte.
+    static bool ShownAsText(std::string_view name) noexcept;
 
     // The longest a name from the line may stand in a cell, in bytes.
     static constexpr int kNameLimit = 200;

@@ -84,6 +84,8 @@ struct PickerRows {
     }
 };
 
+std::string_view ViewOf(const CowString& text) { return {text.Text(), static_cast<std::size_t>(text.Length())}; }
+
 struct KindCellPartsHash {
     size_t operator()(const KindCellParts& parts) const { return parts.Hash(); }
 };
@@ -110,7 +112,7 @@ public:
     void Add(const TagEntry& entry)
     {
         // As for the position: the shown name is never longer than the name.
-        if (MayWiden(0, entry.name.Length())) Widen(0, measure_.Width(ShownText(entry.name).Text()));
+        if (MayWiden(0, entry.name.Length())) Widen(0, measure_.ShownWidth(ViewOf(entry.name)));
         const KindCellParts parts = KindCellParts::Of(entry, &files_);
         if (KindWidthBound(parts) > maxima_[kKindColumn]) Widen(kKindColumn, KindWidth(parts));
         if (MayWiden(kFileColumn, entry.file.Length())) Widen(kFileColumn, measure_.Width(entry.file.Text()));
@@ -141,8 +143,8 @@ private:
         long long bound = 0;
         for (int i = 0; i < layout.nameCount; ++i) {
             const std::string_view name = layout.names[i];
-            bound += KindWords::ShownAsWritten(name) ? measure_.Width(name)
-                                                     : measure_.Width(KindWords::ShownName(name).Text());
+            bound += KindWords::ShownAsText(name) ? measure_.ShownWidth(name)
+                                                  : measure_.Width(KindWords::ShownName(name).Text());
         }
         for (int i = 0; i < layout.pieceCount; ++i) {
             int& width = pieceWidths_[layout.pieces[i]];

@@ -18,6 +18,8 @@
 #include "host/SimHost.h"
 #include "res/ResourceIds.h"
 #include "tags/TagKind.h"
+#include "text/Utf8ToAnsi.h"
+#include "ui/ListTextMeasure.h"
 #include "ui/TagPicker.h"
 
 namespace {
@@ -364,6 +366,42 @@ TEST_F(TagPickerTest, LongListShowsItsLastRowsAndPicksThemByKeysAndClicks)
         SendMessageA(p.list, LVM_ENSUREVISIBLE, 70000, FALSE);
         p.DoubleClickAt(p.Row(70000));
     }));
+}
+
+// Each text measured, summed from the character tables, as wide as the list
+// measures the form it shows (ShownText): UTF-8 in the code page, other bytes
+// as they stand, and what only the system's conversion can say.
+TEST_F(TagPickerTest, MeasuresEachNameAsTheListMeasuresItsShownForm)
+{
+    const std::string texts[] = {
+        "pkrow000001",
+        "描画する図形の輪郭線",          // UTF-8
+        Sjis("描画する図形の輪郭線"),    // Shift-JIS: no UTF-8, shown as it stands
+        "ｶﾀｶﾅ and café",               // single bytes in the code page, one a look-alike
+        "한글 Ω",                       // characters the code page lacks, and one it has
+        "見出し😀",                      // outside the basic plane: one "?"
+        "描画\x80",                     // UTF-8 and then a stray byte: no UTF-8
+        "描\xE7\x94",                   // cut short in a character
+        "\xC0\xAF" "etc",               // an overlong form
+        "\xED\xA0\x80" "ab",            // a surrogate
+        "abc\x82",                      // a lead byte at the end
+    };
+    const HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT, 0, 0, 400, 200, owner.Window(),
+                                      nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, list);
+    SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    std::vector<int> measured, listed;
+    {
+        ListTextMeasure measure(list);
+        EXPECT_TRUE(measure.SumsCharacters());
+        for (const std::string& text : texts) {
+            measured.push_back(measure.ShownWidth(text));
+            const CowString shown = ShownText(CowString(text.c_str()));
+            listed.push_back(static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(shown.Text()))));
+        }
+    }
+    DestroyWindow(list);
+    EXPECT_EQ(listed, measured);
 }
 
 TEST_F(TagPickerTest, StaysInsideTheWorkAreaOfTheOwnersMonitor)
