@@ -269,6 +269,10 @@ int FormatSlot(unsigned format)
 }
 int FormatPiece(unsigned format) { return KindWords::kWordSlots + FormatSlot(format); }
 
+// The bytes of a name a cell reads: enough UTF-8 for the limit in any code
+// page, cut before a character.
+constexpr std::size_t kReadLimit = KindWords::kNameLimit * 3;
+
 bool IsControlByte(char byte) { return (byte >= 0 && byte < 0x20) || byte == 0x7F; }
 
 // `head` less the blanks at its end.
@@ -323,8 +327,7 @@ std::string_view ViewOf(const CowString& text) { return {text.Text(), static_cas
 
 CowString KindWords::ShownName(std::string_view name)
 {
-    // Enough UTF-8 for the limit in any code page, cut before a character.
-    std::size_t length = std::min<std::size_t>(name.size(), KindWords::kNameLimit * 3);
+    std::size_t length = std::min(name.size(), kReadLimit);
     for (int back = 0; back < 3 && length < name.size() && length > 0 && IsUtf8Continuation(name[length]); ++back)
         --length;
     CowString shown = ShownText(Unescaped(name.substr(0, length)));
@@ -347,7 +350,8 @@ CowString KindWords::ShownName(std::string_view name)
 
 bool KindWords::ShownAsText(std::string_view name) noexcept
 {
-    return std::none_of(name.begin(), name.end(), [](char byte) { return byte == '\\' || IsControlByte(byte); });
+    return name.size() <= kReadLimit &&
+           std::none_of(name.begin(), name.end(), [](char byte) { return byte == '\\' || IsControlByte(byte); });
 }
 
 std::string_view FileLanguages::Of(const CowString& file)

@@ -98,8 +98,8 @@ public:
     // control bytes as blanks. Empty when storage runs out.
     static CowString ShownName(std::string_view name);
     // Whether ShownName(name) is ShownText(name) or the start of it (when
-    // cut): `name` holds no escape and no control byte. Costs a look at each
-    // byte.
+    // cut): `name` holds no escape and no control byte, and is short enough
+    // to be read whole. Costs a look at each byte.
     static bool ShownAsText(std::string_view name) noexcept;
 
     // The longest a name from the line may stand in a cell, in bytes.
