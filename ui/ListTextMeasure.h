@@ -17,8 +17,9 @@ namespace velkin {
 // Measuring a whole text costs microseconds; GDI's extent of a text is the
 // sum of its characters' advances (it does not kern), so each character is
 // measured once, alone, and a text's width is the sum over its characters.
-// The guard checks that sums agree with whole measures for sample texts and
-// otherwise (a font with overhang or extra spacing) measures every text whole.
+// The guard checks that sums agree with whole measures for sample texts
+// (pairs a kerning font would draw closer among them) and otherwise (a font
+// with overhang or extra spacing) measures every text whole.
 class ListTextMeasure {
 public:
     explicit ListTextMeasure(HWND list);
