@@ -5,13 +5,15 @@
 // ordinary list in the same dialog with bare LVM_INSERTITEMA/LVM_SETITEMA
 // calls between WM_SETREDRAW FALSE and TRUE, and nothing else.
 //
-//   picker_benchmark.exe [--runs N] [--mixed] TAGS_FILE    best of N rounds after a warm-up (default 5)
+//   picker_benchmark.exe [--runs N] [--mixed | --one-length] TAGS_FILE
 //
-// The rows are the prefix matches of the one-letter word that begins the most
-// tag names of TAGS_FILE, in file order, as a short word over a large tags file
-// gives them; with --mixed, every tag of TAGS_FILE over and over (the tests'
-// tags of small sources in two dozen languages), names and owners numbered by
-// copy. The dialog and the strings come from Velkin.dll beside the program.
+// best of N rounds after a warm-up (default 5). The rows are the prefix
+// matches of the one-letter word that begins the most tag names of TAGS_FILE,
+// in file order, as a short word over a large tags file gives them; with
+// --mixed, every tag of TAGS_FILE over and over (the tests' tags of small
+// sources in two dozen languages), names and owners numbered by copy; with
+// --one-length, the same rows named pkrow000000, pkrow000001..., names all of
+// one length. The dialog and the strings come from Velkin.dll beside the program.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -245,14 +247,24 @@ TagList EveryTag(const CowString& path)
 }
 
 // `count` rows of `tags` over and over, each copy's names and owners'
-// names numbered, as the tags of a large project in many languages.
-TagList Repeated(const TagList& tags, std::size_t count)
+// names numbered, as the tags of a large project in many languages; with
+// `oneLength`, the rows named pkrow000000, pkrow000001... instead and the
+// owners numbered in six digits, as generated names are (string ids, say):
+// no length tells them apart.
+TagList Repeated(const TagList& tags, std::size_t count, bool oneLength)
 {
     TagList rows;
     for (std::size_t i = 0; i < count && !tags.empty(); ++i) {
         TagEntry entry = tags[i % tags.size()];
-        const std::string copy = std::to_string(i / tags.size());
-        entry.name = (Str(entry.name) + copy).c_str();
+        char number[16];
+        std::snprintf(number, sizeof number, "%06lu", static_cast<unsigned long>(i / tags.size()));
+        const std::string copy = oneLength ? number : std::to_string(i / tags.size());
+        if (oneLength) {
+            std::snprintf(number, sizeof number, "%06lu", static_cast<unsigned long>(i));
+            entry.name = (std::string("pkrow") + number).c_str();
+        } else {
+            entry.name = (Str(entry.name) + copy).c_str();
+        }
         std::string fields = Str(entry.extensionFields);
         if (const TagScope scope = TagScopeOf(entry.extensionFields); scope && !scope.name.empty()) {
             const std::size_t end = static_cast<std::size_t>(scope.name.data() + scope.name.size() - entry.extensionFields.Text());
@@ -292,7 +304,9 @@ HWND CreateOwner()
                            GetModuleHandleA(nullptr), nullptr);
 }
 
-int Benchmark(const char* path, int runs, bool mixed)
+enum class Rows { prefixMatches, mixed, oneLength };
+
+int Benchmark(const char* path, int runs, Rows kind)
 {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};   // as the editor's process has it
     if (!InitCommonControlsEx(&controls) || !UseVelkinResources()) {
@@ -305,11 +319,14 @@ int Benchmark(const char* path, int runs, bool mixed)
         return 1;
     }
     const CowString tagsPath = GetFullPath<CowString>(path);
+    const bool mixed = kind != Rows::prefixMatches;
     TagList source;
     if (mixed) {
         source = EveryTag(tagsPath);
-        std::printf("tags file  %s: its %lu tags over and over, names and owners numbered by copy\n", tagsPath.Text(),
-                    static_cast<unsigned long>(source.size()));
+        std::printf(kind == Rows::oneLength
+                        ? "tags file  %s: its %lu tags over and over, named pkrow000000 on, owners numbered by copy in six digits\n"
+                        : "tags file  %s: its %lu tags over and over, names and owners numbered by copy\n",
+                    tagsPath.Text(), static_cast<unsigned long>(source.size()));
     } else {
         const char initial = CommonestInitial(tagsPath.Text());
         TagMatchLists lists;
@@ -340,7 +357,7 @@ int Benchmark(const char* path, int runs, bool mixed)
     };
     std::vector<Size> sizes;
     for (const std::size_t size : kSizes) {
-        sizes.push_back({mixed ? Repeated(source, size) : FirstEntries(source, size)});
+        sizes.push_back({mixed ? Repeated(source, size, kind == Rows::oneLength) : FirstEntries(source, size)});
         sizes.back().texts = ShownTexts(sizes.back().rows);
     }
     bool allShown = true;
@@ -388,10 +405,13 @@ int main(int argc, char** argv)
 {
     std::vector<const char*> arguments(argv + 1, argv + argc);
     int runs = 5;
-    bool mixed = false;
+    auto rows = velkin::bench::Rows::prefixMatches;
     while (arguments.size() > 1) {
         if (std::strcmp(arguments[0], "--mixed") == 0) {
-            mixed = true;
+            rows = velkin::bench::Rows::mixed;
+            arguments.erase(arguments.begin());
+        } else if (std::strcmp(arguments[0], "--one-length") == 0) {
+            rows = velkin::bench::Rows::oneLength;
             arguments.erase(arguments.begin());
         } else if (arguments.size() > 2 && std::strcmp(arguments[0], "--runs") == 0) {
             runs = std::atoi(arguments[1]);
@@ -401,8 +421,8 @@ int main(int argc, char** argv)
         }
     }
     if (arguments.size() != 1 || runs < 1) {
-        std::fprintf(stderr, "usage: picker_benchmark [--runs N] [--mixed] TAGS_FILE\n");
+        std::fprintf(stderr, "usage: picker_benchmark [--runs N] [--mixed | --one-length] TAGS_FILE\n");
         return 2;
     }
-    return velkin::bench::Benchmark(arguments[0], runs, mixed);
+    return velkin::bench::Benchmark(arguments[0], runs, rows);
 }

@@ -458,7 +458,9 @@ int FormatSlot(unsigned format)
 }
 int FormatPiece(unsigned format) { return KindWords::kWordSlots + FormatSlot(format); }
 
-int CutLength(std::string_view name) { return static_cast<int>(std::min<std::size_t>(name.size(), KindWords::kNameLimit)); }
+// The bytes of a name a cell reads: enough UTF-8 for the limit in any code
+// page, cut before a character.
+constexpr std::size_t kReadLimit = KindWords::kNameLimit * 3;
 
 bool IsControlByte(char byte) { return (byte >= 0 && byte < 0x20) || byte == 0x7F; }
 
@@ -501,12 +503,20 @@ CowString Unescaped(std::string_view name)
     return plain;
 }
 
-// A name from the line as a cell shows it: its escapes undone, in its ANSI
-// form (ShownText), at most kNameLimit bytes of whole characters, control bytes as blanks.
-CowString ShownName(std::string_view name)
+// The first field of `fields` (up to its tab) when it begins with `key`.
+std::string_view FirstFieldValue(std::string_view fields, std::string_view key)
 {
-    // Enough UTF-8 for the limit in any code page, cut before a character.
-    std::size_t length = std::min<std::size_t>(name.size(), KindWords::kNameLimit * 3);
+    const std::string_view first = fields.substr(0, fields.find('\t'));
+    return first.compare(0, key.size(), key) == 0 ? first.substr(key.size()) : std::string_view();
+}
+
+std::string_view ViewOf(const CowString& text) { return {text.Text(), static_cast<std::size_t>(text.Length())}; }
+
+}  // namespace
+
+CowString KindWords::ShownName(std::string_view name)
+{
+    std::size_t length = std::min(name.size(), kReadLimit);
     for (int back = 0; back < 3 && length < name.size() && length > 0 && IsUtf8Continuation(name[length]); ++back)
         --length;
     CowString shown = ShownText(Unescaped(name.substr(0, length)));
@@ -527,16 +537,11 @@ CowString ShownName(std::string_view name)
     return blanked;
 }
 
-// The first field of `fields` (up to its tab) when it begins with `key`.
-std::string_view FirstFieldValue(std::string_view fields, std::string_view key)
+bool KindWords::ShownAsText(std::string_view name) noexcept
 {
-    const std::string_view first = fields.substr(0, fields.find('\t'));
-    return first.compare(0, key.size(), key) == 0 ? first.substr(key.size()) : std::string_view();
+    return name.size() <= kReadLimit &&
+           std::none_of(name.begin(), name.end(), [](char byte) { return byte == '\\' || IsControlByte(byte); });
 }
-
-std::string_view ViewOf(const CowString& text) { return {text.Text(), static_cast<std::size_t>(text.Length())}; }
-
-}  // namespace
 
 std::string_view FileLanguages::Of(const CowString& file)
 {
@@ -633,9 +638,10 @@ KindCellLayout KindWords::Layout(const KindCellParts& parts) const
 {
     KindCellLayout layout;
     const auto add = [&](int piece) { layout.pieces[layout.pieceCount++] = piece; };
+    const auto addName = [&](std::string_view name) { layout.names[layout.nameCount++] = name; };
     const auto addWord = [&](unsigned word, std::string_view name) {
         if (word != kNoWord) add(WordPiece(word));
-        else layout.nameBytes += CutLength(name);
+        else addName(name);
     };
     if (parts.fileScope) add(WordPiece(kFileScope));
     if (!parts.ownerKind.empty()) {
@@ -646,13 +652,18 @@ KindCellLayout KindWords::Layout(const KindCellParts& parts) const
             add(FormatPiece(IDS_KIND_OWNER));
             addWord(parts.ownerWord, parts.ownerKind);
         }
-        layout.nameBytes += CutLength(parts.ownerName);
+        addName(parts.ownerName);
     }
-    if (!parts.inherits.empty()) add(FormatPiece(IDS_KIND_INHERITS));
-    else if (!parts.access.empty()) add(FormatPiece(IDS_KIND_ACCESS));
-    layout.nameBytes += CutLength(parts.inherits) + CutLength(parts.access);
+    if (!parts.inherits.empty()) {
+        add(FormatPiece(IDS_KIND_INHERITS));
+        addName(parts.inherits);
+    } else if (!parts.access.empty()) {
+        add(FormatPiece(IDS_KIND_ACCESS));
+        addName(parts.access);
+    }
     if (!parts.kindName.empty()) addWord(parts.kindWord, parts.kindName);
-    else layout.nameBytes += std::max(CutLength(parts.kindField), 1);
+    else if (!parts.kindField.empty()) addName(parts.kindField);
+    else if (!IsControlByte(parts.letter)) addName(std::string_view(&parts.letter, 1));
     return layout;
 }
 

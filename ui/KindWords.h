@@ -43,15 +43,18 @@ struct KindCellParts {
 };
 
 // The texts a Kind cell holds whole (words, and formats with empty
-// arguments, as KindWords::Piece numbers them), and at most how many bytes
-// of names from the line it holds besides. When texts are measured as the
-// sums of their characters, the cell is no wider than those texts and that
-// many of the font's widest characters.
+// arguments, as KindWords::Piece numbers them), and the names from the line
+// it holds besides, as the line writes them (KindWords::ShownName gives each
+// as the cell shows it). When texts are measured as the sums of their
+// characters, the cell is no wider than those texts and those names as
+// shown: exactly as wide, unless a word said twice is said once.
 struct KindCellLayout {
     static constexpr int kMostPieces = 4;
+    static constexpr int kMostNames = 4;
     int pieces[kMostPieces] = {};
     int pieceCount = 0;
-    int nameBytes = 0;
+    std::string_view names[kMostNames];
+    int nameCount = 0;
 };
 
 class KindWords {
@@ -85,10 +88,21 @@ public:
     CowString Cell(const TagEntry& entry) const { return Cell(KindCellParts::Of(entry)); }
     CowString Cell(const KindCellParts& parts) const;
 
+    // What Cell(parts) is made of; its names borrow from `parts` (a kind
+    // letter is its own) and from what `parts` borrows from.
     KindCellLayout Layout(const KindCellParts& parts) const;
     // Piece `piece` of a layout, loaded at the first call; empty for a piece
     // that is none.
     const CowString& Piece(int piece) const;
+
+    // A name from the line as a cell shows it: its escapes undone, in its
+    // ANSI form (ShownText), at most kNameLimit bytes of whole characters,
+    // control bytes as blanks. Empty when storage runs out.
+    static CowString ShownName(std::string_view name);
+    // Whether ShownName(name) is ShownText(name) or the start of it (when
+    // cut): `name` holds no escape and no control byte, and is short enough
+    // to be read whole. Costs a look at each byte.
+    static bool ShownAsText(std::string_view name) noexcept;
 
     // The longest a name from the line may stand in a cell, in bytes.
     static constexpr int kNameLimit = 200;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string_view>
 
 namespace velkin {
 
@@ -16,8 +17,9 @@ namespace velkin {
 // Measuring a whole text costs microseconds; GDI's extent of a text is the
 // sum of its characters' advances (it does not kern), so each character is
 // measured once, alone, and a text's width is the sum over its characters.
-// The guard checks that sums agree with whole measures for sample texts and
-// otherwise (a font with overhang or extra spacing) measures every text whole.
+// The guard checks that sums agree with whole measures for sample texts
+// (pairs a kerning font would draw closer among them) and otherwise (a font
+// with overhang or extra spacing) measures every text whole.
 class ListTextMeasure {
 public:
     explicit ListTextMeasure(HWND list);
@@ -28,7 +30,20 @@ public:
     // The width of `text` up to its first zero; 0 for the empty text or a
     // null list. Without a DC or a font of its own (the control then measures
     // with a default font we cannot name) it asks the control per text.
-    int Width(const char* text);
+    int Width(const char* text) { return Width(std::string_view(text)); }
+    // The same for the bytes of `text`, which need no zero after them.
+    int Width(std::string_view text);
+
+    // Width(ShownText(text)): a UTF-8 text measured in the ANSI form the list
+    // shows. Summed per character where it can be: the ANSI form of each
+    // UTF-8 character is found once and kept; text that ShownText alone can
+    // say how to show (a character outside the basic plane, bytes that may not
+    // be UTF-8) is converted whole.
+    int ShownWidth(std::string_view text);
+
+    // Whether a text's width is the sum of its characters' widths, as
+    // measured: then so is the width of texts put together.
+    bool SumsCharacters() const { return summing_; }
 
     // A width no character of the font exceeds (a double-byte character: no
     // more than twice it), so that a text of n bytes is at most n times it
@@ -39,11 +54,20 @@ public:
 private:
     static constexpr int kUnknown = -1;
     static constexpr int kDoubleByteCount = 65536;
+    static constexpr int kWideCharCount = 65536;
 
     int WholeWidth(const char* text, int length) const;
-    int SummedWidth(const char* text);
+    int SummedWidth(const char* begin, const char* end);
     // The width of the character of `length` bytes (1 or 2) at `text`.
     int CharWidth(const char* text, int length);
+    // ShownWidth of [begin, end) as the sum of its characters' widths: UTF-8
+    // in its ANSI form, bytes that are plainly no UTF-8 as they stand.
+    // kUnknown when ShownText has to decide: a zero byte, an overlong form, a
+    // surrogate, a character outside the basic plane, one with no ANSI form
+    // of one or two bytes.
+    int SummedUtf8Width(const char* begin, const char* end);
+    // The width of the ANSI form of the UTF-16 character `character`.
+    int WideCharWidth(wchar_t character);
     bool SumsAgree();
 
     HWND list_;
@@ -54,11 +78,16 @@ private:
     bool leadByte_[256] = {};
     int singleByteWidths_[256];
     // The widths of single-byte characters measured so far, kUnknown for the
-    // rest, lead bytes and the terminating zero: the summing loop's stop.
+    // rest and for lead bytes: the summing loop's fast path.
     int knownSingleWidths_[256];
     // lead << 8 | trail; made at the first double-byte character, absent
     // when there was no memory for it.
     std::unique_ptr<int[]> doubleByteWidths_;
+    // By UTF-16 character, the width of its ANSI form; made at the first
+    // UTF-8 text, absent when there was no memory for it.
+    std::unique_ptr<int[]> wideCharWidths_;
+    // ShownText converts UTF-8 (the ANSI code page is not UTF-8 itself).
+    bool convertsUtf8_ = false;
 };
 
 }  // namespace velkin

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <limits>
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
@@ -84,15 +83,19 @@ struct PickerRows {
     }
 };
 
+std::string_view ViewOf(const CowString& text) { return {text.Text(), static_cast<std::size_t>(text.Length())}; }
+
 struct KindCellPartsHash {
     size_t operator()(const KindCellParts& parts) const { return parts.Hash(); }
 };
 
 // The widest text of each column, measuring only the texts that could be
 // wider than the widest so far: a text of n bytes is at most n times the
-// font's widest character wide. The Kind texts are made and measured once
-// for each distinct cell; the parts borrow from the entries, which outlive
-// this.
+// font's widest character wide. A Kind cell is measured from the table of
+// its words' widths and its names' widths (each character's width measured
+// once), and its text made and measured whole only when that could be wider
+// than the widest so far: once for each distinct cell; the parts borrow from
+// the entries, which outlive this.
 class ColumnWidths {
 public:
     ColumnWidths(const PickerRows& rows, ListTextMeasure& measure)
@@ -108,9 +111,9 @@ public:
     void Add(const TagEntry& entry)
     {
         // As for the position: the shown name is never longer than the name.
-        if (MayWiden(0, entry.name.Length())) Widen(0, measure_.Width(ShownText(entry.name).Text()));
+        if (MayWiden(0, entry.name.Length())) Widen(0, measure_.ShownWidth(ViewOf(entry.name)));
         const KindCellParts parts = KindCellParts::Of(entry, &files_);
-        if (KindWidthBound(parts) > maxima_[kKindColumn]) Widen(kKindColumn, KindWidth(parts));
+        if (KindMayWiden(parts)) Widen(kKindColumn, KindWidth(parts));
         if (MayWiden(kFileColumn, entry.file.Length())) Widen(kFileColumn, measure_.Width(entry.file.Text()));
         // The shown position is never longer than the address: a UTF-8 text is longer than its ANSI form.
         if (MayWiden(kAddressColumn, entry.address.Length()))
@@ -128,19 +131,36 @@ private:
     }
     void Widen(int column, int width) { maxima_[column] = std::max(maxima_[column], width); }
 
-    // A width the Kind text of `parts` does not exceed: its words as
-    // measured, and its names' bytes as the font's widest characters.
-    long long KindWidthBound(const KindCellParts& parts)
+    // Whether the Kind text of `parts` could be wider than the widest so far,
+    // when texts are measured as the sums of their characters: it is no wider
+    // than its words and its names as shown, measured apart (exactly as wide,
+    // unless it says a word once that its parts say twice), and a name as
+    // shown no wider than its bytes (at most kNameLimit) as the font's widest
+    // characters, which rules out most cells before their names are measured.
+    bool KindMayWiden(const KindCellParts& parts)
     {
-        if (widestChar_ <= 0) return std::numeric_limits<long long>::max();
+        if (!measure_.SumsCharacters()) return true;
         const KindCellLayout layout = rows_.words.Layout(parts);
-        long long bound = static_cast<long long>(layout.nameBytes) * widestChar_;
+        long long words = 0;
         for (int i = 0; i < layout.pieceCount; ++i) {
             int& width = pieceWidths_[layout.pieces[i]];
             if (width < 0) width = measure_.Width(rows_.words.Piece(layout.pieces[i]).Text());
-            bound += width;
+            words += width;
         }
-        return bound;
+        const std::string_view* const names = layout.names;
+        const std::string_view* const namesEnd = names + layout.nameCount;
+        if (widestChar_ > 0) {
+            const long long nameBytes = std::accumulate(names, namesEnd, 0LL, [](long long sum, std::string_view name) {
+                return sum + static_cast<long long>(std::min<std::size_t>(name.size(), KindWords::kNameLimit));
+            });
+            if (words + nameBytes * widestChar_ <= maxima_[kKindColumn]) return false;
+        }
+        long long width = words;
+        for (const std::string_view* name = names; name != namesEnd; ++name) {
+            width += KindWords::ShownAsText(*name) ? measure_.ShownWidth(*name)
+                                                   : measure_.Width(KindWords::ShownName(*name).Text());
+        }
+        return width > maxima_[kKindColumn];
     }
 
     int KindWidth(const KindCellParts& parts)

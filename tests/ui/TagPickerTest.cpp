@@ -18,6 +18,8 @@
 #include "host/SimHost.h"
 #include "res/ResourceIds.h"
 #include "tags/TagKind.h"
+#include "text/Utf8ToAnsi.h"
+#include "ui/ListTextMeasure.h"
 #include "ui/TagPicker.h"
 
 namespace {
@@ -47,7 +49,11 @@ const Cells kSamples[] = {
     {"tmp", "geo\\shapes.cpp", "4", "v", "typeref:typename:file:\tfile:x", "変数"},
     {"odd", "geo\\shapes.cpp", "5", "\t", "class:A", "クラス A メンバ "},   // an empty kind field
     {"size_", "geo\\shapes.h", "14", "m", "class:geo::Circle\ttyperef:typename:int", "クラス geo::Circle メンバ"},
-    {"描画", "src\\canvas.cpp", "30", "f", "", "関数"},   // a UTF-8 name shows in the code page
+    // The widest Kind cell by its owner's name alone: after the widest by its
+    // words (y) and after a cell of the same words (draw).
+    {"centre", "geo\\shapes.cpp", "15", "f", "class:geo::CircleWithALongName", "クラス geo::CircleWithALongName メンバ 関数"},
+    // A UTF-8 name shows in the code page; the widest name, measured as shown.
+    {"描画する図形の輪郭線", "src\\canvas.cpp", "30", "f", "", "関数"},
 };
 
 TagList Samples()
@@ -273,6 +279,7 @@ TEST_F(TagPickerTest, ShowsTheListInFittedColumnsCentredOnTheOwner)
     }
     for (Cells& row : expected) std::rotate(row.begin() + 1, row.begin() + 3, row.end());   // name, kind, file, address
     std::vector<int> widths, fitted(4, 50);
+    Cells widestRows(4);   // the name of the row that gives each column its width
     LRESULT style = 0;
     SCROLLINFO range{};
     range.cbSize = sizeof range;
@@ -288,9 +295,11 @@ TEST_F(TagPickerTest, ShowsTheListInFittedColumnsCentredOnTheOwner)
         typedAhead = SendMessageA(p.list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find));
         for (int column = 0; column < 4; ++column) {
             widths.push_back(p.Width(column));
-            for (const Cells& row : expected) {
-                const LPARAM text = reinterpret_cast<LPARAM>(row[column].c_str());
-                fitted[column] = std::max(fitted[column], static_cast<int>(SendMessageA(p.list, LVM_GETSTRINGWIDTHA, 0, text)));
+            for (size_t row = 0; row < expected.size(); ++row) {
+                const LPARAM text = reinterpret_cast<LPARAM>(expected[row][column].c_str());
+                const int width = static_cast<int>(SendMessageA(p.list, LVM_GETSTRINGWIDTHA, 0, text));
+                if (width > fitted[column]) widestRows[column] = kSamples[row][0];
+                fitted[column] = std::max(fitted[column], width);
             }
             fitted[column] += 16;
         }
@@ -310,7 +319,8 @@ TEST_F(TagPickerTest, ShowsTheListInFittedColumnsCentredOnTheOwner)
 
     expected.insert(expected.begin(), {Sjis("シンボル"), Sjis("種類"), Sjis("ファイル"), Sjis("位置")});
     EXPECT_EQ(expected, shown);
-    EXPECT_EQ(fitted, widths) << "the widest text of each column as the list measures it, at least 50, + 16";
+    EXPECT_EQ(fitted, widths) << "the widest text of each column as the list measures it, at least 50, + 16: rows "
+                              << testing::PrintToString(widestRows);
     EXPECT_EQ(static_cast<LRESULT>(std::size(kSamples)) - 1, typedAhead) << "type-ahead reads the name as shown";
     EXPECT_EQ(0x31, style);
     EXPECT_EQ(range.nMax - range.nMin + 8, client.right) << "the client area is as wide as the content";
@@ -356,6 +366,42 @@ TEST_F(TagPickerTest, LongListShowsItsLastRowsAndPicksThemByKeysAndClicks)
         SendMessageA(p.list, LVM_ENSUREVISIBLE, 70000, FALSE);
         p.DoubleClickAt(p.Row(70000));
     }));
+}
+
+// Each text measured, summed from the character tables, as wide as the list
+// measures the form it shows (ShownText): UTF-8 in the code page, other bytes
+// as they stand, and what only the system's conversion can say.
+TEST_F(TagPickerTest, MeasuresEachNameAsTheListMeasuresItsShownForm)
+{
+    const std::string texts[] = {
+        "pkrow000001",
+        "描画する図形の輪郭線",          // UTF-8
+        Sjis("描画する図形の輪郭線"),    // Shift-JIS: no UTF-8, shown as it stands
+        "ｶﾀｶﾅ and café",               // single bytes in the code page, one a look-alike
+        "한글 Ω",                       // characters the code page lacks, and one it has
+        "見出し😀",                      // outside the basic plane: one "?"
+        "描画\x80",                     // UTF-8 and then a stray byte: no UTF-8
+        "描\xE7\x94",                   // cut short in a character
+        "\xC0\xAF" "etc",               // an overlong form
+        "\xED\xA0\x80" "ab",            // a surrogate
+        "abc\x82",                      // a lead byte at the end
+    };
+    const HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT, 0, 0, 400, 200, owner.Window(),
+                                      nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, list);
+    SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    std::vector<int> measured, listed;
+    {
+        ListTextMeasure measure(list);
+        EXPECT_TRUE(measure.SumsCharacters());
+        for (const std::string& text : texts) {
+            measured.push_back(measure.ShownWidth(text));
+            const CowString shown = ShownText(CowString(text.c_str()));
+            listed.push_back(static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(shown.Text()))));
+        }
+    }
+    DestroyWindow(list);
+    EXPECT_EQ(listed, measured);
 }
 
 TEST_F(TagPickerTest, StaysInsideTheWorkAreaOfTheOwnersMonitor)
