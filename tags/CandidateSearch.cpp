@@ -28,9 +28,13 @@ const char* ChunkAfter(const char* p, const char* last) noexcept
 // The searches look at each byte as the byte before a name (the lead), with
 // the name's first byte after it (compared, as is the word's first byte after
 // a line end, in one load at p + 1) and the byte after the name (the trail);
-// the name's other bytes are left to the caller. The bytes outside printable
-// ASCII are found in the lead's own load: with one added, they are exactly
-// the signed bytes below 0x21, less tab, CR and LF.
+// the name's other bytes are left to the caller. The word's last byte is
+// compared too, where it would stand after the line end: a word's first
+// letter and the few after it (m_ for members, a module's prefix) begin many
+// lines, and each line the search stops at costs more than the comparison.
+// The bytes outside printable ASCII are found in the lead's own load: with
+// one added, they are exactly the signed bytes below 0x21, less tab, CR and
+// LF.
 
 // ---- Candidates outside a file field ----------------------------------------
 
@@ -134,14 +138,24 @@ VELKIN_INLINE std::uint64_t TabsAfterTabsLookingBack(const char* floor, const ch
 
 // ---- SSE2: 16 bytes a vector ------------------------------------------------
 
+// Where the word's last byte (its first again for a word of one byte) lies
+// from the line end before it.
+std::ptrdiff_t WordLastOffset(const CandidatePattern& pattern) noexcept
+{
+    return static_cast<std::ptrdiff_t>(pattern.wordLength);
+}
+
 struct Sse2Pattern {
     explicit Sse2Pattern(const CandidatePattern& pattern) noexcept
         : wordFirst(_mm_set1_epi8(pattern.wordFirst)),
+          wordLast(_mm_set1_epi8(pattern.wordLast)),
           nameFirst(_mm_set1_epi8(pattern.name[0])),
+          wordLastOffset(WordLastOffset(pattern)),
           trailOffset(static_cast<std::ptrdiff_t>(1 + pattern.nameLength))
     {
     }
-    const __m128i wordFirst, nameFirst;
+    const __m128i wordFirst, wordLast, nameFirst;
+    const std::ptrdiff_t wordLastOffset;  // from the line end
     const std::ptrdiff_t trailOffset;  // from the lead
 };
 
@@ -182,7 +196,9 @@ VELKIN_INLINE Sse2Marks ClassifySse2(const char* p, const Sse2Pattern& pattern) 
                                  IsTrailSse2(Load16(p + pattern.trailOffset)));
     Sse2Marks marks;
     marks.inLine = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(lineEnd, lead), belowPrintable), name);
-    marks.lineEnds = kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(next, pattern.wordFirst)) : _mm_setzero_si128();
+    marks.lineEnds = kWord ? _mm_and_si128(_mm_and_si128(lineEnd, _mm_cmpeq_epi8(next, pattern.wordFirst)),
+                                           _mm_cmpeq_epi8(Load16(p + pattern.wordLastOffset), pattern.wordLast))
+                           : _mm_setzero_si128();
     return marks;
 }
 
@@ -265,8 +281,8 @@ VELKIN_INLINE __m128i LeadOrTrailTable() noexcept
 // As Sse2Pattern, with the tables as InTable takes them and the name's last
 // byte.
 struct Ssse3Pattern {
-    __m128i lineEndTable, leadOrTrailTable, wordFirst, nameFirst, nameLast;
-    std::ptrdiff_t trailOffset;
+    __m128i lineEndTable, leadOrTrailTable, wordFirst, wordLast, nameFirst, nameLast;
+    std::ptrdiff_t wordLastOffset, trailOffset;
 };
 
 // kLastByte: also compare the name's last byte (the first one again when the
@@ -286,7 +302,9 @@ VELKIN_SSSE3_INLINE Sse2Marks ClassifySsse3(const char* p, const Ssse3Pattern& p
     if (kLastByte) name = _mm_and_si128(name, _mm_cmpeq_epi8(Load16(p + pattern.trailOffset - 1), pattern.nameLast));
     Sse2Marks marks;
     marks.inLine = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(lineEnd, lead), belowPrintable), name);
-    marks.lineEnds = kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(next, pattern.wordFirst)) : _mm_setzero_si128();
+    marks.lineEnds = kWord ? _mm_and_si128(_mm_and_si128(lineEnd, _mm_cmpeq_epi8(next, pattern.wordFirst)),
+                                           _mm_cmpeq_epi8(Load16(p + pattern.wordLastOffset), pattern.wordLast))
+                           : _mm_setzero_si128();
     return marks;
 }
 
@@ -306,8 +324,10 @@ VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* /*floor*/, const cha
         LineEndTable(),
         LeadOrTrailTable(),
         _mm_set1_epi8(candidates.wordFirst),
+        _mm_set1_epi8(candidates.wordLast),
         _mm_set1_epi8(candidates.name[0]),
         _mm_set1_epi8(candidates.name[candidates.nameLength - 1]),
+        WordLastOffset(candidates),
         static_cast<std::ptrdiff_t>(1 + candidates.nameLength),
     };
     for (const char* p = start; p <= last; p += kChunk) {
@@ -363,8 +383,8 @@ VELKIN_AVX2_INLINE __m256i InTable(__m256i bytes, __m256i table) noexcept
 // A 32-bit build keeps most of these on its stack: its eight vector registers
 // go to the three loads of each half chunk and what is made of them.
 struct Avx2Pattern {
-    __m256i lineEndTable, leadOrTrailTable, wordFirst, nameFirst, nameLast;
-    std::ptrdiff_t trailOffset;
+    __m256i lineEndTable, leadOrTrailTable, wordFirst, wordLast, nameFirst, nameLast;
+    std::ptrdiff_t wordLastOffset, trailOffset;
 };
 
 // kLastByte: also compare the name's last byte (the first one again when the
@@ -390,7 +410,9 @@ VELKIN_AVX2_INLINE Avx2Marks ClassifyAvx2(const char* p, const Avx2Pattern& patt
     Avx2Marks marks;
     marks.inLine = _mm256_or_si256(_mm256_andnot_si256(_mm256_or_si256(lineEnd, lead), belowPrintable), name);
     marks.lineEnds =
-        kWord ? _mm256_and_si256(lineEnd, _mm256_cmpeq_epi8(next, pattern.wordFirst)) : _mm256_setzero_si256();
+        kWord ? _mm256_and_si256(_mm256_and_si256(lineEnd, _mm256_cmpeq_epi8(next, pattern.wordFirst)),
+                                 _mm256_cmpeq_epi8(Load32(p + pattern.wordLastOffset), pattern.wordLast))
+              : _mm256_setzero_si256();
     return marks;
 }
 
@@ -443,8 +465,10 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* las
         _mm256_broadcastsi128_si256(LineEndTable()),
         _mm256_broadcastsi128_si256(LeadOrTrailTable()),
         _mm256_set1_epi8(candidates.wordFirst),
+        _mm256_set1_epi8(candidates.wordLast),
         _mm256_set1_epi8(candidates.name[0]),
         _mm256_set1_epi8(candidates.name[candidates.nameLength - 1]),
+        WordLastOffset(candidates),
         static_cast<std::ptrdiff_t>(1 + candidates.nameLength),
     };
     for (const char* p = start; p <= last; p += kChunk) {
@@ -538,6 +562,8 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
     const __m512i lineEndTable = _mm512_maskz_broadcast_i32x4(0xFFFF, LineEndTable());
     const __m512i leadOrTrailTable = _mm512_maskz_broadcast_i32x4(0xFFFF, LeadOrTrailTable());
     const __m512i wordFirst = _mm512_set1_epi8(candidates.wordFirst);
+    const __m512i wordLast = _mm512_set1_epi8(candidates.wordLast);
+    const std::ptrdiff_t wordLastOffset = WordLastOffset(candidates);
     const __m512i nameFirst = _mm512_set1_epi8(candidates.name[0]);
     const __m512i nameLast = _mm512_set1_epi8(candidates.name[candidates.nameLength - 1]);
     const auto lastOffset = static_cast<std::ptrdiff_t>(candidates.nameLength);
@@ -558,7 +584,10 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         // and its length alone still pass many lines.
         name = _mm512_mask_cmpeq_epi8_mask(name, _mm512_loadu_si512(p + lastOffset), nameLast);
         __mmask64 inLine = _kor_mask64(unprintable, name);
-        const __mmask64 lineEnds = kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst) : __mmask64(0);
+        const __mmask64 lineEnds =
+            kWord ? _mm512_mask_cmpeq_epi8_mask(_mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst),
+                                                _mm512_loadu_si512(p + wordLastOffset), wordLast)
+                  : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, _mm512_set1_epi8('\t'));
         if (!_kortestz_mask64_u8(tabLed, tabLed)) {
@@ -590,8 +619,8 @@ constexpr Finder kAvx2Finders[2][2] = {{FindAvx2<false, false>, FindAvx2<false, 
 CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) noexcept : pattern_(pattern)
 {
     // The last load of a chunk starts 16, 32 or 64 bytes before its end, at
-    // the trail (or at the word's first byte).
-    reach_ = kChunk + 1 + static_cast<std::ptrdiff_t>(pattern.nameLength);
+    // the trail or at the word's last byte, whichever lies further.
+    reach_ = kChunk + std::max(1 + static_cast<std::ptrdiff_t>(pattern.nameLength), WordLastOffset(pattern));
     const Width width = std::min(widest, WidestVectors());
     if (width == Width::avx512) {
         find_ = pattern.hasWord ? FindAvx512<true> : FindAvx512<false>;
