@@ -599,13 +599,17 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         __mmask64 inLine = _kor_mask64(unprintable, name);
         __mmask64 lineEnds = kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst) : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
-        if (kWord) lineEnds = _mm512_mask_cmpeq_epi8_mask(lineEnds, _mm512_loadu_si512(p + wordLastOffset), wordLast);
         const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, _mm512_set1_epi8('\t'));
         if (!_kortestz_mask64_u8(tabLed, tabLed)) {
             std::uint64_t kept;
             _store_mask64(reinterpret_cast<__mmask64*>(&kept), inLine);
             kept = LessTabsAfterTabsAvx512(floor, p, kept);
             inLine = _load_mask64(reinterpret_cast<__mmask64*>(&kept));
+        }
+        // Not for a chunk of line candidates alone: they are common for some
+        // names, and the load would cost them.
+        if (kWord && !_kortestz_mask64_u8(lineEnds, lineEnds)) {
+            lineEnds = _mm512_mask_cmpeq_epi8_mask(lineEnds, _mm512_loadu_si512(p + wordLastOffset), wordLast);
         }
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         chunk.at = start = p;
