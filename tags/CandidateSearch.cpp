@@ -28,9 +28,16 @@ const char* ChunkAfter(const char* p, const char* last) noexcept
 // The searches look at each byte as the byte before a name (the lead), with
 // the name's first byte after it (compared, as is the word's first byte after
 // a line end, in one load at p + 1) and the byte after the name (the trail);
-// the name's other bytes are left to the caller. The bytes outside printable
-// ASCII are found in the lead's own load: with one added, they are exactly
-// the signed bytes below 0x21, less tab, CR and LF.
+// the name's other bytes are left to the caller. The bytes outside
+// printable ASCII are found in the lead's own load: with one added, they are
+// exactly the signed bytes below 0x21, less tab, CR and LF.
+//
+// In a chunk that has a line end before the word's first byte, the word's
+// last byte is compared too, where it would stand in that line: a word's
+// first letter and the few after it (m_ for members, a module's prefix)
+// begin many lines, and each line the search stops at costs more than the
+// comparison. Only there: in the loop's common case it would cost a word
+// with no tag more than it saves.
 
 // ---- Candidates outside a file field ----------------------------------------
 
@@ -134,6 +141,13 @@ VELKIN_INLINE std::uint64_t TabsAfterTabsLookingBack(const char* floor, const ch
 
 // ---- SSE2: 16 bytes a vector ------------------------------------------------
 
+// Where the word's last byte (its first again for a word of one byte) lies
+// from the line end before it.
+std::ptrdiff_t WordLastOffset(const CandidatePattern& pattern) noexcept
+{
+    return static_cast<std::ptrdiff_t>(pattern.wordLength);
+}
+
 struct Sse2Pattern {
     explicit Sse2Pattern(const CandidatePattern& pattern) noexcept
         : wordFirst(_mm_set1_epi8(pattern.wordFirst)),
@@ -203,12 +217,21 @@ std::uint64_t ChunkMask(__m128i m0, __m128i m1, __m128i m2, __m128i m3) noexcept
     return static_cast<std::uint64_t>(high) << 32 | low;
 }
 
+// The bytes of the 64 at p equal to `byte`, bit i for p + i.
+VELKIN_INLINE std::uint64_t EqualBytesSse2(const char* p, char byte) noexcept
+{
+    const __m128i wanted = _mm_set1_epi8(byte);
+    return ChunkMask(_mm_cmpeq_epi8(Load16(p), wanted), _mm_cmpeq_epi8(Load16(p + 16), wanted),
+                     _mm_cmpeq_epi8(Load16(p + 32), wanted), _mm_cmpeq_epi8(Load16(p + 48), wanted));
+}
+
 template <bool kWord>
 bool FindSse2(const char*& start, const char* /*floor*/, const char* last, const CandidatePattern& candidates,
               CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
     const Sse2Pattern pattern(candidates);
+    const std::ptrdiff_t wordLastOffset = WordLastOffset(candidates);
     for (const char* p = start; p <= last; p += kChunk) {
         // The common case, no candidate, with as few steps as the test allows.
         const __m128i low = _mm_or_si128(AnySse2<kWord>(p, pattern), AnySse2<kWord>(p + 16, pattern));
@@ -220,9 +243,13 @@ bool FindSse2(const char*& start, const char* /*floor*/, const char* last, const
         const Sse2Marks m1 = ClassifySse2<kWord>(p + 16, pattern);
         const Sse2Marks m2 = ClassifySse2<kWord>(p + 32, pattern);
         const Sse2Marks m3 = ClassifySse2<kWord>(p + 48, pattern);
+        std::uint64_t lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
+        if (lineEnds != 0) lineEnds &= EqualBytesSse2(p + wordLastOffset, candidates.wordLast);
+        const std::uint64_t inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
+        if ((lineEnds | inLine) == 0) continue;
         chunk.at = start = p;
-        chunk.lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
-        chunk.inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
+        chunk.lineEnds = lineEnds;
+        chunk.inLine = inLine;
         return true;
     }
     start = ChunkAfter(start, last);
@@ -310,6 +337,7 @@ VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* /*floor*/, const cha
         _mm_set1_epi8(candidates.name[candidates.nameLength - 1]),
         static_cast<std::ptrdiff_t>(1 + candidates.nameLength),
     };
+    const std::ptrdiff_t wordLastOffset = WordLastOffset(candidates);
     for (const char* p = start; p <= last; p += kChunk) {
         // As FindSse2: the common case, no candidate, first.
         const __m128i low = _mm_or_si128(AnySsse3<kWord, kLastByte>(p, pattern),
@@ -322,9 +350,13 @@ VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* /*floor*/, const cha
         const Sse2Marks m1 = ClassifySsse3<kWord, kLastByte>(p + 16, pattern);
         const Sse2Marks m2 = ClassifySsse3<kWord, kLastByte>(p + 32, pattern);
         const Sse2Marks m3 = ClassifySsse3<kWord, kLastByte>(p + 48, pattern);
+        std::uint64_t lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
+        if (lineEnds != 0) lineEnds &= EqualBytesSse2(p + wordLastOffset, candidates.wordLast);
+        const std::uint64_t inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
+        if ((lineEnds | inLine) == 0) continue;
         chunk.at = start = p;
-        chunk.lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
-        chunk.inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
+        chunk.lineEnds = lineEnds;
+        chunk.inLine = inLine;
         return true;
     }
     start = ChunkAfter(start, last);
@@ -400,12 +432,15 @@ VELKIN_AVX2_INLINE std::uint64_t ChunkMask(__m256i low, __m256i high) noexcept
            static_cast<std::uint32_t>(_mm256_movemask_epi8(low));
 }
 
-// The tabs of the 64 bytes at p.
-VELKIN_AVX2_INLINE std::uint64_t TabsAvx2(const char* p) noexcept
+// The bytes of the 64 at p equal to `byte`, bit i for p + i.
+VELKIN_AVX2_INLINE std::uint64_t EqualBytesAvx2(const char* p, char byte) noexcept
 {
-    const __m256i tab = _mm256_set1_epi8('\t');
-    return ChunkMask(_mm256_cmpeq_epi8(Load32(p), tab), _mm256_cmpeq_epi8(Load32(p + 32), tab));
+    const __m256i wanted = _mm256_set1_epi8(byte);
+    return ChunkMask(_mm256_cmpeq_epi8(Load32(p), wanted), _mm256_cmpeq_epi8(Load32(p + 32), wanted));
 }
+
+// The tabs of the 64 bytes at p.
+VELKIN_AVX2_INLINE std::uint64_t TabsAvx2(const char* p) noexcept { return EqualBytesAvx2(p, '\t'); }
 
 VELKIN_AVX2_INLINE __m256i LineEndsAvx2(__m256i bytes) noexcept
 {
@@ -447,13 +482,15 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* las
         _mm256_set1_epi8(candidates.name[candidates.nameLength - 1]),
         static_cast<std::ptrdiff_t>(1 + candidates.nameLength),
     };
+    const std::ptrdiff_t wordLastOffset = WordLastOffset(candidates);
     for (const char* p = start; p <= last; p += kChunk) {
         const Avx2Marks low = ClassifyAvx2<kWord, kLastByte>(p, pattern);
         const Avx2Marks high = ClassifyAvx2<kWord, kLastByte>(p + 32, pattern);
         const __m256i any = _mm256_or_si256(_mm256_or_si256(low.lineEnds, low.inLine),
                                             _mm256_or_si256(high.lineEnds, high.inLine));
         if (_mm256_testz_si256(any, any)) continue;
-        const std::uint64_t lineEnds = ChunkMask(low.lineEnds, high.lineEnds);
+        std::uint64_t lineEnds = ChunkMask(low.lineEnds, high.lineEnds);
+        if (lineEnds != 0) lineEnds &= EqualBytesAvx2(p + wordLastOffset, candidates.wordLast);
         const std::uint64_t inLine = LessTabsAfterTabsAvx2(floor, p, ChunkMask(low.inLine, high.inLine));
         if ((inLine | lineEnds) == 0) continue;
         chunk.at = start = p;
@@ -538,6 +575,8 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
     const __m512i lineEndTable = _mm512_maskz_broadcast_i32x4(0xFFFF, LineEndTable());
     const __m512i leadOrTrailTable = _mm512_maskz_broadcast_i32x4(0xFFFF, LeadOrTrailTable());
     const __m512i wordFirst = _mm512_set1_epi8(candidates.wordFirst);
+    const __m512i wordLast = _mm512_set1_epi8(candidates.wordLast);
+    const std::ptrdiff_t wordLastOffset = WordLastOffset(candidates);
     const __m512i nameFirst = _mm512_set1_epi8(candidates.name[0]);
     const __m512i nameLast = _mm512_set1_epi8(candidates.name[candidates.nameLength - 1]);
     const auto lastOffset = static_cast<std::ptrdiff_t>(candidates.nameLength);
@@ -558,7 +597,7 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         // and its length alone still pass many lines.
         name = _mm512_mask_cmpeq_epi8_mask(name, _mm512_loadu_si512(p + lastOffset), nameLast);
         __mmask64 inLine = _kor_mask64(unprintable, name);
-        const __mmask64 lineEnds = kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst) : __mmask64(0);
+        __mmask64 lineEnds = kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst) : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, _mm512_set1_epi8('\t'));
         if (!_kortestz_mask64_u8(tabLed, tabLed)) {
@@ -566,8 +605,13 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
             _store_mask64(reinterpret_cast<__mmask64*>(&kept), inLine);
             kept = LessTabsAfterTabsAvx512(floor, p, kept);
             inLine = _load_mask64(reinterpret_cast<__mmask64*>(&kept));
-            if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         }
+        // Not for a chunk of line candidates alone: they are common for some
+        // names, and the load would cost them.
+        if (kWord && !_kortestz_mask64_u8(lineEnds, lineEnds)) {
+            lineEnds = _mm512_mask_cmpeq_epi8_mask(lineEnds, _mm512_loadu_si512(p + wordLastOffset), wordLast);
+        }
+        if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         chunk.at = start = p;
         _store_mask64(reinterpret_cast<__mmask64*>(&chunk.lineEnds), lineEnds);
         _store_mask64(reinterpret_cast<__mmask64*>(&chunk.inLine), inLine);
@@ -590,8 +634,8 @@ constexpr Finder kAvx2Finders[2][2] = {{FindAvx2<false, false>, FindAvx2<false, 
 CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) noexcept : pattern_(pattern)
 {
     // The last load of a chunk starts 16, 32 or 64 bytes before its end, at
-    // the trail (or at the word's first byte).
-    reach_ = kChunk + 1 + static_cast<std::ptrdiff_t>(pattern.nameLength);
+    // the trail or at the word's last byte, whichever lies further.
+    reach_ = kChunk + std::max(1 + static_cast<std::ptrdiff_t>(pattern.nameLength), WordLastOffset(pattern));
     const Width width = std::min(widest, WidestVectors());
     if (width == Width::avx512) {
         find_ = pattern.hasWord ? FindAvx512<true> : FindAvx512<false>;

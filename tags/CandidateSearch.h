@@ -9,8 +9,10 @@ namespace velkin {
 
 // What the search looks for. The strings are borrowed.
 struct CandidatePattern {
-    bool hasWord = false;  // look for the word's first byte after line ends
+    bool hasWord = false;  // look for the word's first and last bytes after line ends
     char wordFirst = 0;
+    char wordLast = 0;
+    std::size_t wordLength = 0;
     const char* name = nullptr;  // the document's name (FileFieldMemo::LineFilterName), not empty
     std::size_t nameLength = 0;
 };
@@ -18,8 +20,8 @@ struct CandidatePattern {
 // Candidates among the 64 bytes from `at`, bit i for the byte at + i.
 struct CandidateChunk {
     const char* at = nullptr;
-    // A CR or LF followed by the word's first byte: the line that starts at
-    // at + i + 1 may match by name.
+    // A CR or LF followed by the word's first byte, with the word's last byte
+    // where it would end: the line that starts at at + i + 1 may match by name.
     std::uint64_t lineEnds = 0;
     // The name's first byte where a file field's component that resolves to
     // the name may start: right after the byte at + i, which is a tab, '\\',

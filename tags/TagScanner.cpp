@@ -145,6 +145,8 @@ struct TagScanner::Impl {
         CandidatePattern pattern;
         pattern.hasWord = !word.IsEmpty();
         pattern.wordFirst = word.Text()[0];
+        pattern.wordLast = word.IsEmpty() ? '\0' : word.Text()[word.Length() - 1];
+        pattern.wordLength = static_cast<std::size_t>(word.Length());
         pattern.name = filterName.Text();
         pattern.nameLength = static_cast<std::size_t>(filterName.Length());
         return pattern;

@@ -48,13 +48,17 @@ const std::string kWords[] = {"Set", "S", "", "SetValue", "value_", "Se"};
 
 TEST(RobustnessTest, EveryPrefixOfTrickyLinesMatchesTheReference)
 {
+    const std::string longName = "SetValueOfANameLongerThanTheSearchsChunkOfSixtyFourBytesWhereItsLastByteLies";
     const std::string data = "Set\tsrc/foo.c\t/^a;\"b\tc$/;\"\t\tclass:A\r\n"
                              "Set\tx.c\t12;\"\tf\tline:3\r\n\r\n"
                              "Set\tsrc/foo.c\t1;\"junk\tf\n"
                              "Set\tx.c\t1;;\";\"\tv\r"
                              "Set\tsrc\\foo.c\t/^0123456789abcdef0123456789abcdef$/;\"\tfunction\tk:v\n"
+                             + longName + "\tfoo.c\t1;\"\tf\n"
                              "Set\tx.c\t1;\"\t";
-    for (const std::string word : {"Set", ""}) {
+    // The last word is longer than a chunk of the search (and the document's
+    // name): the search reads furthest for its last byte.
+    for (const std::string word : {"Set"s, ""s, longName}) {
         ScanSettings settings;
         settings.word = word;
         for (size_t length = 0; length <= data.size(); ++length) {
