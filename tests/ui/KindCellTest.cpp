@@ -234,7 +234,7 @@ TEST(KindCellTest, HandWrittenLinesGiveTheirKindOrAClearBoundedCell)
         {"CIRCLE.M", "", 'c', "", "クラス"},                            // MatLab's, in upper case too
         {"a.c", "", 'x', "", "extern 変数"},
         {"a.cpp", "", 'x', "", "extern 変数"},
-        {"a.cu", "", 'm', "class:A", "クラス A メンバ"},              // CUDA's members in C++'s words
+        {"a.cu", "", 'f', "class:A", "クラス A メンバ 関数"},         // CUDA's members in C++'s words
         {"a.h", "", 'e', "language:ObjectiveC", "列挙定数"},             // Objective-C's "enum" tags the values
         {"Kconfig.debug", "", 'c', "", "設定項目"},                      // names ctags maps by a pattern
         {"kernel.lds.S", "", 's', "", "シンボル"},                       // not assembly's section
