@@ -82,8 +82,8 @@ const char* const kOwnerTags =
     "__anon1\ta.c\t/^typedef struct {$/;\"\ts\n"
     "__anon1234abcd0108\ta.c\t/^typedef struct {$/;\"\ts\n"
     "__anon1234abcd0208\ta.c\t/^typedef struct {$/;\"\ts\n"
-    "__anon1234abcd030a\ta.c\t/^    union {unsigned u; int i;} conv;$/;\"\tu\tfunction:load\n"
-    "__anon1234abcd040a\ta.c\t/^    union {unsigned u; int i;} conv;$/;\"\tu\tfunction:store\n"
+    "__anon1234abcd0f0a\ta.c\t/^    union {unsigned u; int i;} conv;$/;\"\tu\tfunction:load\n"
+    "__anon1234abcd100a\ta.c\t/^    union {unsigned u; int i;} conv;$/;\"\tu\tfunction:store\n"
     "bare\ta.c\t/^struct bare { int used;$/;\"\ts\n"
     "dict\ta.c\t/^struct dict {$/;\"\ts\n"
     "dup\ta.c\t/^struct list {$/;\"\ts\n"
@@ -97,6 +97,8 @@ const char* const kOwnerTags =
     "node\ta.c\t/^struct bare { int used;$/;\"\ts\tstruct:outer\n"
     "node\ta.c\t/^struct late {$/;\"\ts\tstruct:other\n"
     "num\ta.c\t6;\"\ts\n"
+    "ping\ta.c\t/^typedef struct {$/;\"\ts\tstruct:pong\n"
+    "pong\ta.c\t/^    unsigned long len;$/;\"\ts\tstruct:ping\n"
     "solo\ta.c\t/^struct twin {$/;\"\ts\n"
     "store\ta.c\t/^int store(void) {$/;\"\tf\n"
     "twin\ta.c\t/^struct twin {$/;\"\ts\n"
@@ -148,12 +150,13 @@ TEST(PatternLandingTest, TwinsLandOnTheirOwnLinesAndMembersInsideTheirOwners)
         {len, "\tstruct:__anon1234abcd0208", {1}, 34},      // the second of the file's anonymous structs
         {len, "\tstruct:__anon1234abcd0108", {1}, 10},
         {"/^typedef struct {$/", "", {1}, 33, "__anon1234abcd0208"},
-        // In the union inside store(), not the one inside load() above it.
-        {conv, "\tunion:store::__anon1234abcd040a", {1}, 40},
-        {conv, "\tunion:load::__anon1234abcd030a", {1}, 37},
-        {conv, "\tfunction:store", {1}, 40, "__anon1234abcd040a"},
-        {conv, "\tfunction:nowhere", {1}, 40, "__anon1234abcd040a"},   // no owner: the file's second
-        {conv, "\tfunction:load", {1}, 37, "__anon1234abcd030a"},
+        // In the union inside store(), not the one inside load() above it:
+        // the file's 16th and 15th anonymous names, counted in hexadecimal.
+        {conv, "\tunion:store::__anon1234abcd100a", {1}, 40},
+        {conv, "\tunion:load::__anon1234abcd0f0a", {1}, 37},
+        {conv, "\tfunction:store", {1}, 40, "__anon1234abcd100a"},
+        {conv, "\tfunction:nowhere", {1}, 40, "__anon1234abcd100a"},   // no owner: the file's second
+        {conv, "\tfunction:load", {1}, 37, "__anon1234abcd0f0a"},
         {used, "\tclass:Outer.Inner", {1}, 7},                 // a dotted scope, as ::
         {used, "\tstruct:dup", {1}, 7},                        // the owner in the member's own file
         {used, "\tstruct:bare", {1}, 30},                   // the owner's own line does not hold the anchors
@@ -170,6 +173,7 @@ TEST(PatternLandingTest, TwinsLandOnTheirOwnLinesAndMembersInsideTheirOwners)
         {used, "\tstruct:nowhere::node", {1}, 3},
         {used, "\tstruct:outer::node", {1}, 30},            // the one its own scope names
         {used, "\tstruct:num", {1}, 7},                     // the owner's line by number
+        {used, "\tstruct:ping", {1}, 3},                    // owners that own each other: the chain ends
         {used, "\tstruct:", {1}, 3},
         {used, "", {1}, 3},
         {used, "\tstruct:list", {1}, 7},
@@ -212,7 +216,8 @@ std::vector<std::string> ReadLines(const std::string& path)
 
 // Universal-ctags' default output for sources whose members' texts stand on
 // several lines (a local above its struct, anonymous structs and unions,
-// classes of one name in two classes): every tag lands on the line ctags
+// classes of one name in two classes, and in two classes' classes of one
+// name, told apart three owners out): every tag lands on the line ctags
 // gives it with --fields=+n, under every find behaviour.
 TEST(PatternLandingTest, RealMembersLandOnTheirOwnLines)
 {

@@ -516,14 +516,20 @@ TEST(CommandEndToEndTest, MembersLandInsideTheirOwnersAsTheirScopesTell)
 
 namespace {
 
-// A long read on the test's clock: each view the plug-in maps takes 120 ms,
-// and Esc is down from the mapping of view `escAtView` on (0: never), typed
-// into the editor or into another program.
+// A long read on the test's clock: each view the plug-in maps takes
+// `viewMs`, and Esc comes at the mapping of view `escAtView` (0: before the
+// command): held down from then on, or tapped, which only the low bit of the
+// next look tells (pressed since the last look), typed into the editor or
+// into another program.
+enum class Esc { none, held, tapped };
 struct SlowRead {
-    DWORD clock = 0;
-    int views = 0;
+    DWORD viewMs = 120;
+    Esc esc = Esc::none;
     int escAtView = 0;
     HWND foreground = nullptr;
+    DWORD clock = 0;
+    int views = 0;
+    bool tapTold = false;
 };
 SlowRead g_slow;
 decltype(&::MapViewOfFile) g_mapSlowly = nullptr;
@@ -533,15 +539,18 @@ decltype(&::GetForegroundWindow) g_foreground = nullptr;
 
 LPVOID WINAPI MapSlowly(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T size)
 {
-    g_slow.clock += 120;
+    g_slow.clock += g_slow.viewMs;
     ++g_slow.views;
     return g_mapSlowly(mapping, access, offsetHigh, offsetLow, size);
 }
 DWORD WINAPI SlowClock() { return g_slow.clock; }
 SHORT WINAPI EscapeKey(int key)
 {
-    const bool down = key == VK_ESCAPE && g_slow.escAtView != 0 && g_slow.views >= g_slow.escAtView;
-    return down ? static_cast<SHORT>(0x8000) : 0;
+    if (key != VK_ESCAPE || g_slow.esc == Esc::none || g_slow.views < g_slow.escAtView) return 0;
+    if (g_slow.esc == Esc::held) return static_cast<SHORT>(0x8000);
+    const bool told = g_slow.tapTold;
+    g_slow.tapTold = true;
+    return told ? 0 : 1;
 }
 HWND WINAPI Foreground() { return g_slow.foreground; }
 
@@ -561,9 +570,10 @@ std::string WithoutShare(const std::string& step, std::vector<int>& shares)
 
 // A read of the tags file that takes long (the project's, not sorted, made
 // 320 MB long by lines of zeros): after 250 ms the status bar shows the share
-// read, painted at once, every 100 ms or more; Esc during the read, or before
-// the first share is shown, stops it with nothing shown and nothing opened
-// (the views released); Esc typed into another program does not.
+// read, painted at once, every 100 ms or more; Esc held or tapped during the
+// read, or before the first share is shown, stops it with nothing shown and
+// nothing opened (the views released); Esc pressed before the command, or
+// typed into another program, does not.
 TEST(CommandEndToEndTest, ALongReadShowsHowFarItHasComeAndEscStopsIt)
 {
     CommandSession session;
@@ -576,13 +586,22 @@ TEST(CommandEndToEndTest, ALongReadShowsHowFarItHasComeAndEscStopsIt)
         for (std::streamoff at = 16 << 20; at < (320 << 20); at += 16 << 20) file.seekp(at) << '\n';
     }
     std::filesystem::resize_file(kTags, 320 << 20);  // zeros, not written
+    // A window of another process: the desktop's.
+    DWORD desktopProcess = 0;
+    const HWND otherProgram = GetDesktopWindow();
+    GetWindowThreadProcessId(otherProgram, &desktopProcess);
+    ASSERT_NE(GetCurrentProcessId(), desktopProcess);
 
     const std::string progress = "status '" + kTags + "' を読んでいます... %";
     const std::vector<std::string> shown = {progress, "RedrawWindow frame1"};
     const std::string stopped = "status タグの検索を中止しました";
     const std::string jumped = Jumping("src\\widget.cpp", "10");
+    const std::vector<std::string> toTheEnd =
+        Join({{Searching("SetValue")}, shown, shown, shown, shown, shown, {jumped}});
     const struct {
         const char* label;
+        DWORD viewMs;
+        Esc esc;
         int escAtView;
         bool editorInFront;
         std::vector<std::string> story;
@@ -590,16 +609,21 @@ TEST(CommandEndToEndTest, ALongReadShowsHowFarItHasComeAndEscStopsIt)
     } cases[] = {
         // The header's view, then windows of 48 MB (whole lines): views 1 to
         // 3 take 360 ms, the fourth is the first told, then each one.
-        {"read to the end", 0, true, Join({{Searching("SetValue")}, shown, shown, shown, shown, shown, {jumped}}),
+        {"read to the end", 120, Esc::none, 0, true, toTheEnd, "src\\widget.cpp"},
+        // Views 1 to 5 take 300 ms: the sixth is told, and the eighth 120 ms later.
+        {"views 60 ms apart", 60, Esc::none, 0, true, Join({{Searching("SetValue")}, shown, shown, {jumped}}),
          "src\\widget.cpp"},
-        {"Esc during the read", 5, true, Join({{Searching("SetValue")}, shown, shown, {stopped}}), "notes.txt"},
-        {"Esc before anything is shown", 1, true, {Searching("SetValue"), stopped}, "notes.txt"},
-        {"Esc typed into another program", 1, false,
-         Join({{Searching("SetValue")}, shown, shown, shown, shown, shown, {jumped}}), "src\\widget.cpp"},
+        {"Esc during the read", 120, Esc::held, 5, true, Join({{Searching("SetValue")}, shown, shown, {stopped}}),
+         "notes.txt"},
+        {"a tap of Esc between two views", 120, Esc::tapped, 5, true,
+         Join({{Searching("SetValue")}, shown, shown, {stopped}}), "notes.txt"},
+        {"Esc before anything is shown", 120, Esc::held, 1, true, {Searching("SetValue"), stopped}, "notes.txt"},
+        {"Esc pressed before the command", 120, Esc::tapped, 0, true, toTheEnd, "src\\widget.cpp"},
+        {"Esc typed into another program", 120, Esc::held, 1, false, toTheEnd, "src\\widget.cpp"},
     };
     for (const auto& c : cases) {
         session.Open("", {1, 0});
-        g_slow = {0, 0, c.escAtView, c.editorInFront ? session.Frame().Window() : nullptr};
+        g_slow = {c.viewMs, c.esc, c.escAtView, c.editorInFront ? session.Frame().Window() : otherProgram};
         const ResourceCounter resources(session.Plugin().Module());
         ImportPatches slow;
         const HMODULE plugin = session.Plugin().Module();

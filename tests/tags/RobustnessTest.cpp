@@ -56,9 +56,10 @@ TEST(RobustnessTest, EveryPrefixOfTrickyLinesMatchesTheReference)
                              "Set\tsrc\\foo.c\t/^0123456789abcdef0123456789abcdef$/;\"\tfunction\tk:v\n"
                              + longName + "\tfoo.c\t1;\"\tf\n"
                              "Set\tx.c\t1;\"\t";
-    // The last word is longer than a chunk of the search (and the document's
-    // name): the search reads furthest for its last byte.
-    for (const std::string word : {"Set"s, ""s, longName}) {
+    // The last words are longer than a chunk of the search (and the document's
+    // name): the search reads furthest for their last byte, to the data's end
+    // itself for a word of 64n + 1 bytes.
+    for (const std::string word : {"Set"s, ""s, longName, longName.substr(0, 65), longName + longName.substr(0, 52)}) {
         ScanSettings settings;
         settings.word = word;
         for (size_t length = 0; length <= data.size(); ++length) {

@@ -328,7 +328,8 @@ private:
 // each behind a name (so that a sorted header stays true), then the word's
 // tags a window past the 4 GiB offset. Sorted, the binary search finds them; not
 // sorted, every line is read, windows at 64-bit offsets. The progress hears
-// of every window (or of the search's narrowing) and stops the read at once.
+// of every window (or of the search's narrowing), with the whole size, alone
+// or among several files, and stops the read at once.
 // Files that take seconds to read whole: a test of their own (see CMakeLists.txt).
 class ScanTagsFileLargeTest : public ScanTagsFileTest {};
 
@@ -372,6 +373,19 @@ TEST_F(ScanTagsFileLargeTest, TagsPastFourGiBAreFoundSortedOrNotAndAStopLeavesTh
         options.progress = &stop;
         EXPECT_FALSE(velkin::ScanTagsFile(path.c_str(), QueryOf(settings), lists, options)) << label;
         ExpectListSizes(lists, 2, 3, sorted ? 0 : 1);
+
+        // Among several files, the word's pass and the document's (no word)
+        // tell the whole size too; each stopped at its second view.
+        for (const char* word : {"zlarge", ""}) {
+            RecordedProgress several(1);
+            options.progress = &several;
+            velkin::TagsFile file;
+            file.path = path.c_str();
+            file.folder = folder_.c_str();
+            file.mayNameDocument = true;
+            EXPECT_TRUE(velkin::LookUpTags({file}, word, settings.documentPath.c_str(), options).stopped) << word;
+            EXPECT_EQ(static_cast<std::uint64_t>(size), several.Size()) << label << " " << word;
+        }
     }
 }
 

@@ -10,6 +10,7 @@
 #include "common/RegistryValueGuard.h"
 #include "common/Sjis.h"
 #include "common/TestText.h"
+#include "tags/ScannerTestSupport.h"
 #include "tags/TagsFileLocator.h"
 #include "tags/TagsFileLookup.h"
 #include "tags/TagsSettings.h"
@@ -476,6 +477,10 @@ TEST(PathClassTest, SpellingsLeadToAHostADeviceOrALocalFile)
         {"lpt1:", PathKind::device, ""},
         {"prn\\..\\x.c", PathKind::device, ""},
         {"COM\xB9", PathKind::device, ""},              // COM followed by a superscript one (code page 1252)
+        {"COM\xB2", PathKind::device, ""},
+        {"lpt\xB3.c", PathKind::device, ""},
+        {"con  .h", PathKind::device, ""},               // blanks before the extension, however many
+        {"src\\aux  .c", PathKind::device, ""},
         {"\\\\?\\C:\\x\\nul", PathKind::device, ""},
         {"COM10", PathKind::local, ""},
         {"CONSOLE.c", PathKind::local, ""},
@@ -486,11 +491,13 @@ TEST(PathClassTest, SpellingsLeadToAHostADeviceOrALocalFile)
         {"\\src\\x.c", PathKind::local, ""},
         {"C:\\src\\x.c", PathKind::local, ""},
         {"", PathKind::local, ""},
+        {"src\\語", PathKind::local, ""},   // UTF-8: its last byte, 0x9E, leads a double-byte character here
         {std::string("x.c\0\\\\srv", 9), PathKind::local, ""},   // Windows reads to the zero
     };
     for (const auto& c : cases) {
-        const char* const text = c.path.c_str();
-        const velkin::PathClass path = velkin::ClassifyPath(text, text + c.path.size());
+        // The path's last byte is the last one readable: a step past it faults.
+        const scannertest::GuardedBytes text(c.path);
+        const velkin::PathClass path = velkin::ClassifyPath(text.begin(), text.end());
         EXPECT_EQ(c.kind, path.kind) << Utf8(c.path);
         const std::string host = path.host ? std::string(path.host, path.hostEnd) : std::string();
         EXPECT_EQ(c.host, host) << Utf8(c.path);

@@ -231,8 +231,10 @@ TEST(KindCellTest, HandWrittenLinesGiveTheirKindOrAClearBoundedCell)
         {"src\\Makefile", "", 't', "", "ターゲット"},
         {"SQUARE.H", "", 'p', "interface:Square", "インタフェース Square プロパティ"},   // a header in upper case
         {"SQUARE.H", "", 'c', "interface:Square", "インタフェース Square クラスメソッド"},
+        {"CIRCLE.M", "", 'c', "", "クラス"},                            // MatLab's, in upper case too
         {"a.c", "", 'x', "", "extern 変数"},
         {"a.cpp", "", 'x', "", "extern 変数"},
+        {"a.cu", "", 'f', "class:A", "クラス A メンバ 関数"},         // CUDA's members in C++'s words
         {"a.h", "", 'e', "language:ObjectiveC", "列挙定数"},             // Objective-C's "enum" tags the values
         {"Kconfig.debug", "", 'c', "", "設定項目"},                      // names ctags maps by a pattern
         {"kernel.lds.S", "", 's', "", "シンボル"},                       // not assembly's section

@@ -346,21 +346,28 @@ TEST_F(TagPickerTest, LongListShowsItsLastRowsAndPicksThemByKeysAndClicks)
         list.back().address = std::to_string(i + 1).c_str();
         list.back().kind = 'f';
     }
+    // The last row's file and Kind cell are the widest, the Kind cell by its words alone.
     const std::string widestFile = "src\\the\\widest\\file\\name\\of\\all.c";
+    const std::string widestKind = Sjis("ファイル内限定 extern 変数");
     list.back().file = widestFile.c_str();
+    list.back().kind = 'x';
+    list.back().extensionFields = "file:";
     std::vector<Cells> shown;
-    int fileWidth = 0, fitted = 0;
+    std::vector<int> widths, fitted;
     EXPECT_EQ(kRows - 1, Pick(list, [&](const OpenPicker& p) {
         shown = {p.Texts(kRows - 1), p.Texts(kRows / 2)};
-        fileWidth = p.Width(2);
-        fitted = static_cast<int>(SendMessageA(p.list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(widestFile.c_str())));
+        for (const auto& [column, text] : {std::pair{1, &widestKind}, std::pair{2, &widestFile}}) {
+            widths.push_back(p.Width(column));
+            const auto measured = SendMessageA(p.list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text->c_str()));
+            fitted.push_back(static_cast<int>(measured) + 16);
+        }
         p.Key(VK_END);
         p.Key(VK_RETURN);
     }));
-    EXPECT_EQ((std::vector<Cells>{{"tag99999", Sjis("関数"), widestFile, "100000"}, {"tag50000", Sjis("関数"), "src\\a.c", "50001"}}),
+    EXPECT_EQ((std::vector<Cells>{{"tag99999", widestKind, widestFile, "100000"}, {"tag50000", Sjis("関数"), "src\\a.c", "50001"}}),
               shown);
-    EXPECT_EQ(fitted + 16, fileWidth) << "the column fits the text of the last row";
-    EXPECT_EQ(Str(DescribeTagKind('f', CowString())), Str(list.back().kindText));
+    EXPECT_EQ(fitted, widths) << "the columns fit the texts of the last row";
+    EXPECT_EQ(Str(DescribeTagKind('x', list.back().extensionFields)), Str(list.back().kindText));
 
     EXPECT_EQ(70000, Pick(list, [](const OpenPicker& p) {
         SendMessageA(p.list, LVM_ENSUREVISIBLE, 70000, FALSE);
@@ -383,6 +390,7 @@ TEST_F(TagPickerTest, MeasuresEachNameAsTheListMeasuresItsShownForm)
         "描画\x80",                     // UTF-8 and then a stray byte: no UTF-8
         "描\xE7\x94",                   // cut short in a character
         "\xC0\xAF" "etc",               // an overlong form
+        "\xE0\x83\xA9" "etc",           // an overlong form of three bytes (of "é")
         "\xED\xA0\x80" "ab",            // a surrogate
         "abc\x82",                      // a lead byte at the end
     };
