@@ -150,12 +150,13 @@ std::ptrdiff_t WordLastOffset(const CandidatePattern& pattern) noexcept
 
 struct Sse2Pattern {
     explicit Sse2Pattern(const CandidatePattern& pattern) noexcept
-        : wordFirst(_mm_set1_epi8(pattern.wordFirst)),
+        : wordFirst(_mm_set1_epi8(static_cast<char>(pattern.wordFirst | pattern.wordCaseBit))),
+          wordCase(_mm_set1_epi8(pattern.wordCaseBit)),
           nameFirst(_mm_set1_epi8(pattern.name[0])),
           trailOffset(static_cast<std::ptrdiff_t>(1 + pattern.nameLength))
     {
     }
-    const __m128i wordFirst, nameFirst;
+    const __m128i wordFirst, wordCase, nameFirst;  // wordFirst with the case bit set
     const std::ptrdiff_t trailOffset;  // from the lead
 };
 
@@ -196,7 +197,8 @@ VELKIN_INLINE Sse2Marks ClassifySse2(const char* p, const Sse2Pattern& pattern) 
                                  IsTrailSse2(Load16(p + pattern.trailOffset)));
     Sse2Marks marks;
     marks.inLine = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(lineEnd, lead), belowPrintable), name);
-    marks.lineEnds = kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(next, pattern.wordFirst)) : _mm_setzero_si128();
+    marks.lineEnds = kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(_mm_or_si128(next, pattern.wordCase), pattern.wordFirst))
+                           : _mm_setzero_si128();
     return marks;
 }
 
@@ -217,12 +219,14 @@ std::uint64_t ChunkMask(__m128i m0, __m128i m1, __m128i m2, __m128i m3) noexcept
     return static_cast<std::uint64_t>(high) << 32 | low;
 }
 
-// The bytes of the 64 at p equal to `byte`, bit i for p + i.
-VELKIN_INLINE std::uint64_t EqualBytesSse2(const char* p, char byte) noexcept
+// The bytes of the 64 at p equal to the word's last byte (with the pattern's
+// case bit set in both), bit i for p + i.
+VELKIN_INLINE std::uint64_t WordLastBytesSse2(const char* p, const CandidatePattern& pattern) noexcept
 {
-    const __m128i wanted = _mm_set1_epi8(byte);
-    return ChunkMask(_mm_cmpeq_epi8(Load16(p), wanted), _mm_cmpeq_epi8(Load16(p + 16), wanted),
-                     _mm_cmpeq_epi8(Load16(p + 32), wanted), _mm_cmpeq_epi8(Load16(p + 48), wanted));
+    const __m128i caseBit = _mm_set1_epi8(pattern.wordCaseBit);
+    const __m128i wanted = _mm_set1_epi8(static_cast<char>(pattern.wordLast | pattern.wordCaseBit));
+    const auto equal = [&](const char* q) { return _mm_cmpeq_epi8(_mm_or_si128(Load16(q), caseBit), wanted); };
+    return ChunkMask(equal(p), equal(p + 16), equal(p + 32), equal(p + 48));
 }
 
 template <bool kWord>
@@ -244,7 +248,7 @@ bool FindSse2(const char*& start, const char* /*floor*/, const char* last, const
         const Sse2Marks m2 = ClassifySse2<kWord>(p + 32, pattern);
         const Sse2Marks m3 = ClassifySse2<kWord>(p + 48, pattern);
         std::uint64_t lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
-        if (lineEnds != 0) lineEnds &= EqualBytesSse2(p + wordLastOffset, candidates.wordLast);
+        if (lineEnds != 0) lineEnds &= WordLastBytesSse2(p + wordLastOffset, candidates);
         const std::uint64_t inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
         if ((lineEnds | inLine) == 0) continue;
         chunk.at = start = p;
@@ -292,7 +296,7 @@ VELKIN_INLINE __m128i LeadOrTrailTable() noexcept
 // As Sse2Pattern, with the tables as InTable takes them and the name's last
 // byte.
 struct Ssse3Pattern {
-    __m128i lineEndTable, leadOrTrailTable, wordFirst, nameFirst, nameLast;
+    __m128i lineEndTable, leadOrTrailTable, wordFirst, wordCase, nameFirst, nameLast;
     std::ptrdiff_t trailOffset;
 };
 
@@ -313,7 +317,8 @@ VELKIN_SSSE3_INLINE Sse2Marks ClassifySsse3(const char* p, const Ssse3Pattern& p
     if (kLastByte) name = _mm_and_si128(name, _mm_cmpeq_epi8(Load16(p + pattern.trailOffset - 1), pattern.nameLast));
     Sse2Marks marks;
     marks.inLine = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(lineEnd, lead), belowPrintable), name);
-    marks.lineEnds = kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(next, pattern.wordFirst)) : _mm_setzero_si128();
+    marks.lineEnds = kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(_mm_or_si128(next, pattern.wordCase), pattern.wordFirst))
+                           : _mm_setzero_si128();
     return marks;
 }
 
@@ -332,7 +337,8 @@ VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* /*floor*/, const cha
     const Ssse3Pattern pattern{
         LineEndTable(),
         LeadOrTrailTable(),
-        _mm_set1_epi8(candidates.wordFirst),
+        _mm_set1_epi8(static_cast<char>(candidates.wordFirst | candidates.wordCaseBit)),
+        _mm_set1_epi8(candidates.wordCaseBit),
         _mm_set1_epi8(candidates.name[0]),
         _mm_set1_epi8(candidates.name[candidates.nameLength - 1]),
         static_cast<std::ptrdiff_t>(1 + candidates.nameLength),
@@ -351,7 +357,7 @@ VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* /*floor*/, const cha
         const Sse2Marks m2 = ClassifySsse3<kWord, kLastByte>(p + 32, pattern);
         const Sse2Marks m3 = ClassifySsse3<kWord, kLastByte>(p + 48, pattern);
         std::uint64_t lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
-        if (lineEnds != 0) lineEnds &= EqualBytesSse2(p + wordLastOffset, candidates.wordLast);
+        if (lineEnds != 0) lineEnds &= WordLastBytesSse2(p + wordLastOffset, candidates);
         const std::uint64_t inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
         if ((lineEnds | inLine) == 0) continue;
         chunk.at = start = p;
@@ -395,7 +401,7 @@ VELKIN_AVX2_INLINE __m256i InTable(__m256i bytes, __m256i table) noexcept
 // A 32-bit build keeps most of these on its stack: its eight vector registers
 // go to the three loads of each half chunk and what is made of them.
 struct Avx2Pattern {
-    __m256i lineEndTable, leadOrTrailTable, wordFirst, nameFirst, nameLast;
+    __m256i lineEndTable, leadOrTrailTable, wordFirst, wordCase, nameFirst, nameLast;
     std::ptrdiff_t trailOffset;
 };
 
@@ -422,7 +428,8 @@ VELKIN_AVX2_INLINE Avx2Marks ClassifyAvx2(const char* p, const Avx2Pattern& patt
     Avx2Marks marks;
     marks.inLine = _mm256_or_si256(_mm256_andnot_si256(_mm256_or_si256(lineEnd, lead), belowPrintable), name);
     marks.lineEnds =
-        kWord ? _mm256_and_si256(lineEnd, _mm256_cmpeq_epi8(next, pattern.wordFirst)) : _mm256_setzero_si256();
+        kWord ? _mm256_and_si256(lineEnd, _mm256_cmpeq_epi8(_mm256_or_si256(next, pattern.wordCase), pattern.wordFirst))
+              : _mm256_setzero_si256();
     return marks;
 }
 
@@ -437,6 +444,15 @@ VELKIN_AVX2_INLINE std::uint64_t EqualBytesAvx2(const char* p, char byte) noexce
 {
     const __m256i wanted = _mm256_set1_epi8(byte);
     return ChunkMask(_mm256_cmpeq_epi8(Load32(p), wanted), _mm256_cmpeq_epi8(Load32(p + 32), wanted));
+}
+
+// As WordLastBytesSse2.
+VELKIN_AVX2_INLINE std::uint64_t WordLastBytesAvx2(const char* p, const CandidatePattern& pattern) noexcept
+{
+    const __m256i caseBit = _mm256_set1_epi8(pattern.wordCaseBit);
+    const __m256i wanted = _mm256_set1_epi8(static_cast<char>(pattern.wordLast | pattern.wordCaseBit));
+    return ChunkMask(_mm256_cmpeq_epi8(_mm256_or_si256(Load32(p), caseBit), wanted),
+                     _mm256_cmpeq_epi8(_mm256_or_si256(Load32(p + 32), caseBit), wanted));
 }
 
 // The tabs of the 64 bytes at p.
@@ -477,7 +493,8 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* las
     const Avx2Pattern pattern{
         _mm256_broadcastsi128_si256(LineEndTable()),
         _mm256_broadcastsi128_si256(LeadOrTrailTable()),
-        _mm256_set1_epi8(candidates.wordFirst),
+        _mm256_set1_epi8(static_cast<char>(candidates.wordFirst | candidates.wordCaseBit)),
+        _mm256_set1_epi8(candidates.wordCaseBit),
         _mm256_set1_epi8(candidates.name[0]),
         _mm256_set1_epi8(candidates.name[candidates.nameLength - 1]),
         static_cast<std::ptrdiff_t>(1 + candidates.nameLength),
@@ -490,7 +507,7 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* las
                                             _mm256_or_si256(high.lineEnds, high.inLine));
         if (_mm256_testz_si256(any, any)) continue;
         std::uint64_t lineEnds = ChunkMask(low.lineEnds, high.lineEnds);
-        if (lineEnds != 0) lineEnds &= EqualBytesAvx2(p + wordLastOffset, candidates.wordLast);
+        if (lineEnds != 0) lineEnds &= WordLastBytesAvx2(p + wordLastOffset, candidates);
         const std::uint64_t inLine = LessTabsAfterTabsAvx2(floor, p, ChunkMask(low.inLine, high.inLine));
         if ((inLine | lineEnds) == 0) continue;
         chunk.at = start = p;
@@ -574,8 +591,10 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
     // undefined register (it only writes it).
     const __m512i lineEndTable = _mm512_maskz_broadcast_i32x4(0xFFFF, LineEndTable());
     const __m512i leadOrTrailTable = _mm512_maskz_broadcast_i32x4(0xFFFF, LeadOrTrailTable());
-    const __m512i wordFirst = _mm512_set1_epi8(candidates.wordFirst);
-    const __m512i wordLast = _mm512_set1_epi8(candidates.wordLast);
+    // With the case bit set, as in the bytes compared with them.
+    const __m512i wordCase = _mm512_set1_epi8(candidates.wordCaseBit);
+    const __m512i wordFirst = _mm512_set1_epi8(static_cast<char>(candidates.wordFirst | candidates.wordCaseBit));
+    const __m512i wordLast = _mm512_set1_epi8(static_cast<char>(candidates.wordLast | candidates.wordCaseBit));
     const std::ptrdiff_t wordLastOffset = WordLastOffset(candidates);
     const __m512i nameFirst = _mm512_set1_epi8(candidates.name[0]);
     const __m512i nameLast = _mm512_set1_epi8(candidates.name[candidates.nameLength - 1]);
@@ -597,7 +616,8 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         // and its length alone still pass many lines.
         name = _mm512_mask_cmpeq_epi8_mask(name, _mm512_loadu_si512(p + lastOffset), nameLast);
         __mmask64 inLine = _kor_mask64(unprintable, name);
-        __mmask64 lineEnds = kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst) : __mmask64(0);
+        __mmask64 lineEnds =
+            kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, _mm512_or_si512(next, wordCase), wordFirst) : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, _mm512_set1_epi8('\t'));
         if (!_kortestz_mask64_u8(tabLed, tabLed)) {
@@ -609,7 +629,8 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         // Not for a chunk of line candidates alone: they are common for some
         // names, and the load would cost them.
         if (kWord && !_kortestz_mask64_u8(lineEnds, lineEnds)) {
-            lineEnds = _mm512_mask_cmpeq_epi8_mask(lineEnds, _mm512_loadu_si512(p + wordLastOffset), wordLast);
+            lineEnds = _mm512_mask_cmpeq_epi8_mask(
+                lineEnds, _mm512_or_si512(_mm512_loadu_si512(p + wordLastOffset), wordCase), wordLast);
         }
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         chunk.at = start = p;

@@ -33,7 +33,8 @@ struct TagQuery {
     CowString word;
     // The current document's full path; a line belongs to the document when
     // GetFullPath(PlaceTagFile(tagsFolder, ownFolder, file field)) equals it
-    // under lstrcmpA.
+    // under lstrcmpA. Its language also decides how names match the word
+    // (see WordIgnoresCase).
     CowString documentPath;
     // The folder holding the tags file, no trailing backslash.
     CowString tagsFolder;
@@ -54,6 +55,14 @@ enum class ScanPath {
     sse2,       // as best, searching with SSE2 alone
     everyLine,  // reads every line's first two fields
 };
+
+// Whether a scan for `query` also matches names that differ from the word in
+// the case of ASCII letters: when the word is not empty and the document's
+// language, told from its path (LanguageOfFileName), names ignore case
+// (NamesIgnoreCase). A name that equals the word (or begins with it) only so
+// matches when its tag's language (TagLanguage) names ignore case too; one
+// that does byte for byte matches whatever its language.
+bool WordIgnoresCase(const TagQuery& query);
 
 // The widest vectors a search on `path` uses on this processor (everyLine
 // searches nothing: the widest the processor has).

@@ -512,6 +512,45 @@ TEST(CommandEndToEndTest, MembersLandInsideTheirOwnersAsTheirScopesTell)
     }
 }
 
+// A VHDL and an SQL word written in another case than its definition jump
+// there at once, from ctags' files sorted by bytes, with letters folded and
+// unsorted; a C word of another case finds no tag of its own and shows the
+// document's tags.
+TEST(CommandEndToEndTest, WordsOfAnotherCaseJumpInLanguagesThatIgnoreCase)
+{
+    CommandSession session;
+    const auto fromUnix = [](std::string path) {
+        for (char& byte : path) byte = byte == '/' ? '\\' : byte;
+        return "Z:" + path;
+    };
+    std::filesystem::create_directories(CommandSession::PathOf("anycase"));
+    for (const char* source : {"counter.vhd", "orders.sql", "counter.c"}) {
+        std::filesystem::copy_file(fromUnix(VELKIN_ANYCASE_DIR "/" + std::string(source)),
+                                   CommandSession::PathOf("anycase\\" + std::string(source)));
+    }
+    const struct {
+        const char* document;
+        HostPoint caret;  // on the word
+        int line;         // where the caret ends
+        bool picker;
+    } cases[] = {{"anycase\\counter.vhd", {20, 16}, 3, false},
+                 {"anycase\\orders.sql", {9, 8}, 2, false},
+                 {"anycase\\counter.c", {13, 7}, 7, true}};
+    for (const char* sort : {"yes", "foldcase", "no"}) {
+        std::filesystem::copy_file(fromUnix(VELKIN_ANYCASE_TAGS_DIR "/" + std::string(sort) + ".tags"),
+                                   CommandSession::PathOf("anycase\\tags"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        for (const auto& c : cases) {
+            session.Open(c.document, c.caret);
+            const CommandOutcome outcome = session.Run(kCancel);
+            const std::string label = std::string(sort) + ": " + c.document;
+            EXPECT_EQ(c.picker, std::count(outcome.story.begin(), outcome.story.end(), "picker") == 1) << label;
+            EXPECT_EQ(c.document, outcome.document) << label;
+            EXPECT_EQ(c.line, outcome.caretLine) << label;
+        }
+    }
+}
+
 }  // namespace
 
 namespace {
