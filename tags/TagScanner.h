@@ -6,7 +6,7 @@
 // Most lines concern nothing. When the document's name allows it (see
 // FileFieldMemo::LineFilterName), the scan reads no line for itself: it
 // searches the whole data, 64 bytes a step, for the word's first byte right
-// after a line end, for the document's name between the bytes that can
+// after a line end (in either case when names match in any case), for the document's name between the bytes that can
 // surround it in a file field (a tab or separator before it, a tab,
 // separator, dot or blank after it) and for bytes outside printable ASCII
 // (CandidateSearch). It reads only the lines where the word may start, where

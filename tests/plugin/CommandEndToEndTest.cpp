@@ -482,6 +482,13 @@ TEST(CommandEndToEndTest, TwinsAndMembersPickedLandOnTheirOwnLines)
     }
 }
 
+// The Windows form of a Unix path: drive Z: is the Unix root.
+std::string FromUnix(std::string path)
+{
+    for (char& byte : path) byte = byte == '/' ? '\\' : byte;
+    return "Z:" + path;
+}
+
 // Universal-ctags' default output for tests/nav/landing/members.c: a member
 // with a local of the same text above its struct, jumped to at once, and the
 // member of an anonymous union inside the second of two functions, picked;
@@ -489,13 +496,9 @@ TEST(CommandEndToEndTest, TwinsAndMembersPickedLandOnTheirOwnLines)
 TEST(CommandEndToEndTest, MembersLandInsideTheirOwnersAsTheirScopesTell)
 {
     CommandSession session;
-    const auto fromUnix = [](std::string path) {
-        for (char& byte : path) byte = byte == '/' ? '\\' : byte;
-        return "Z:" + path;
-    };
     std::filesystem::create_directories(CommandSession::PathOf("landing"));
-    std::filesystem::copy_file(fromUnix(VELKIN_LANDING_DIR "/members.c"), CommandSession::PathOf("landing\\members.c"));
-    std::filesystem::copy_file(fromUnix(VELKIN_LANDING_TAGS_DIR "/default.tags"), CommandSession::PathOf("landing\\tags"));
+    std::filesystem::copy_file(FromUnix(VELKIN_LANDING_DIR "/members.c"), CommandSession::PathOf("landing\\members.c"));
+    std::filesystem::copy_file(FromUnix(VELKIN_LANDING_TAGS_DIR "/default.tags"), CommandSession::PathOf("landing\\tags"));
     const struct {
         HostPoint caret;   // on the word
         int row;
@@ -519,13 +522,9 @@ TEST(CommandEndToEndTest, MembersLandInsideTheirOwnersAsTheirScopesTell)
 TEST(CommandEndToEndTest, WordsOfAnotherCaseJumpInLanguagesThatIgnoreCase)
 {
     CommandSession session;
-    const auto fromUnix = [](std::string path) {
-        for (char& byte : path) byte = byte == '/' ? '\\' : byte;
-        return "Z:" + path;
-    };
     std::filesystem::create_directories(CommandSession::PathOf("anycase"));
     for (const char* source : {"counter.vhd", "orders.sql", "counter.c"}) {
-        std::filesystem::copy_file(fromUnix(VELKIN_ANYCASE_DIR "/" + std::string(source)),
+        std::filesystem::copy_file(FromUnix(VELKIN_ANYCASE_DIR "/" + std::string(source)),
                                    CommandSession::PathOf("anycase\\" + std::string(source)));
     }
     const struct {
@@ -537,7 +536,7 @@ TEST(CommandEndToEndTest, WordsOfAnotherCaseJumpInLanguagesThatIgnoreCase)
                  {"anycase\\orders.sql", {9, 8}, 2, false},
                  {"anycase\\counter.c", {13, 7}, 7, true}};
     for (const char* sort : {"yes", "foldcase", "no"}) {
-        std::filesystem::copy_file(fromUnix(VELKIN_ANYCASE_TAGS_DIR "/" + std::string(sort) + ".tags"),
+        std::filesystem::copy_file(FromUnix(VELKIN_ANYCASE_TAGS_DIR "/" + std::string(sort) + ".tags"),
                                    CommandSession::PathOf("anycase\\tags"),
                                    std::filesystem::copy_options::overwrite_existing);
         for (const auto& c : cases) {
