@@ -161,17 +161,49 @@ struct Bound {
     ProbedLine line;           // that line, unless `offset` is the file's size
 };
 
+// Lines read by the searches of one file so far, in no order.
+using ReadLines = std::vector<ProbedLine>;
+
+// The line of `lines` that starts at or after `low` and sorts before `word`
+// with the furthest end, and the one that does not sort before it with the
+// nearest start: they bound the search for the word's first line.
+void Bracket(const ReadLines& lines, const CowString& word, SortOrder order, std::uint64_t& low, std::uint64_t& high,
+             ProbedLine& below, ProbedLine& above)
+{
+    const auto sortsBefore = [&](const ProbedLine& line) {
+        return CompareLineWithWord(line.name.data(), line.name.data() + line.name.size(), word, order) < 0;
+    };
+    for (const ProbedLine& line : lines) {
+        if (line.start >= low && line.start < high && !sortsBefore(line)) {
+            high = line.start;
+            above = line;
+        }
+    }
+    const std::uint64_t from = low;
+    for (const ProbedLine& line : lines) {
+        if (line.start >= from && line.next <= high && line.next > low && sortsBefore(line)) {
+            low = line.next;
+            below = line;
+        }
+    }
+}
+
 // Searches the lines from `low` (a line start) on for the first that does not
-// sort before `word`. `nearLow`: the steps first double their distance from
-// `low` (4 KB, 8 KB, ...), then halve what is left.
+// sort before `word`. With `known`, the lines it holds bound the search, and
+// the lines read are added to it; `nearLow`: unless they show a line that
+// sorts before the word further on, the steps first double their distance
+// from `low` (4 KB, 8 KB, ...), then halve what is left. (Past such a line,
+// the word mostly lies far: halving from the first costs fewer views.)
 Bound FindFirstNotBefore(ProbeViews& views, std::uint64_t size, std::uint64_t low, const CowString& word,
-                         SortOrder order, bool nearLow)
+                         SortOrder order, ReadLines* known, bool nearLow)
 {
     constexpr std::uint64_t kFirstStride = 4096;
     Bound bound;
     std::uint64_t high = size;
-    std::uint64_t stride = nearLow ? kFirstStride : 0;
     ProbedLine below, above;
+    const std::uint64_t from = low;
+    if (known) Bracket(*known, word, order, low, high, below, above);
+    std::uint64_t stride = nearLow && low == from ? kFirstStride : 0;
     while (low < high) {
         ProbedLine line;
         views.RuledOut(size - (high - low));
@@ -186,6 +218,7 @@ Bound FindFirstNotBefore(ProbeViews& views, std::uint64_t size, std::uint64_t lo
             bound.outcome = WordSearch::Outcome::disorder;
             return bound;
         }
+        if (known) known->push_back(line);
         if (line.order < 0) {
             low = line.next;
             below = std::move(line);
@@ -274,18 +307,21 @@ private:
 
 // The runs of the word's case variants in a file sorted by bytes, in order:
 // a search for the first variant, then from each line found on, for the
-// first variant that does not sort before it. Each search passes at least
-// the line it starts from, and each variant sorts after the last.
+// first variant that does not sort before it, within the lines read so far
+// that bound it (in a 32-bit editor, a far one mostly lies in the view of
+// such a line). Each search passes at least the line it starts from, and
+// each variant sorts after the last.
 WordSearch::Outcome FindCaseVariants(ProbeViews& views, std::uint64_t size, const CowString& word,
                                      std::vector<WordRange>& ranges)
 {
     const CaseVariants variants(word);
     std::string variant = variants.First();
+    ReadLines known;
     std::uint64_t low = 0;
     for (bool first = true;; first = false) {
         const CowString prefix(variant.data(), static_cast<int>(variant.size()));
         if (prefix.Length() != static_cast<int>(variant.size())) throw std::bad_alloc();
-        Bound bound = FindFirstNotBefore(views, size, low, prefix, SortOrder::bytes, !first);
+        Bound bound = FindFirstNotBefore(views, size, low, prefix, SortOrder::bytes, &known, !first);
         if (bound.outcome != WordSearch::Outcome::found) return bound.outcome;
         if (bound.offset == size || !variants.FirstFrom(bound.line.name, variant)) break;
         if (bound.line.name.compare(0, variant.size(), variant) == 0) {
@@ -351,7 +387,7 @@ WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::
     if (anyCase && search.order == SortOrder::bytes) {
         search.outcome = FindCaseVariants(views, size, word, search.ranges);
     } else {
-        const Bound bound = FindFirstNotBefore(views, size, 0, word, search.order, false);
+        const Bound bound = FindFirstNotBefore(views, size, 0, word, search.order, nullptr, false);
         search.outcome = bound.outcome;
         search.ranges.push_back({word, bound.offset});
     }
