@@ -16,8 +16,7 @@ namespace {
 // A byte as the order compares it.
 int Folded(char byte, SortOrder order) noexcept
 {
-    const auto value = static_cast<unsigned char>(byte);
-    return order == SortOrder::foldCase && value >= 'a' && value <= 'z' ? value - ('a' - 'A') : value;
+    return static_cast<unsigned char>(order == SortOrder::foldCase ? AsciiUpperCase(byte) : byte);
 }
 
 // Two names as the order compares the lines that hold them: the tab that
@@ -235,10 +234,6 @@ Bound FindFirstNotBefore(ProbeViews& views, std::uint64_t size, std::uint64_t lo
     return bound;
 }
 
-bool IsUpperCaseLetter(char byte) noexcept { return byte >= 'A' && byte <= 'Z'; }
-bool IsLowerCaseLetter(char byte) noexcept { return byte >= 'a' && byte <= 'z'; }
-char UpperCaseOf(char byte) noexcept { return IsLowerCaseLetter(byte) ? static_cast<char>(byte - 'a' + 'A') : byte; }
-
 // The case variants of a word, in byte order: each ASCII letter upper case
 // (which sorts first) or lower case, the other bytes as they are.
 class CaseVariants {
@@ -253,7 +248,7 @@ public:
     bool Raise(std::string& variant, std::size_t length) const
     {
         for (std::size_t i = length; i-- > 0;) {
-            if (IsUpperCaseLetter(variant[i])) {
+            if (IsAsciiUpperCase(variant[i])) {
                 variant = Lowest(variant.substr(0, i) + static_cast<char>(AsciiLowerCase(variant[i])), i + 1);
                 return true;
             }
@@ -275,7 +270,7 @@ public:
         variant = name.substr(0, i);
         // A byte past the name's end is the tab that ends it, which sorts first.
         const auto at = static_cast<unsigned char>(i < name.size() ? name[i] : '\t');
-        const char upper = UpperCaseOf(word_[i]);
+        const char upper = AsciiUpperCase(word_[i]);
         const char lower = AsciiLowerCase(word_[i]);
         if (at < static_cast<unsigned char>(upper)) {
             variant = Lowest(variant + upper, i + 1);
@@ -291,14 +286,14 @@ public:
 private:
     bool IsCaseOf(char byte, std::size_t i) const noexcept
     {
-        return byte == UpperCaseOf(word_[i]) || byte == AsciiLowerCase(word_[i]);
+        return byte == AsciiUpperCase(word_[i]) || byte == AsciiLowerCase(word_[i]);
     }
 
     // `head` (the first `length` bytes of a variant) followed by the word's
     // other bytes in upper case.
     std::string Lowest(std::string head, std::size_t length) const
     {
-        for (std::size_t i = length; i < word_.size(); ++i) head += UpperCaseOf(word_[i]);
+        for (std::size_t i = length; i < word_.size(); ++i) head += AsciiUpperCase(word_[i]);
         return head;
     }
 

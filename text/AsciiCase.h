@@ -6,9 +6,17 @@
 
 namespace velkin {
 
+inline bool IsAsciiUpperCase(char byte) noexcept { return byte >= 'A' && byte <= 'Z'; }
+inline bool IsAsciiLowerCase(char byte) noexcept { return byte >= 'a' && byte <= 'z'; }
+
 inline char AsciiLowerCase(char byte) noexcept
 {
-    return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte;
+    return IsAsciiUpperCase(byte) ? static_cast<char>(byte - 'A' + 'a') : byte;
+}
+
+inline char AsciiUpperCase(char byte) noexcept
+{
+    return IsAsciiLowerCase(byte) ? static_cast<char>(byte - 'a' + 'A') : byte;
 }
 
 // Whether the `length` bytes at `a` and at `b` are equal when ASCII letters are

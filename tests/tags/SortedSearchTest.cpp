@@ -128,8 +128,8 @@ TEST_F(SortedSearchTest, RangesAcrossWindowEdgesGiveTheListsOfEveryLine)
 // tags of any case, C's of the word's own.
 TEST_F(SortedSearchTest, CaseVariantsInAVhdlDocumentGiveTheListsOfEveryLine)
 {
-    const std::string bases[] = {"COUNTER", "Counter", "counter", "cOUNTER", "CountEr", "COUNT_X", "Count", "count",
-                                 "co", "c", "Cow", "cow", "_counter", "b", "D"};
+    const std::string bases[] = {"COUNTER", "Counter", "counter", "cOUNTER", "CountEr", "COUNT_X", "count",
+                                 "co", "Cow", "_counter", "D"};
     std::vector<std::string> lines;
     for (int copy = 0; copy < 5000; ++copy) {
         for (const std::string& base : bases) {
@@ -151,9 +151,9 @@ TEST_F(SortedSearchTest, CaseVariantsInAVhdlDocumentGiveTheListsOfEveryLine)
     ASSERT_GT(bytes.rfind("\ncOUNTER_") - bytes.find("\ncOUNTER\t"), 2 * granularity);
 
     const ScanSettings vhdl = {"", "C:\\proj\\src\\top.vhd", "C:\\proj"};
-    const std::vector<std::string> words = {"counter", "COUNTER", "CoUnTeR", "Count", "c", "C", "count_x", "Cou", "e"};
-    EXPECT_EQ(16, CompareWithEveryLine(folder_, bytes, words, vhdl, true).sortedRange);
-    EXPECT_EQ(16, CompareWithEveryLine(folder_, foldcase, words, vhdl, true).sortedRange);
+    const std::vector<std::string> words = {"CoUnTeR", "c", "count_x", "e"};
+    EXPECT_EQ(6, CompareWithEveryLine(folder_, bytes, words, vhdl, true).sortedRange);
+    EXPECT_EQ(6, CompareWithEveryLine(folder_, foldcase, words, vhdl, true).sortedRange);
 }
 
 // A header that says sorted over lines that are not: what a search gives is
