@@ -19,6 +19,16 @@ namespace {
 constexpr std::ptrdiff_t kChunk = CandidateSearch::kChunk;
 constexpr char kNone = static_cast<char>(0x80);  // a table entry that matches no byte below 0x80
 
+// What a search compares after a line end (its kWord): no word, the word's
+// first byte as it is, or in either case. A search of the word as it is has
+// no step for the case: a case-sensitive scan runs as it did before.
+constexpr int kNoWord = 0, kWordAsIs = 1, kWordAnyCase = 2;
+
+int WordKind(const CandidatePattern& pattern) noexcept
+{
+    return !pattern.hasWord ? kNoWord : pattern.wordCaseBit != 0 ? kWordAnyCase : kWordAsIs;
+}
+
 // The first chunk start after `last` when stepping from `p` (<= last).
 const char* ChunkAfter(const char* p, const char* last) noexcept
 {
@@ -185,7 +195,7 @@ VELKIN_INLINE __m128i IsTrailSse2(__m128i bytes) noexcept
                         _mm_or_si128(Equal(bytes, '.'), Equal(bytes, ' ')));
 }
 
-template <bool kWord>
+template <int kWord>
 VELKIN_INLINE Sse2Marks ClassifySse2(const char* p, const Sse2Pattern& pattern) noexcept
 {
     const __m128i bytes = Load16(p);
@@ -197,12 +207,13 @@ VELKIN_INLINE Sse2Marks ClassifySse2(const char* p, const Sse2Pattern& pattern) 
                                  IsTrailSse2(Load16(p + pattern.trailOffset)));
     Sse2Marks marks;
     marks.inLine = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(lineEnd, lead), belowPrintable), name);
-    marks.lineEnds = kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(_mm_or_si128(next, pattern.wordCase), pattern.wordFirst))
-                           : _mm_setzero_si128();
+    const __m128i afterLineEnd = kWord == kWordAnyCase ? _mm_or_si128(next, pattern.wordCase) : next;
+    marks.lineEnds =
+        kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(afterLineEnd, pattern.wordFirst)) : _mm_setzero_si128();
     return marks;
 }
 
-template <bool kWord>
+template <int kWord>
 VELKIN_INLINE __m128i AnySse2(const char* p, const Sse2Pattern& pattern) noexcept
 {
     const Sse2Marks marks = ClassifySse2<kWord>(p, pattern);
@@ -229,7 +240,7 @@ VELKIN_INLINE std::uint64_t WordLastBytesSse2(const char* p, const CandidatePatt
     return ChunkMask(equal(p), equal(p + 16), equal(p + 32), equal(p + 48));
 }
 
-template <bool kWord>
+template <int kWord>
 bool FindSse2(const char*& start, const char* /*floor*/, const char* last, const CandidatePattern& candidates,
               CandidateChunk& chunk) noexcept
 {
@@ -302,7 +313,7 @@ struct Ssse3Pattern {
 
 // kLastByte: also compare the name's last byte (the first one again when the
 // name is one byte long).
-template <bool kWord, bool kLastByte>
+template <int kWord, bool kLastByte>
 VELKIN_SSSE3_INLINE Sse2Marks ClassifySsse3(const char* p, const Ssse3Pattern& pattern) noexcept
 {
     const __m128i bytes = Loaded16(p);
@@ -317,19 +328,20 @@ VELKIN_SSSE3_INLINE Sse2Marks ClassifySsse3(const char* p, const Ssse3Pattern& p
     if (kLastByte) name = _mm_and_si128(name, _mm_cmpeq_epi8(Load16(p + pattern.trailOffset - 1), pattern.nameLast));
     Sse2Marks marks;
     marks.inLine = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(lineEnd, lead), belowPrintable), name);
-    marks.lineEnds = kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(_mm_or_si128(next, pattern.wordCase), pattern.wordFirst))
-                           : _mm_setzero_si128();
+    const __m128i afterLineEnd = kWord == kWordAnyCase ? _mm_or_si128(next, pattern.wordCase) : next;
+    marks.lineEnds =
+        kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(afterLineEnd, pattern.wordFirst)) : _mm_setzero_si128();
     return marks;
 }
 
-template <bool kWord, bool kLastByte>
+template <int kWord, bool kLastByte>
 VELKIN_SSSE3_INLINE __m128i AnySsse3(const char* p, const Ssse3Pattern& pattern) noexcept
 {
     const Sse2Marks marks = ClassifySsse3<kWord, kLastByte>(p, pattern);
     return kWord ? _mm_or_si128(marks.lineEnds, marks.inLine) : marks.inLine;
 }
 
-template <bool kWord, bool kLastByte>
+template <int kWord, bool kLastByte>
 VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* /*floor*/, const char* last,
                             const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
@@ -405,9 +417,16 @@ struct Avx2Pattern {
     std::ptrdiff_t trailOffset;
 };
 
+// The bytes compared with the word's first byte.
+template <int kWord>
+VELKIN_AVX2_INLINE __m256i WordFirstBytes(__m256i next, const Avx2Pattern& pattern) noexcept
+{
+    return kWord == kWordAnyCase ? _mm256_or_si256(next, pattern.wordCase) : next;
+}
+
 // kLastByte: also compare the name's last byte (the first one again when the
 // name is one byte long).
-template <bool kWord, bool kLastByte>
+template <int kWord, bool kLastByte>
 VELKIN_AVX2_INLINE Avx2Marks ClassifyAvx2(const char* p, const Avx2Pattern& pattern) noexcept
 {
     const __m256i bytes = Loaded32(p);
@@ -428,7 +447,7 @@ VELKIN_AVX2_INLINE Avx2Marks ClassifyAvx2(const char* p, const Avx2Pattern& patt
     Avx2Marks marks;
     marks.inLine = _mm256_or_si256(_mm256_andnot_si256(_mm256_or_si256(lineEnd, lead), belowPrintable), name);
     marks.lineEnds =
-        kWord ? _mm256_and_si256(lineEnd, _mm256_cmpeq_epi8(_mm256_or_si256(next, pattern.wordCase), pattern.wordFirst))
+        kWord ? _mm256_and_si256(lineEnd, _mm256_cmpeq_epi8(WordFirstBytes<kWord>(next, pattern), pattern.wordFirst))
               : _mm256_setzero_si256();
     return marks;
 }
@@ -485,7 +504,7 @@ __attribute__((noinline)) VELKIN_AVX2 std::uint64_t LessTabsAfterTabsAvx2(const 
     return inLine;
 }
 
-template <bool kWord, bool kLastByte>
+template <int kWord, bool kLastByte>
 VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* last,
                           const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
@@ -582,7 +601,7 @@ VELKIN_AVX512 bool KeepFileFieldCandidatesAvx512(const char* floor, CandidateChu
 
 // Each test gives a bit mask at once, and a masked comparison tests only the
 // bytes still in question: few values, also for a 32-bit build.
-template <bool kWord>
+template <int kWord>
 VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char* last,
                               const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
@@ -617,7 +636,9 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         name = _mm512_mask_cmpeq_epi8_mask(name, _mm512_loadu_si512(p + lastOffset), nameLast);
         __mmask64 inLine = _kor_mask64(unprintable, name);
         __mmask64 lineEnds =
-            kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, _mm512_or_si512(next, wordCase), wordFirst) : __mmask64(0);
+            kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, kWord == kWordAnyCase ? _mm512_or_si512(next, wordCase) : next,
+                                                wordFirst)
+                  : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, _mm512_set1_epi8('\t'));
         if (!_kortestz_mask64_u8(tabLed, tabLed)) {
@@ -642,13 +663,17 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
     return false;
 }
 
-// The variants of a search, [pattern.hasWord][nameLength > 1].
+// The variants of a search, [WordKind(pattern)][nameLength > 1].
 using Finder = bool (*)(const char*& p, const char* floor, const char* last, const CandidatePattern& pattern,
                        CandidateChunk& chunk);
-constexpr Finder kSsse3Finders[2][2] = {{FindSsse3<false, false>, FindSsse3<false, true>},
-                                        {FindSsse3<true, false>, FindSsse3<true, true>}};
-constexpr Finder kAvx2Finders[2][2] = {{FindAvx2<false, false>, FindAvx2<false, true>},
-                                       {FindAvx2<true, false>, FindAvx2<true, true>}};
+constexpr Finder kSsse3Finders[3][2] = {{FindSsse3<kNoWord, false>, FindSsse3<kNoWord, true>},
+                                        {FindSsse3<kWordAsIs, false>, FindSsse3<kWordAsIs, true>},
+                                        {FindSsse3<kWordAnyCase, false>, FindSsse3<kWordAnyCase, true>}};
+constexpr Finder kAvx2Finders[3][2] = {{FindAvx2<kNoWord, false>, FindAvx2<kNoWord, true>},
+                                       {FindAvx2<kWordAsIs, false>, FindAvx2<kWordAsIs, true>},
+                                       {FindAvx2<kWordAnyCase, false>, FindAvx2<kWordAnyCase, true>}};
+constexpr Finder kAvx512Finders[3] = {FindAvx512<kNoWord>, FindAvx512<kWordAsIs>, FindAvx512<kWordAnyCase>};
+constexpr Finder kSse2Finders[3] = {FindSse2<kNoWord>, FindSse2<kWordAsIs>, FindSse2<kWordAnyCase>};
 
 }  // namespace
 
@@ -659,14 +684,14 @@ CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) 
     reach_ = kChunk + std::max(1 + static_cast<std::ptrdiff_t>(pattern.nameLength), WordLastOffset(pattern));
     const Width width = std::min(widest, WidestVectors());
     if (width == Width::avx512) {
-        find_ = pattern.hasWord ? FindAvx512<true> : FindAvx512<false>;
+        find_ = kAvx512Finders[WordKind(pattern)];
         keep_ = KeepFileFieldCandidatesAvx512;
     } else if (width == Width::avx2) {
-        find_ = kAvx2Finders[pattern.hasWord][pattern.nameLength > 1];
+        find_ = kAvx2Finders[WordKind(pattern)][pattern.nameLength > 1];
     } else if (width == Width::ssse3) {
-        find_ = kSsse3Finders[pattern.hasWord][pattern.nameLength > 1];
+        find_ = kSsse3Finders[WordKind(pattern)][pattern.nameLength > 1];
     } else {
-        find_ = pattern.hasWord ? FindSse2<true> : FindSse2<false>;
+        find_ = kSse2Finders[WordKind(pattern)];
     }
 }
 
