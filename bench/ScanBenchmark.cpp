@@ -359,6 +359,7 @@ std::vector<DocumentName> DocumentNames(const TagsFileProfile& profile)
         {"long path", "src\\components\\network\\protocol\\handlers\\session_management_state_machine.c", true},
         {"in the file: " + profile.typicalFile, profile.typicalFile, true},
         {"absent", "velkin_absent_document.c", true},
+        {"absent, VHDL (names ignore case)", "velkin_absent_document.vhd", true},
         {"Japanese", "\x93\xfa\x96\x7b\x8c\xea.c" /* 日本語.c */, true},
         {"full-width letters (no search)", "\x82\x81\x82\x82.c" /* ａｂ.c */, false},
     };
@@ -705,6 +706,10 @@ bool IsWord(const std::string& name)
 struct LookupCase {
     std::string label;
     std::string word;
+    // From a VHDL document: names of any case match (the generated tags are
+    // C++'s, so only those of the word's own case are found, but the search
+    // looks for every case of it).
+    bool anyCase = false;
 };
 
 // From the names of the lines in a window at the middle of the file (sorted),
@@ -783,13 +788,15 @@ int BenchmarkLookups(const char* path, int runs)
     floor.Measure();
     const TagsFileProfile profile = ProfileFile(*opened.file);
     std::string documentField;
-    const std::vector<LookupCase> cases = PickLookupWords(*opened.file, documentField);
+    std::vector<LookupCase> cases = PickLookupWords(*opened.file, documentField);
+    for (std::size_t i = 1; i < 4; ++i) cases.push_back({cases[i].label + ", VHDL", cases[i].word, true});
     std::printf("tags file  %s, %.1f MB\n", tagsPath.Text(), static_cast<double>(opened.file->Size()) / kBytesPerMegabyte);
     std::printf("build      %d-bit; the widest search: %s; best of %d runs after a warm-up\n",
                 static_cast<int>(sizeof(void*) * 8), PathName(ScanPath::best), runs);
-    std::printf("document   %s\n", documentField.c_str());
+    std::printf("document   %s (and %s.vhd for the rows marked VHDL)\n", documentField.c_str(), documentField.c_str());
     Commands commands = IsNamedTags(tagsPath) ? OpenCommands() : Commands();
     const CowString document = DocumentPath(tagsFolder, documentField);
+    const CowString vhdlDocument = DocumentPath(tagsFolder, documentField + ".vhd");
     bool found = true;
     struct Row {
         const LookupCase* lookup = nullptr;
@@ -802,7 +809,8 @@ int BenchmarkLookups(const char* path, int runs)
         Row row;
         row.lookup = &lookup;
         if (!lookup.word.empty()) {
-            const TagQuery query{CowString(lookup.word.c_str()), document, tagsFolder};
+            const CowString& from = lookup.anyCase ? vhdlDocument : document;
+            const TagQuery query{CowString(lookup.word.c_str()), from, tagsFolder};
             for (int round = 0; round <= runs; ++round) {
                 TagMatchLists lists;
                 TimeRound(round, row.scan,
@@ -810,8 +818,8 @@ int BenchmarkLookups(const char* path, int runs)
                 row.exact = lists.exact.size();
                 row.prefix = lists.prefix.size();
                 if (commands) {
-                    TimeCommand(round, *commands.widest, document, lookup.word, row.command);
-                    TimeCommand(round, *commands.avx2, document, lookup.word, row.avx2);
+                    TimeCommand(round, *commands.widest, from, lookup.word, row.command);
+                    TimeCommand(round, *commands.avx2, from, lookup.word, row.avx2);
                 }
             }
         }
@@ -821,15 +829,15 @@ int BenchmarkLookups(const char* path, int runs)
     const NameRows names = MeasureNames(tagsPath, tagsFolder, profile, ScanOptions(), floor, runs);
 
     floor.Print();
-    std::printf("  %-18s %-30s %6s %6s  %-26s %8s %8s %8s %8s %8s %8s\n", "case", "word", "exact", "prefix", "route",
+    std::printf("  %-24s %-30s %6s %6s  %-26s %8s %8s %8s %8s %8s %8s\n", "case", "word", "exact", "prefix", "route",
                 "scan ms", "cmd ms", "AVX2 ms", "scan/fl", "cmd/fl", "AVX2/fl");
     const double floorMilliseconds = floor.Milliseconds();
     for (const Row& row : rows) {
         if (row.lookup->word.empty()) {
-            std::printf("  %-18s (no such word in the middle of the file)\n", row.lookup->label.c_str());
+            std::printf("  %-24s (no such word in the middle of the file)\n", row.lookup->label.c_str());
             continue;
         }
-        std::printf("  %-18s %-30.30s %6lu %6lu  %-26s %8s %8s %8s %8s %8s %8s\n", row.lookup->label.c_str(),
+        std::printf("  %-24s %-30.30s %6lu %6lu  %-26s %8s %8s %8s %8s %8s %8s\n", row.lookup->label.c_str(),
                     row.lookup->word.c_str(), static_cast<unsigned long>(row.exact),
                     static_cast<unsigned long>(row.prefix), RouteName(row.route),
                     Milliseconds(row.scan.milliseconds, "%.2f").c_str(),

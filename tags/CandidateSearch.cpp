@@ -19,6 +19,16 @@ namespace {
 constexpr std::ptrdiff_t kChunk = CandidateSearch::kChunk;
 constexpr char kNone = static_cast<char>(0x80);  // a table entry that matches no byte below 0x80
 
+// What a search compares after a line end (its kWord): no word, the word's
+// first byte as it is, or in either case. A search of the word as it is has
+// no step for the case: a case-sensitive scan runs as it did before.
+constexpr int kNoWord = 0, kWordAsIs = 1, kWordAnyCase = 2;
+
+int WordKind(const CandidatePattern& pattern) noexcept
+{
+    return !pattern.hasWord ? kNoWord : pattern.wordCaseBit != 0 ? kWordAnyCase : kWordAsIs;
+}
+
 // The first chunk start after `last` when stepping from `p` (<= last).
 const char* ChunkAfter(const char* p, const char* last) noexcept
 {
@@ -150,12 +160,13 @@ std::ptrdiff_t WordLastOffset(const CandidatePattern& pattern) noexcept
 
 struct Sse2Pattern {
     explicit Sse2Pattern(const CandidatePattern& pattern) noexcept
-        : wordFirst(_mm_set1_epi8(pattern.wordFirst)),
+        : wordFirst(_mm_set1_epi8(static_cast<char>(pattern.wordFirst | pattern.wordCaseBit))),
+          wordCase(_mm_set1_epi8(pattern.wordCaseBit)),
           nameFirst(_mm_set1_epi8(pattern.name[0])),
           trailOffset(static_cast<std::ptrdiff_t>(1 + pattern.nameLength))
     {
     }
-    const __m128i wordFirst, nameFirst;
+    const __m128i wordFirst, wordCase, nameFirst;  // wordFirst with the case bit set
     const std::ptrdiff_t trailOffset;  // from the lead
 };
 
@@ -184,7 +195,7 @@ VELKIN_INLINE __m128i IsTrailSse2(__m128i bytes) noexcept
                         _mm_or_si128(Equal(bytes, '.'), Equal(bytes, ' ')));
 }
 
-template <bool kWord>
+template <int kWord>
 VELKIN_INLINE Sse2Marks ClassifySse2(const char* p, const Sse2Pattern& pattern) noexcept
 {
     const __m128i bytes = Load16(p);
@@ -196,11 +207,13 @@ VELKIN_INLINE Sse2Marks ClassifySse2(const char* p, const Sse2Pattern& pattern) 
                                  IsTrailSse2(Load16(p + pattern.trailOffset)));
     Sse2Marks marks;
     marks.inLine = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(lineEnd, lead), belowPrintable), name);
-    marks.lineEnds = kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(next, pattern.wordFirst)) : _mm_setzero_si128();
+    const __m128i afterLineEnd = kWord == kWordAnyCase ? _mm_or_si128(next, pattern.wordCase) : next;
+    marks.lineEnds =
+        kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(afterLineEnd, pattern.wordFirst)) : _mm_setzero_si128();
     return marks;
 }
 
-template <bool kWord>
+template <int kWord>
 VELKIN_INLINE __m128i AnySse2(const char* p, const Sse2Pattern& pattern) noexcept
 {
     const Sse2Marks marks = ClassifySse2<kWord>(p, pattern);
@@ -217,15 +230,17 @@ std::uint64_t ChunkMask(__m128i m0, __m128i m1, __m128i m2, __m128i m3) noexcept
     return static_cast<std::uint64_t>(high) << 32 | low;
 }
 
-// The bytes of the 64 at p equal to `byte`, bit i for p + i.
-VELKIN_INLINE std::uint64_t EqualBytesSse2(const char* p, char byte) noexcept
+// The bytes of the 64 at p equal to the word's last byte (with the pattern's
+// case bit set in both), bit i for p + i.
+VELKIN_INLINE std::uint64_t WordLastBytesSse2(const char* p, const CandidatePattern& pattern) noexcept
 {
-    const __m128i wanted = _mm_set1_epi8(byte);
-    return ChunkMask(_mm_cmpeq_epi8(Load16(p), wanted), _mm_cmpeq_epi8(Load16(p + 16), wanted),
-                     _mm_cmpeq_epi8(Load16(p + 32), wanted), _mm_cmpeq_epi8(Load16(p + 48), wanted));
+    const __m128i caseBit = _mm_set1_epi8(pattern.wordCaseBit);
+    const __m128i wanted = _mm_set1_epi8(static_cast<char>(pattern.wordLast | pattern.wordCaseBit));
+    const auto equal = [&](const char* q) { return _mm_cmpeq_epi8(_mm_or_si128(Load16(q), caseBit), wanted); };
+    return ChunkMask(equal(p), equal(p + 16), equal(p + 32), equal(p + 48));
 }
 
-template <bool kWord>
+template <int kWord>
 bool FindSse2(const char*& start, const char* /*floor*/, const char* last, const CandidatePattern& candidates,
               CandidateChunk& chunk) noexcept
 {
@@ -244,7 +259,7 @@ bool FindSse2(const char*& start, const char* /*floor*/, const char* last, const
         const Sse2Marks m2 = ClassifySse2<kWord>(p + 32, pattern);
         const Sse2Marks m3 = ClassifySse2<kWord>(p + 48, pattern);
         std::uint64_t lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
-        if (lineEnds != 0) lineEnds &= EqualBytesSse2(p + wordLastOffset, candidates.wordLast);
+        if (lineEnds != 0) lineEnds &= WordLastBytesSse2(p + wordLastOffset, candidates);
         const std::uint64_t inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
         if ((lineEnds | inLine) == 0) continue;
         chunk.at = start = p;
@@ -292,13 +307,13 @@ VELKIN_INLINE __m128i LeadOrTrailTable() noexcept
 // As Sse2Pattern, with the tables as InTable takes them and the name's last
 // byte.
 struct Ssse3Pattern {
-    __m128i lineEndTable, leadOrTrailTable, wordFirst, nameFirst, nameLast;
+    __m128i lineEndTable, leadOrTrailTable, wordFirst, wordCase, nameFirst, nameLast;
     std::ptrdiff_t trailOffset;
 };
 
 // kLastByte: also compare the name's last byte (the first one again when the
 // name is one byte long).
-template <bool kWord, bool kLastByte>
+template <int kWord, bool kLastByte>
 VELKIN_SSSE3_INLINE Sse2Marks ClassifySsse3(const char* p, const Ssse3Pattern& pattern) noexcept
 {
     const __m128i bytes = Loaded16(p);
@@ -313,18 +328,20 @@ VELKIN_SSSE3_INLINE Sse2Marks ClassifySsse3(const char* p, const Ssse3Pattern& p
     if (kLastByte) name = _mm_and_si128(name, _mm_cmpeq_epi8(Load16(p + pattern.trailOffset - 1), pattern.nameLast));
     Sse2Marks marks;
     marks.inLine = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(lineEnd, lead), belowPrintable), name);
-    marks.lineEnds = kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(next, pattern.wordFirst)) : _mm_setzero_si128();
+    const __m128i afterLineEnd = kWord == kWordAnyCase ? _mm_or_si128(next, pattern.wordCase) : next;
+    marks.lineEnds =
+        kWord ? _mm_and_si128(lineEnd, _mm_cmpeq_epi8(afterLineEnd, pattern.wordFirst)) : _mm_setzero_si128();
     return marks;
 }
 
-template <bool kWord, bool kLastByte>
+template <int kWord, bool kLastByte>
 VELKIN_SSSE3_INLINE __m128i AnySsse3(const char* p, const Ssse3Pattern& pattern) noexcept
 {
     const Sse2Marks marks = ClassifySsse3<kWord, kLastByte>(p, pattern);
     return kWord ? _mm_or_si128(marks.lineEnds, marks.inLine) : marks.inLine;
 }
 
-template <bool kWord, bool kLastByte>
+template <int kWord, bool kLastByte>
 VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* /*floor*/, const char* last,
                             const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
@@ -332,7 +349,8 @@ VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* /*floor*/, const cha
     const Ssse3Pattern pattern{
         LineEndTable(),
         LeadOrTrailTable(),
-        _mm_set1_epi8(candidates.wordFirst),
+        _mm_set1_epi8(static_cast<char>(candidates.wordFirst | candidates.wordCaseBit)),
+        _mm_set1_epi8(candidates.wordCaseBit),
         _mm_set1_epi8(candidates.name[0]),
         _mm_set1_epi8(candidates.name[candidates.nameLength - 1]),
         static_cast<std::ptrdiff_t>(1 + candidates.nameLength),
@@ -351,7 +369,7 @@ VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* /*floor*/, const cha
         const Sse2Marks m2 = ClassifySsse3<kWord, kLastByte>(p + 32, pattern);
         const Sse2Marks m3 = ClassifySsse3<kWord, kLastByte>(p + 48, pattern);
         std::uint64_t lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
-        if (lineEnds != 0) lineEnds &= EqualBytesSse2(p + wordLastOffset, candidates.wordLast);
+        if (lineEnds != 0) lineEnds &= WordLastBytesSse2(p + wordLastOffset, candidates);
         const std::uint64_t inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
         if ((lineEnds | inLine) == 0) continue;
         chunk.at = start = p;
@@ -395,13 +413,20 @@ VELKIN_AVX2_INLINE __m256i InTable(__m256i bytes, __m256i table) noexcept
 // A 32-bit build keeps most of these on its stack: its eight vector registers
 // go to the three loads of each half chunk and what is made of them.
 struct Avx2Pattern {
-    __m256i lineEndTable, leadOrTrailTable, wordFirst, nameFirst, nameLast;
+    __m256i lineEndTable, leadOrTrailTable, wordFirst, wordCase, nameFirst, nameLast;
     std::ptrdiff_t trailOffset;
 };
 
+// The bytes compared with the word's first byte.
+template <int kWord>
+VELKIN_AVX2_INLINE __m256i WordFirstBytes(__m256i next, const Avx2Pattern& pattern) noexcept
+{
+    return kWord == kWordAnyCase ? _mm256_or_si256(next, pattern.wordCase) : next;
+}
+
 // kLastByte: also compare the name's last byte (the first one again when the
 // name is one byte long).
-template <bool kWord, bool kLastByte>
+template <int kWord, bool kLastByte>
 VELKIN_AVX2_INLINE Avx2Marks ClassifyAvx2(const char* p, const Avx2Pattern& pattern) noexcept
 {
     const __m256i bytes = Loaded32(p);
@@ -422,7 +447,8 @@ VELKIN_AVX2_INLINE Avx2Marks ClassifyAvx2(const char* p, const Avx2Pattern& patt
     Avx2Marks marks;
     marks.inLine = _mm256_or_si256(_mm256_andnot_si256(_mm256_or_si256(lineEnd, lead), belowPrintable), name);
     marks.lineEnds =
-        kWord ? _mm256_and_si256(lineEnd, _mm256_cmpeq_epi8(next, pattern.wordFirst)) : _mm256_setzero_si256();
+        kWord ? _mm256_and_si256(lineEnd, _mm256_cmpeq_epi8(WordFirstBytes<kWord>(next, pattern), pattern.wordFirst))
+              : _mm256_setzero_si256();
     return marks;
 }
 
@@ -437,6 +463,15 @@ VELKIN_AVX2_INLINE std::uint64_t EqualBytesAvx2(const char* p, char byte) noexce
 {
     const __m256i wanted = _mm256_set1_epi8(byte);
     return ChunkMask(_mm256_cmpeq_epi8(Load32(p), wanted), _mm256_cmpeq_epi8(Load32(p + 32), wanted));
+}
+
+// As WordLastBytesSse2.
+VELKIN_AVX2_INLINE std::uint64_t WordLastBytesAvx2(const char* p, const CandidatePattern& pattern) noexcept
+{
+    const __m256i caseBit = _mm256_set1_epi8(pattern.wordCaseBit);
+    const __m256i wanted = _mm256_set1_epi8(static_cast<char>(pattern.wordLast | pattern.wordCaseBit));
+    return ChunkMask(_mm256_cmpeq_epi8(_mm256_or_si256(Load32(p), caseBit), wanted),
+                     _mm256_cmpeq_epi8(_mm256_or_si256(Load32(p + 32), caseBit), wanted));
 }
 
 // The tabs of the 64 bytes at p.
@@ -469,7 +504,7 @@ __attribute__((noinline)) VELKIN_AVX2 std::uint64_t LessTabsAfterTabsAvx2(const 
     return inLine;
 }
 
-template <bool kWord, bool kLastByte>
+template <int kWord, bool kLastByte>
 VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* last,
                           const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
@@ -477,7 +512,8 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* las
     const Avx2Pattern pattern{
         _mm256_broadcastsi128_si256(LineEndTable()),
         _mm256_broadcastsi128_si256(LeadOrTrailTable()),
-        _mm256_set1_epi8(candidates.wordFirst),
+        _mm256_set1_epi8(static_cast<char>(candidates.wordFirst | candidates.wordCaseBit)),
+        _mm256_set1_epi8(candidates.wordCaseBit),
         _mm256_set1_epi8(candidates.name[0]),
         _mm256_set1_epi8(candidates.name[candidates.nameLength - 1]),
         static_cast<std::ptrdiff_t>(1 + candidates.nameLength),
@@ -490,7 +526,7 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* las
                                             _mm256_or_si256(high.lineEnds, high.inLine));
         if (_mm256_testz_si256(any, any)) continue;
         std::uint64_t lineEnds = ChunkMask(low.lineEnds, high.lineEnds);
-        if (lineEnds != 0) lineEnds &= EqualBytesAvx2(p + wordLastOffset, candidates.wordLast);
+        if (lineEnds != 0) lineEnds &= WordLastBytesAvx2(p + wordLastOffset, candidates);
         const std::uint64_t inLine = LessTabsAfterTabsAvx2(floor, p, ChunkMask(low.inLine, high.inLine));
         if ((inLine | lineEnds) == 0) continue;
         chunk.at = start = p;
@@ -565,7 +601,7 @@ VELKIN_AVX512 bool KeepFileFieldCandidatesAvx512(const char* floor, CandidateChu
 
 // Each test gives a bit mask at once, and a masked comparison tests only the
 // bytes still in question: few values, also for a 32-bit build.
-template <bool kWord>
+template <int kWord>
 VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char* last,
                               const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
@@ -574,8 +610,10 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
     // undefined register (it only writes it).
     const __m512i lineEndTable = _mm512_maskz_broadcast_i32x4(0xFFFF, LineEndTable());
     const __m512i leadOrTrailTable = _mm512_maskz_broadcast_i32x4(0xFFFF, LeadOrTrailTable());
-    const __m512i wordFirst = _mm512_set1_epi8(candidates.wordFirst);
-    const __m512i wordLast = _mm512_set1_epi8(candidates.wordLast);
+    // With the case bit set, as in the bytes compared with them.
+    const __m512i wordCase = _mm512_set1_epi8(candidates.wordCaseBit);
+    const __m512i wordFirst = _mm512_set1_epi8(static_cast<char>(candidates.wordFirst | candidates.wordCaseBit));
+    const __m512i wordLast = _mm512_set1_epi8(static_cast<char>(candidates.wordLast | candidates.wordCaseBit));
     const std::ptrdiff_t wordLastOffset = WordLastOffset(candidates);
     const __m512i nameFirst = _mm512_set1_epi8(candidates.name[0]);
     const __m512i nameLast = _mm512_set1_epi8(candidates.name[candidates.nameLength - 1]);
@@ -597,7 +635,10 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         // and its length alone still pass many lines.
         name = _mm512_mask_cmpeq_epi8_mask(name, _mm512_loadu_si512(p + lastOffset), nameLast);
         __mmask64 inLine = _kor_mask64(unprintable, name);
-        __mmask64 lineEnds = kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst) : __mmask64(0);
+        __mmask64 lineEnds =
+            kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, kWord == kWordAnyCase ? _mm512_or_si512(next, wordCase) : next,
+                                                wordFirst)
+                  : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, _mm512_set1_epi8('\t'));
         if (!_kortestz_mask64_u8(tabLed, tabLed)) {
@@ -609,7 +650,8 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         // Not for a chunk of line candidates alone: they are common for some
         // names, and the load would cost them.
         if (kWord && !_kortestz_mask64_u8(lineEnds, lineEnds)) {
-            lineEnds = _mm512_mask_cmpeq_epi8_mask(lineEnds, _mm512_loadu_si512(p + wordLastOffset), wordLast);
+            lineEnds = _mm512_mask_cmpeq_epi8_mask(
+                lineEnds, _mm512_or_si512(_mm512_loadu_si512(p + wordLastOffset), wordCase), wordLast);
         }
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         chunk.at = start = p;
@@ -621,13 +663,17 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
     return false;
 }
 
-// The variants of a search, [pattern.hasWord][nameLength > 1].
+// The variants of a search, [WordKind(pattern)][nameLength > 1].
 using Finder = bool (*)(const char*& p, const char* floor, const char* last, const CandidatePattern& pattern,
                        CandidateChunk& chunk);
-constexpr Finder kSsse3Finders[2][2] = {{FindSsse3<false, false>, FindSsse3<false, true>},
-                                        {FindSsse3<true, false>, FindSsse3<true, true>}};
-constexpr Finder kAvx2Finders[2][2] = {{FindAvx2<false, false>, FindAvx2<false, true>},
-                                       {FindAvx2<true, false>, FindAvx2<true, true>}};
+constexpr Finder kSsse3Finders[3][2] = {{FindSsse3<kNoWord, false>, FindSsse3<kNoWord, true>},
+                                        {FindSsse3<kWordAsIs, false>, FindSsse3<kWordAsIs, true>},
+                                        {FindSsse3<kWordAnyCase, false>, FindSsse3<kWordAnyCase, true>}};
+constexpr Finder kAvx2Finders[3][2] = {{FindAvx2<kNoWord, false>, FindAvx2<kNoWord, true>},
+                                       {FindAvx2<kWordAsIs, false>, FindAvx2<kWordAsIs, true>},
+                                       {FindAvx2<kWordAnyCase, false>, FindAvx2<kWordAnyCase, true>}};
+constexpr Finder kAvx512Finders[3] = {FindAvx512<kNoWord>, FindAvx512<kWordAsIs>, FindAvx512<kWordAnyCase>};
+constexpr Finder kSse2Finders[3] = {FindSse2<kNoWord>, FindSse2<kWordAsIs>, FindSse2<kWordAnyCase>};
 
 }  // namespace
 
@@ -638,14 +684,14 @@ CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) 
     reach_ = kChunk + std::max(1 + static_cast<std::ptrdiff_t>(pattern.nameLength), WordLastOffset(pattern));
     const Width width = std::min(widest, WidestVectors());
     if (width == Width::avx512) {
-        find_ = pattern.hasWord ? FindAvx512<true> : FindAvx512<false>;
+        find_ = kAvx512Finders[WordKind(pattern)];
         keep_ = KeepFileFieldCandidatesAvx512;
     } else if (width == Width::avx2) {
-        find_ = kAvx2Finders[pattern.hasWord][pattern.nameLength > 1];
+        find_ = kAvx2Finders[WordKind(pattern)][pattern.nameLength > 1];
     } else if (width == Width::ssse3) {
-        find_ = kSsse3Finders[pattern.hasWord][pattern.nameLength > 1];
+        find_ = kSsse3Finders[WordKind(pattern)][pattern.nameLength > 1];
     } else {
-        find_ = pattern.hasWord ? FindSse2<true> : FindSse2<false>;
+        find_ = kSse2Finders[WordKind(pattern)];
     }
 }
 

@@ -13,6 +13,12 @@ struct CandidatePattern {
     char wordFirst = 0;
     char wordLast = 0;
     std::size_t wordLength = 0;
+    // kCaseBit to find the word's first and last bytes in either case: the
+    // bit is set in them and in each byte of the data compared with them. It
+    // folds an ASCII letter onto its lower case; the few other bytes it
+    // folds onto the word's ones only add candidates, which the caller rules out.
+    static constexpr char kCaseBit = 0x20;
+    char wordCaseBit = 0;
     const char* name = nullptr;  // the document's name (FileFieldMemo::LineFilterName), not empty
     std::size_t nameLength = 0;
 };
@@ -21,7 +27,8 @@ struct CandidatePattern {
 struct CandidateChunk {
     const char* at = nullptr;
     // A CR or LF followed by the word's first byte, with the word's last byte
-    // where it would end: the line that starts at at + i + 1 may match by name.
+    // where it would end (in either case when the pattern says so): the line
+    // that starts at at + i + 1 may match by name.
     std::uint64_t lineEnds = 0;
     // The name's first byte where a file field's component that resolves to
     // the name may start: right after the byte at + i, which is a tab, '\\',

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "text/AsciiCase.h"
+
 namespace velkin {
 
 namespace {
@@ -98,13 +100,29 @@ const char* FindTerminator(const char* p, const char* end) noexcept
     }
 }
 
-NameMatch MatchName(const CowString& word, const char* nameStart, const char* nameEnd) noexcept
+namespace {
+
+template <typename Equal>
+NameMatch MatchNameBy(const CowString& word, const char* nameStart, const char* nameEnd, Equal equal) noexcept
 {
     const int wordLength = word.Length();
     const auto nameLength = nameEnd - nameStart;
     if (nameLength < wordLength) return NameMatch::none;
-    if (std::memcmp(nameStart, word.Text(), static_cast<size_t>(wordLength)) != 0) return NameMatch::none;
+    if (!equal(nameStart, word.Text(), static_cast<size_t>(wordLength))) return NameMatch::none;
     return nameLength == wordLength ? NameMatch::exact : NameMatch::prefix;
+}
+
+}  // namespace
+
+NameMatch MatchName(const CowString& word, const char* nameStart, const char* nameEnd) noexcept
+{
+    return MatchNameBy(word, nameStart, nameEnd,
+                       [](const char* a, const char* b, size_t length) { return std::memcmp(a, b, length) == 0; });
+}
+
+NameMatch MatchNameIgnoringCase(const CowString& word, const char* nameStart, const char* nameEnd) noexcept
+{
+    return MatchNameBy(word, nameStart, nameEnd, EqualIgnoringAsciiCase);
 }
 
 }  // namespace velkin

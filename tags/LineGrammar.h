@@ -48,5 +48,7 @@ enum class NameMatch { none, prefix, exact };
 // from the name's first byte: exact when equal, prefix when the name is longer.
 // (An empty word would match every name; the scanner never passes one.)
 NameMatch MatchName(const CowString& word, const char* nameStart, const char* nameEnd) noexcept;
+// The same with ASCII letters compared in either case (AsciiCase.h).
+NameMatch MatchNameIgnoringCase(const CowString& word, const char* nameStart, const char* nameEnd) noexcept;
 
 }  // namespace velkin

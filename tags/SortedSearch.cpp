@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "tags/GuardedRead.h"
 #include "tags/LineGrammar.h"
+#include "text/AsciiCase.h"
 
 namespace velkin {
 
@@ -14,8 +16,7 @@ namespace {
 // A byte as the order compares it.
 int Folded(char byte, SortOrder order) noexcept
 {
-    const auto value = static_cast<unsigned char>(byte);
-    return order == SortOrder::foldCase && value >= 'a' && value <= 'z' ? value - ('a' - 'A') : value;
+    return static_cast<unsigned char>(order == SortOrder::foldCase ? AsciiUpperCase(byte) : byte);
 }
 
 // Two names as the order compares the lines that hold them: the tab that
@@ -152,6 +153,182 @@ bool ProbeLine(ProbeViews& views, std::uint64_t size, std::uint64_t low, std::ui
     return true;
 }
 
+// How a search for the first line that does not sort before a word ended.
+struct Bound {
+    WordSearch::Outcome outcome = WordSearch::Outcome::found;
+    std::uint64_t offset = 0;  // that line's offset, or the file's size
+    ProbedLine line;           // that line, unless `offset` is the file's size
+};
+
+// Lines read by the searches of one file so far, in no order.
+using ReadLines = std::vector<ProbedLine>;
+
+// The line of `lines` that starts at or after `low` and sorts before `word`
+// with the furthest end, and the one that does not sort before it with the
+// nearest start: they bound the search for the word's first line.
+void Bracket(const ReadLines& lines, const CowString& word, SortOrder order, std::uint64_t& low, std::uint64_t& high,
+             ProbedLine& below, ProbedLine& above)
+{
+    const auto sortsBefore = [&](const ProbedLine& line) {
+        return CompareLineWithWord(line.name.data(), line.name.data() + line.name.size(), word, order) < 0;
+    };
+    for (const ProbedLine& line : lines) {
+        if (line.start >= low && line.start < high && !sortsBefore(line)) {
+            high = line.start;
+            above = line;
+        }
+    }
+    const std::uint64_t from = low;
+    for (const ProbedLine& line : lines) {
+        if (line.start >= from && line.next <= high && line.next > low && sortsBefore(line)) {
+            low = line.next;
+            below = line;
+        }
+    }
+}
+
+// Searches the lines from `low` (a line start) on for the first that does not
+// sort before `word`. With `known`, the lines it holds bound the search, and
+// the lines read are added to it; `nearLow`: unless they show a line that
+// sorts before the word further on, the steps first double their distance
+// from `low` (4 KB, 8 KB, ...), then halve what is left. (Past such a line,
+// the word mostly lies far: halving from the first costs fewer views.)
+Bound FindFirstNotBefore(ProbeViews& views, std::uint64_t size, std::uint64_t low, const CowString& word,
+                         SortOrder order, ReadLines* known, bool nearLow)
+{
+    constexpr std::uint64_t kFirstStride = 4096;
+    Bound bound;
+    std::uint64_t high = size;
+    ProbedLine below, above;
+    const std::uint64_t from = low;
+    if (known) Bracket(*known, word, order, low, high, below, above);
+    std::uint64_t stride = nearLow && low == from ? kFirstStride : 0;
+    while (low < high) {
+        ProbedLine line;
+        views.RuledOut(size - (high - low));
+        const bool galloping = stride != 0 && high - low > stride;
+        const std::uint64_t at = galloping ? low + stride : low + (high - low) / 2;
+        stride = galloping ? stride * 2 : 0;
+        if (!ProbeLine(views, size, low, at, word, order, line)) {
+            bound.outcome = views.Stopped() ? WordSearch::Outcome::stopped : WordSearch::Outcome::failed;
+            return bound;
+        }
+        if (!LiesInOrder(line, below, above, order)) {
+            bound.outcome = WordSearch::Outcome::disorder;
+            return bound;
+        }
+        if (known) known->push_back(line);
+        if (line.order < 0) {
+            low = line.next;
+            below = std::move(line);
+        } else {
+            stride = 0;
+            high = line.start;
+            above = std::move(line);
+        }
+    }
+    // The steps close in on the line at `high`, read last above: its line
+    // ends lead to the one below it, so `low` stops at it.
+    bound.offset = low;
+    bound.line = std::move(above);
+    return bound;
+}
+
+// The case variants of a word, in byte order: each ASCII letter upper case
+// (which sorts first) or lower case, the other bytes as they are.
+class CaseVariants {
+public:
+    explicit CaseVariants(const CowString& word) : word_(word.Text(), static_cast<std::size_t>(word.Length())) {}
+
+    // The first variant: every letter upper case.
+    std::string First() const { return Lowest(std::string(), 0); }
+
+    // The variant after every one that begins with `variant`'s first `length`
+    // bytes, by raising its last upper-case letter among them; false when none.
+    bool Raise(std::string& variant, std::size_t length) const
+    {
+        for (std::size_t i = length; i-- > 0;) {
+            if (IsAsciiUpperCase(variant[i])) {
+                variant = Lowest(variant.substr(0, i) + static_cast<char>(AsciiLowerCase(variant[i])), i + 1);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The first variant that does not sort before a line holding `name`
+    // (compared over the word's length, a name shorter than the word
+    // sorting before every byte it lacks); false when every variant does.
+    bool FirstFrom(const std::string& name, std::string& variant) const
+    {
+        std::size_t i = 0;
+        while (i < word_.size() && i < name.size() && IsCaseOf(name[i], i)) ++i;
+        if (i == word_.size()) {
+            variant = name.substr(0, i);
+            return true;
+        }
+        variant = name.substr(0, i);
+        // A byte past the name's end is the tab that ends it, which sorts first.
+        const auto at = static_cast<unsigned char>(i < name.size() ? name[i] : '\t');
+        const char upper = AsciiUpperCase(word_[i]);
+        const char lower = AsciiLowerCase(word_[i]);
+        if (at < static_cast<unsigned char>(upper)) {
+            variant = Lowest(variant + upper, i + 1);
+            return true;
+        }
+        if (at < static_cast<unsigned char>(lower)) {
+            variant = Lowest(variant + lower, i + 1);
+            return true;
+        }
+        return Raise(variant, i);
+    }
+
+private:
+    bool IsCaseOf(char byte, std::size_t i) const noexcept
+    {
+        return byte == AsciiUpperCase(word_[i]) || byte == AsciiLowerCase(word_[i]);
+    }
+
+    // `head` (the first `length` bytes of a variant) followed by the word's
+    // other bytes in upper case.
+    std::string Lowest(std::string head, std::size_t length) const
+    {
+        for (std::size_t i = length; i < word_.size(); ++i) head += AsciiUpperCase(word_[i]);
+        return head;
+    }
+
+    const std::string word_;
+};
+
+// The runs of the word's case variants in a file sorted by bytes, in order:
+// a search for the first variant, then from each line found on, for the
+// first variant that does not sort before it, within the lines read so far
+// that bound it (in a 32-bit editor, a far one mostly lies in the view of
+// such a line). Each search passes at least the line it starts from, and
+// each variant sorts after the last.
+WordSearch::Outcome FindCaseVariants(ProbeViews& views, std::uint64_t size, const CowString& word,
+                                     std::vector<WordRange>& ranges)
+{
+    const CaseVariants variants(word);
+    std::string variant = variants.First();
+    ReadLines known;
+    std::uint64_t low = 0;
+    for (bool first = true;; first = false) {
+        const CowString prefix(variant.data(), static_cast<int>(variant.size()));
+        if (prefix.Length() != static_cast<int>(variant.size())) throw std::bad_alloc();
+        Bound bound = FindFirstNotBefore(views, size, low, prefix, SortOrder::bytes, &known, !first);
+        if (bound.outcome != WordSearch::Outcome::found) return bound.outcome;
+        if (bound.offset == size || !variants.FirstFrom(bound.line.name, variant)) break;
+        if (bound.line.name.compare(0, variant.size(), variant) == 0) {
+            ranges.push_back({CowString(variant.data(), static_cast<int>(variant.size())), bound.offset});
+            if (ranges.back().prefix.Length() != static_cast<int>(variant.size())) throw std::bad_alloc();
+            if (!variants.Raise(variant, variant.size())) break;
+        }
+        low = bound.offset;
+    }
+    return WordSearch::Outcome::found;
+}
+
 }  // namespace
 
 SortOrder ReadSortOrder(const char* begin, const char* end) noexcept
@@ -184,7 +361,7 @@ int CompareLineWithWord(const char* line, const char* end, const CowString& word
 }
 
 WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t viewBytes,
-                            FileReadMeter& meter)
+                            FileReadMeter& meter, bool anyCase)
 {
     WordSearch search;
     const std::uint64_t size = file.Size();
@@ -202,33 +379,14 @@ WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::
     }
     if (search.order == SortOrder::none) return search;
 
-    // Every line that starts before `low` sorts before the word; the line at
-    // `high` (unless it is the file's end) and all after it do not. The lines
-    // read last on either side bound the names of the lines between them.
-    std::uint64_t low = 0;
-    std::uint64_t high = size;
-    ProbedLine below, above;
-    while (low < high) {
-        ProbedLine line;
-        views.RuledOut(size - (high - low));
-        if (!ProbeLine(views, size, low, low + (high - low) / 2, word, search.order, line)) {
-            search.outcome = views.Stopped() ? WordSearch::Outcome::stopped : WordSearch::Outcome::failed;
-            return search;
-        }
-        if (!LiesInOrder(line, below, above, search.order)) {
-            search.outcome = WordSearch::Outcome::disorder;
-            return search;
-        }
-        if (line.order < 0) {
-            low = line.next;
-            below = std::move(line);
-        } else {
-            high = line.start;
-            above = std::move(line);
-        }
+    if (anyCase && search.order == SortOrder::bytes) {
+        search.outcome = FindCaseVariants(views, size, word, search.ranges);
+    } else {
+        const Bound bound = FindFirstNotBefore(views, size, 0, word, search.order, nullptr, false);
+        search.outcome = bound.outcome;
+        search.ranges.push_back({word, bound.offset});
     }
-    search.outcome = WordSearch::Outcome::found;
-    search.rangeStart = low;
+    if (search.outcome != WordSearch::Outcome::found) search.ranges.clear();
     search.view = views.Release(search.viewOffset);
     return search;
 }

@@ -8,12 +8,15 @@
 // whose name begins with a word of letters, digits and '_' then stand
 // together, after every line that sorts before the word (pseudo-tag lines
 // included) and before every line that sorts after it. In the folded order
-// they include names that differ from the word in case; the scanner's name
-// match, byte for byte, leaves those out.
+// they include names that differ from the word in case, which the scanner's
+// name match leaves out unless it ignores case. In byte order the word's
+// case variants (COUNTER, Counter, counter) stand apart: a search for them
+// all finds each one's run of lines.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tags/MappedFile.h"
 #include "tags/ReadProgress.h"
@@ -38,20 +41,29 @@ SortOrder ReadSortOrder(const char* begin, const char* end) noexcept;
 // line's end.
 int CompareLineWithWord(const char* line, const char* end, const CowString& word, SortOrder order) noexcept;
 
+// A run of lines that begin with `prefix`, from the line at `start` on.
+struct WordRange {
+    CowString prefix;  // the word, or one of its case variants as the lines write it
+    std::uint64_t start = 0;
+};
+
 struct WordSearch {
     enum class Outcome {
         notSorted,  // the header declares no order (or its lines fill the first view): nothing searched
-        found,      // `rangeStart` found
+        found,      // `ranges` found
         disorder,   // a line read on the way sorts before one read before it, or after one read after it
         failed,     // a view cannot be mapped, or a read of one faulted
         stopped,    // the meter said to stop
     };
     Outcome outcome = Outcome::notSorted;
     SortOrder order = SortOrder::none;
-    // The offset of the first line that does not sort before the word: where
-    // the lines that begin with it start, if any do (the file's size when no
-    // line follows).
-    std::uint64_t rangeStart = 0;
+    // When `found`, the runs of lines that may begin with the word, in file
+    // order. For the word as it is, or for any case of it in the folded
+    // order: one run, from the first line that does not sort before the word
+    // (the file's size when no line follows). For any case of it in byte
+    // order: one run for each case variant that begins a line, none when no
+    // line begins with one.
+    std::vector<WordRange> ranges;
     // When `found`, the search's last view and its offset in the file: the
     // range's lines mostly lie in it already.
     MappedWindow view;
@@ -59,27 +71,31 @@ struct WordSearch {
 };
 
 // Reads the header, and when it declares an order searches the file for a
-// non-empty word. Each step reads one line in a view of `viewBytes`
+// non-empty word, or with `anyCase` for the word in any case of its ASCII
+// letters (in byte order, each search after the first steps from where the
+// last one ended by doubling distances, then halves: a variant lies mostly
+// near the last). Each step reads one line in a view of `viewBytes`
 // (rounded as the scan rounds it; more for a longer line) centred on it,
 // keeping the view while the next step falls inside; one view is mapped at a
 // time, and every read of it is guarded (see ReadGuarded). Each line read
 // must sort between the nearest ones read before and after it (pseudo-tag
 // lines aside), else the outcome is `disorder`. The result is right for a
-// file in the order declared; in one that is not, `rangeStart` is still a
-// line start after a line that sorts before the word (or the file's start).
+// file in the order declared; in one that is not, each range starts at a
+// line start after a line that sorts before its prefix (or the file's start).
 // Before each view it maps, the search asks `meter` whether to go on, telling
 // it the share of the file ruled out so far. Throws std::bad_alloc when a
 // line's name cannot be kept.
 WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::uint32_t viewBytes,
-                            FileReadMeter& meter);
+                            FileReadMeter& meter, bool anyCase = false);
 
-// Follows the lines from WordSearch::rangeStart on, block after block of
+// Follows the lines from a WordRange's start on, block after block of
 // whole lines in file order (a block may start with the last line ends of the
 // one before), to the end of the word's range, checking on the way that each
 // line's name does not sort before the name of the line before it (the last
 // line of the previous block included).
 class WordRangeWalk {
 public:
+    // `word`: the range's prefix.
     WordRangeWalk(const CowString& word, SortOrder order) : word_(word), order_(order) {}
 
     // The first line of [begin, end) that sorts after the word, or `end` when

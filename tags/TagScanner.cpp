@@ -11,6 +11,8 @@
 #include "tags/CandidateSearch.h"
 #include "tags/FileFieldMemo.h"
 #include "tags/LineGrammar.h"
+#include "tags/TagTraits.h"
+#include "text/AsciiCase.h"
 
 namespace velkin {
 
@@ -132,18 +134,20 @@ private:
 struct TagScanner::Impl {
     Impl(const TagQuery& query, TagMatchLists& lists, ScanPath path, ScanScope scope)
         : word(query.word),
+          ignoresCase(WordIgnoresCase(query)),
           lists(lists),
           memo(query.documentPath, query.tagsFolder, query.ownFolder),
           readsDocument(scope == ScanScope::wordAndDocument),
           filterName(path == ScanPath::everyLine || !readsDocument ? CowString() : memo.LineFilterName()),
-          search(Pattern(word, filterName), SearchWidth(path))
+          search(Pattern(word, ignoresCase, filterName), SearchWidth(path))
     {
     }
 
-    static CandidatePattern Pattern(const CowString& word, const CowString& filterName) noexcept
+    static CandidatePattern Pattern(const CowString& word, bool ignoresCase, const CowString& filterName) noexcept
     {
         CandidatePattern pattern;
         pattern.hasWord = !word.IsEmpty();
+        pattern.wordCaseBit = ignoresCase ? CandidatePattern::kCaseBit : '\0';
         pattern.wordFirst = word.Text()[0];
         pattern.wordLast = word.IsEmpty() ? '\0' : word.Text()[word.Length() - 1];
         pattern.wordLength = static_cast<std::size_t>(word.Length());
@@ -210,8 +214,9 @@ struct TagScanner::Impl {
     bool StartsWithWord(const char* line, const char* end) const noexcept
     {
         const auto length = static_cast<std::ptrdiff_t>(word.Length());
-        return length != 0 && end - line >= length &&
-               std::memcmp(line, word.Text(), static_cast<std::size_t>(length)) == 0;
+        if (length == 0 || end - line < length) return false;
+        return ignoresCase ? EqualIgnoringAsciiCase(line, word.Text(), static_cast<std::size_t>(length))
+                           : std::memcmp(line, word.Text(), static_cast<std::size_t>(length)) == 0;
     }
 
     // The byte at `at`, in a line that starts at or after `first`, is not
@@ -257,19 +262,28 @@ struct TagScanner::Impl {
         if (*line == '!') return SkipLineEnds(stops.NextLineEnd(line), end);
         const char* nameEnd = stops.NextStop(line);
         if (!IsTabAt(nameEnd, end)) return SkipLineEnds(nameEnd, end);
-        const NameMatch match = word.IsEmpty() ? NameMatch::none : MatchName(word, line, nameEnd);
+        NameMatch match = word.IsEmpty() ? NameMatch::none : MatchName(word, line, nameEnd);
+        // Matched by ignoring case alone: the tag's language must allow it,
+        // which only the whole record tells.
+        bool byCaseAlone = false;
+        if (match == NameMatch::none && ignoresCase) {
+            match = MatchNameIgnoringCase(word, line, nameEnd);
+            byCaseAlone = match != NameMatch::none;
+        }
 
         const char* fileStart = nameEnd + 1;
         const char* fileEnd = stops.NextStop(fileStart);
         if (!IsTabAt(fileEnd, end)) return SkipLineEnds(fileEnd, end);
         const bool inDocument = readsDocument && memo.IsInDocument(fileStart, fileEnd);
         if (match == NameMatch::none && !inDocument) return SkipLineEnds(stops.NextLineEnd(fileEnd + 1), end);
-        return TakeRecord(line, nameEnd, fileEnd, end, match, inDocument);
+        return TakeRecord(line, nameEnd, fileEnd, end, match, inDocument, byCaseAlone);
     }
 
-    // Reads the rest of a qualifying line into a record and appends it.
+    // Reads the rest of a qualifying line into a record and appends it; a
+    // match by case alone counts only for a tag of a language whose names
+    // ignore case.
     const char* TakeRecord(const char* line, const char* nameEnd, const char* fileEnd, const char* end,
-                           NameMatch match, bool inDocument)
+                           NameMatch match, bool inDocument, bool byCaseAlone)
     {
         const char* addressStart = fileEnd + 1;
         const char* terminator = FindTerminator(addressStart, end);
@@ -298,7 +312,8 @@ struct TagScanner::Impl {
         } else {
             next = SkipLineEnds(kindEnd, end);
         }
-        Append(std::move(entry), match, inDocument);
+        if (byCaseAlone && !NamesIgnoreCase(TagLanguage(entry))) match = NameMatch::none;
+        if (match != NameMatch::none || inDocument) Append(std::move(entry), match, inDocument);
         return next;
     }
 
@@ -329,6 +344,7 @@ struct TagScanner::Impl {
     }
 
     const CowString word;
+    const bool ignoresCase;  // see WordIgnoresCase
     TagMatchLists& lists;
     FileFieldMemo memo;
     const bool readsDocument;
@@ -336,6 +352,12 @@ struct TagScanner::Impl {
     const CandidateSearch search;
     CowString lastName, lastFile;  // of the last record
 };
+
+bool WordIgnoresCase(const TagQuery& query)
+{
+    const std::string_view path(query.documentPath.Text(), static_cast<std::size_t>(query.documentPath.Length()));
+    return !query.word.IsEmpty() && NamesIgnoreCase(LanguageOfFileName(path));
+}
 
 CandidateSearch::Width SearchWidth(ScanPath path) noexcept
 {

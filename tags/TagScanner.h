@@ -6,7 +6,7 @@
 // Most lines concern nothing. When the document's name allows it (see
 // FileFieldMemo::LineFilterName), the scan reads no line for itself: it
 // searches the whole data, 64 bytes a step, for the word's first byte right
-// after a line end, for the document's name between the bytes that can
+// after a line end (in either case when names match in any case), for the document's name between the bytes that can
 // surround it in a file field (a tab or separator before it, a tab,
 // separator, dot or blank after it) and for bytes outside printable ASCII
 // (CandidateSearch). It reads only the lines where the word may start, where
@@ -33,7 +33,8 @@ struct TagQuery {
     CowString word;
     // The current document's full path; a line belongs to the document when
     // GetFullPath(PlaceTagFile(tagsFolder, ownFolder, file field)) equals it
-    // under lstrcmpA.
+    // under lstrcmpA. Its language also decides how names match the word
+    // (see WordIgnoresCase).
     CowString documentPath;
     // The folder holding the tags file, no trailing backslash.
     CowString tagsFolder;
@@ -54,6 +55,14 @@ enum class ScanPath {
     sse2,       // as best, searching with SSE2 alone
     everyLine,  // reads every line's first two fields
 };
+
+// Whether a scan for `query` also matches names that differ from the word in
+// the case of ASCII letters: when the word is not empty and the document's
+// language, told from its path (LanguageOfFileName), names ignore case
+// (NamesIgnoreCase). A name that equals the word (or begins with it) only so
+// matches when its tag's language (TagLanguage) names ignore case too; one
+// that does byte for byte matches whatever its language.
+bool WordIgnoresCase(const TagQuery& query);
 
 // The widest vectors a search on `path` uses on this processor (everyLine
 // searches nothing: the widest the processor has).

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "tags/CtagsTables.h"
+#include "text/AsciiCase.h"
 
 namespace velkin {
 
@@ -30,7 +31,7 @@ std::string_view ViewOf(const CowString& text) { return {text.Text(), static_cas
 // The longest file name or extension that can be a key.
 constexpr std::size_t kLongestKey = 32;
 
-char LowerCaseOf(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerCaseOf(char c) { return AsciiLowerCase(c); }
 
 // `text` in lower case (ASCII letters only) in `buffer`; empty when it is
 // longer than the buffer.
@@ -291,6 +292,16 @@ bool UsesCKindLetters(std::string_view language)
 {
     return language.empty() || language == "C" || language == "C++" || language == "CUDA" || language == "OldC" ||
            language == "OldC++";
+}
+
+bool NamesIgnoreCase(std::string_view language)
+{
+    // Each by its own definition (the reasons are in the README); sorted.
+    static constexpr std::string_view kIgnoringCase[] = {
+        "Ada",    "Asp",    "AutoIt", "Basic",  "Cobol",      "CobolFree", "CobolVariable", "DosBatch",
+        "Eiffel", "Fortran", "Lisp",  "Pascal", "PowerShell", "REXX",      "SQL",           "VHDL",
+    };
+    return std::binary_search(std::begin(kIgnoringCase), std::end(kIgnoringCase), language);
 }
 
 std::string_view KindNameOfLetter(std::string_view language, char letter)

@@ -62,6 +62,13 @@ std::string_view TagKindName(const TagEntry& entry, std::string_view language);
 // the language is not listed here.
 std::string_view KindNameOfLetter(std::string_view language, char letter);
 
+// Whether `language` (as TagLanguage names it) takes a name in any case of
+// its ASCII letters for the same name: Ada, Asp (VBScript), AutoIt, Basic,
+// COBOL (Cobol, CobolFree, CobolVariable), DosBatch, Eiffel, Fortran, Lisp
+// (Common Lisp), Pascal, PowerShell, REXX, SQL and VHDL. False for every
+// other language and for an empty one.
+bool NamesIgnoreCase(std::string_view language);
+
 // Whether a tag of `language` is read with C's and C++'s letters and owners:
 // C, C++, CUDA, ctags' old C and C++ parsers, and a tag whose language
 // cannot be told (empty).

@@ -132,39 +132,42 @@ WindowsRead ScanWholeFile(const MappedFile& file, const TagQuery& query, TagMatc
 
 enum class SortedLookup { notSorted, found, noTag, disorder, failed, stopped };
 
-// Searches a sorted file for the word's range and reads its lines alone.
+// Searches a sorted file for the word's range (the ranges of its case
+// variants when the scan ignores case) and reads their lines alone.
 SortedLookup LookUpSorted(const MappedFile& file, const TagQuery& query, TagMatchLists& lists,
                           const ScanOptions& options, FileReadMeter& meter, const ListSizes& before)
 {
-    WordSearch search = SearchSortedFile(file, query.word, options.probeBytes, meter);
+    WordSearch search = SearchSortedFile(file, query.word, options.probeBytes, meter, WordIgnoresCase(query));
     if (search.outcome == WordSearch::Outcome::notSorted) return SortedLookup::notSorted;
     if (search.outcome == WordSearch::Outcome::failed) return SortedLookup::failed;
     if (search.outcome == WordSearch::Outcome::stopped) return SortedLookup::stopped;
     if (search.outcome == WordSearch::Outcome::disorder) return SortedLookup::disorder;
     TagScanner scanner(query, lists, options.path, ScanScope::wordOnly);
-    WordRangeWalk walk(query.word, search.order);
-    auto readRange = [&](const char* begin, const char* end) {
-        const char* rangeEnd = walk.RangeEnd(begin, end);
-        if (walk.SawDisorder()) return false;
-        scanner.Scan(begin, rangeEnd);
-        return rangeEnd == end;
-    };
-    // The search's last view mostly holds the whole range: no other to map.
-    std::uint64_t next = search.rangeStart;
-    bool more = true;
     const std::uint64_t viewEnd = search.viewOffset + static_cast<std::uint64_t>(search.view.End() - search.view.Begin());
-    if (search.view && next >= search.viewOffset && next < viewEnd &&
-        !ReadWholeLines(search.view, search.viewOffset, file.Size(), next, more, readRange))
-        return SortedLookup::failed;
-    search.view = MappedWindow();  // a crowded address space may have room for one view only
-    if (more) {
-        switch (ReadLinesInWindows(file, next, options.windowBytes, meter, readRange)) {
-        case WindowsRead::toEnd: break;
-        case WindowsRead::failed: return SortedLookup::failed;
-        case WindowsRead::stopped: return SortedLookup::stopped;
+    for (const WordRange& range : search.ranges) {
+        WordRangeWalk walk(range.prefix, search.order);
+        auto readRange = [&](const char* begin, const char* end) {
+            const char* rangeEnd = walk.RangeEnd(begin, end);
+            if (walk.SawDisorder()) return false;
+            scanner.Scan(begin, rangeEnd);
+            return rangeEnd == end;
+        };
+        // The search's last view mostly holds the whole range: no other to map.
+        std::uint64_t next = range.start;
+        bool more = true;
+        if (search.view && next >= search.viewOffset && next < viewEnd &&
+            !ReadWholeLines(search.view, search.viewOffset, file.Size(), next, more, readRange))
+            return SortedLookup::failed;
+        if (more) {
+            search.view = MappedWindow();  // a crowded address space may have room for one view only
+            switch (ReadLinesInWindows(file, next, options.windowBytes, meter, readRange)) {
+            case WindowsRead::toEnd: break;
+            case WindowsRead::failed: return SortedLookup::failed;
+            case WindowsRead::stopped: return SortedLookup::stopped;
+            }
         }
+        if (walk.SawDisorder()) return SortedLookup::disorder;
     }
-    if (walk.SawDisorder()) return SortedLookup::disorder;
     return before.PrefixGrew(lists) ? SortedLookup::found : SortedLookup::noTag;
 }
 

@@ -55,6 +55,8 @@ enum class LookupRoute {
 // Maps `tagsFilePath` and scans it into `lists`, one window of the file at a
 // time. When the header says the file is sorted and the word is not empty,
 // the word's range is found by binary search and only its lines are read
+// (the ranges of its case variants, when names match in any case: see
+// WordIgnoresCase)
 // (LookupRoute::sortedRange: the exact and prefix lists are those of reading
 // every line, in the same order, and `inDocument` stays empty, as it is
 // needed only when both others are); when they give no tag, or the order is

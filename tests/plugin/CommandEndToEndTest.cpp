@@ -482,6 +482,13 @@ TEST(CommandEndToEndTest, TwinsAndMembersPickedLandOnTheirOwnLines)
     }
 }
 
+// The Windows form of a Unix path: drive Z: is the Unix root.
+std::string FromUnix(std::string path)
+{
+    for (char& byte : path) byte = byte == '/' ? '\\' : byte;
+    return "Z:" + path;
+}
+
 // Universal-ctags' default output for tests/nav/landing/members.c: a member
 // with a local of the same text above its struct, jumped to at once, and the
 // member of an anonymous union inside the second of two functions, picked;
@@ -489,13 +496,9 @@ TEST(CommandEndToEndTest, TwinsAndMembersPickedLandOnTheirOwnLines)
 TEST(CommandEndToEndTest, MembersLandInsideTheirOwnersAsTheirScopesTell)
 {
     CommandSession session;
-    const auto fromUnix = [](std::string path) {
-        for (char& byte : path) byte = byte == '/' ? '\\' : byte;
-        return "Z:" + path;
-    };
     std::filesystem::create_directories(CommandSession::PathOf("landing"));
-    std::filesystem::copy_file(fromUnix(VELKIN_LANDING_DIR "/members.c"), CommandSession::PathOf("landing\\members.c"));
-    std::filesystem::copy_file(fromUnix(VELKIN_LANDING_TAGS_DIR "/default.tags"), CommandSession::PathOf("landing\\tags"));
+    std::filesystem::copy_file(FromUnix(VELKIN_LANDING_DIR "/members.c"), CommandSession::PathOf("landing\\members.c"));
+    std::filesystem::copy_file(FromUnix(VELKIN_LANDING_TAGS_DIR "/default.tags"), CommandSession::PathOf("landing\\tags"));
     const struct {
         HostPoint caret;   // on the word
         int row;
@@ -509,6 +512,41 @@ TEST(CommandEndToEndTest, MembersLandInsideTheirOwnersAsTheirScopesTell)
         EXPECT_EQ(c.rows, outcome.rows.size()) << label;
         EXPECT_EQ("landing\\members.c", outcome.document) << label;
         EXPECT_EQ(c.line, outcome.caretLine) << label;
+    }
+}
+
+// A VHDL and an SQL word written in another case than its definition jump
+// there at once, from ctags' files sorted by bytes, with letters folded and
+// unsorted; a C word of another case finds no tag of its own and shows the
+// document's tags.
+TEST(CommandEndToEndTest, WordsOfAnotherCaseJumpInLanguagesThatIgnoreCase)
+{
+    CommandSession session;
+    std::filesystem::create_directories(CommandSession::PathOf("anycase"));
+    for (const char* source : {"counter.vhd", "orders.sql", "counter.c"}) {
+        std::filesystem::copy_file(FromUnix(VELKIN_ANYCASE_DIR "/" + std::string(source)),
+                                   CommandSession::PathOf("anycase\\" + std::string(source)));
+    }
+    const struct {
+        const char* document;
+        HostPoint caret;  // on the word
+        int line;         // where the caret ends
+        bool picker;
+    } cases[] = {{"anycase\\counter.vhd", {20, 16}, 3, false},
+                 {"anycase\\orders.sql", {9, 8}, 2, false},
+                 {"anycase\\counter.c", {13, 7}, 7, true}};
+    for (const char* sort : {"yes", "foldcase", "no"}) {
+        std::filesystem::copy_file(FromUnix(VELKIN_ANYCASE_TAGS_DIR "/" + std::string(sort) + ".tags"),
+                                   CommandSession::PathOf("anycase\\tags"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        for (const auto& c : cases) {
+            session.Open(c.document, c.caret);
+            const CommandOutcome outcome = session.Run(kCancel);
+            const std::string label = std::string(sort) + ": " + c.document;
+            EXPECT_EQ(c.picker, std::count(outcome.story.begin(), outcome.story.end(), "picker") == 1) << label;
+            EXPECT_EQ(c.document, outcome.document) << label;
+            EXPECT_EQ(c.line, outcome.caretLine) << label;
+        }
     }
 }
 

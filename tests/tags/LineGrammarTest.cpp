@@ -89,6 +89,64 @@ TEST(LineGrammarTest, LineTextGivesRecordsPerList)
     }
 }
 
+// A document's language and a tag's decide whether a name of another case
+// matches: each language that ignores case by its extension (or the tag's by
+// its language: field), against tags and documents of languages that do not.
+// The line stands among others, so that the search finds it in its chunks.
+TEST(LineGrammarTest, NamesOfAnotherCaseMatchBetweenLanguagesThatIgnoreCase)
+{
+    enum Match { none, prefix, exact };
+    const struct {
+        const char* document;
+        const char* word;
+        std::string line;
+        Match match;
+    } cases[] = {
+        {"counter.vhd", "COUNTER", "counter\tsrc/counter.vhd\t4;\"\te", exact},
+        {"top.vhdl", "counter", "COUNTER_MAX\tpkg.vhd\t1;\"\tc", prefix},
+        {"report.sql", "getorders", "GetOrders\torders.sql\t3;\"\tp", exact},
+        {"main.f90", "compute_sum", "Compute_Sum\tsum.F\t1;\"\ts", exact},
+        {"unit1.pas", "tform1", "TForm1\tunit1.pas\t1;\"\tc", exact},
+        {"main.adb", "put_line", "Put_Line\tio.ads\t1;\"\tR", exact},
+        {"game.bas", "main", "MAIN\tgame.bi\t1;\"\tf", exact},
+        {"build.ps1", "getitem", "GetItem\tlib.psm1\t1;\"\tf", exact},
+        {"run.bat", "START", "start\trun.cmd\t1;\"\tl", exact},
+        {"pay.cbl", "payroll", "PAYROLL\tpay.cob\t1;\"\tP", exact},
+        {"account.e", "deposit", "DEPOSIT\taccount.e\t1;\"\tf", exact},
+        {"tool.rexx", "main", "Main\ttool.rx\t1;\"\ts", exact},
+        {"gui.au3", "myfunc", "MyFunc\tgui.au3\t1;\"\tf", exact},
+        {"geo.lisp", "square", "SQUARE\tgeo.cl\t1;\"\tf", exact},
+        {"page.asp", "getname", "GetName\tpage.asa\t1;\"\tf", exact},
+        {"report.sql", "counter", "Counter\tcounter.vhd\t4;\"\te", exact},  // another language that ignores case
+        {"counter.vhd", "counter", "Counter\tgen/made.txt\t1;\"\te\tlanguage:VHDL", exact},
+        {"counter.vhd", "counter", "Counter\tgen/made.vhd\t1;\"\tf\tlanguage:C", none},
+        {"main.c", "counter", "Counter\tcounter.vhd\t4;\"\te", none},
+        {"README", "counter", "Counter\tcounter.vhd\t4;\"\te", none},
+        {"counter.vhd", "counter", "Counter\tcounter.c\t1;\"\tf", none},
+        {"counter.vhd", "Counter", "Counter\tcounter.c\t1;\"\tf", exact},  // byte for byte, whatever the language
+        {"counter.vhd", "Count", "Counter\tcounter.c\t1;\"\tf", prefix},
+        {"a.vhd", "a_b", "A_B\ta.vhd\t1;\"\te", exact},
+        {"a.vhd", "a_b", "A\x7F" "B\ta.vhd\t1;\"\te", none},  // '_' and DEL differ in the bit of case
+        {"a.vhd", "_x", "\x7FX\ta.vhd\t1;\"\te", none},
+        {"a.vhd", "x_", "X\x7F\ta.vhd\t1;\"\te", none},
+        {"a.vhd", "ab1", "AB\x11\ta.vhd\t1;\"\te", none},  // a digit and a control byte too
+        {"a.vhd", "abc", "ABC\xC3\xA9\ta.vhd\t1;\"\te", prefix},
+        {"a.vhd", "ab", "A\xC2\ta.vhd\t1;\"\te", none},  // a byte past ASCII is never a letter's other case
+    };
+    std::string filler;
+    for (int i = 0; i < 6; ++i) filler += "filler" + std::to_string(i) + "\tsrc/filler.c\t/^int filler;$/;\"\tv\n";
+    for (const auto& c : cases) {
+        ScanSettings settings;
+        settings.word = c.word;
+        settings.documentPath = std::string("C:\\proj\\src\\") + c.document;
+        const std::string data = filler + c.line + "\n" + filler;
+        const Lists lists = Scan(data, settings);
+        EXPECT_EQ(c.match == exact ? 1u : 0u, lists.exact.size()) << c.document << " " << c.word << " " << c.line;
+        EXPECT_EQ(c.match == none ? 0u : 1u, lists.prefix.size()) << c.document << " " << c.word << " " << c.line;
+        ExpectSameLists(ReadReference(data, settings), lists, data);
+    }
+}
+
 // An empty kind field takes the byte that ends its line: alike for comparison.
 Lists WithLineEndKindsAlike(Lists lists)
 {

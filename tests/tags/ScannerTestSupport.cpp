@@ -12,6 +12,7 @@
 #include "common/TestText.h"
 #include "tags/MappedFile.h"
 #include "tags/TagsFileLookup.h"
+#include "tags/TagTraits.h"
 #include "tags/TagsFileLocator.h"
 #include "win/FullPath.h"
 
@@ -188,10 +189,36 @@ Lists Scan(const std::string& data, const ScanSettings& settings, const std::str
     return first;
 }
 
+namespace {
+
+std::string LowerCase(std::string text)
+{
+    for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+}
+
+// Whether a tag of `record` matches the word only when case is ignored: a
+// document and a tag of languages that ignore it.
+bool IgnoresCase(const ScanSettings& settings, const Record& record)
+{
+    if (!velkin::NamesIgnoreCase(velkin::LanguageOfFileName(settings.documentPath))) return false;
+    velkin::TagEntry entry;
+    entry.name = record.name.c_str();
+    entry.file = velkin::CowString(record.file.data(), static_cast<int>(record.file.size()));
+    entry.address = velkin::CowString(record.address.data(), static_cast<int>(record.address.size()));
+    entry.kind = record.kind;
+    entry.extensionFields =
+        velkin::CowString(record.extensionFields.data(), static_cast<int>(record.extensionFields.size()));
+    return velkin::NamesIgnoreCase(velkin::TagLanguage(entry));
+}
+
+}  // namespace
+
 Lists ReadReference(const std::string& data, const ScanSettings& settings)
 {
     Lists lists;
     const std::string& word = settings.word;
+    const bool documentIgnoresCase = velkin::NamesIgnoreCase(velkin::LanguageOfFileName(settings.documentPath));
     size_t start = 0;
     while (start < data.size()) {
         size_t stop = data.find_first_of("\r\n", start);
@@ -206,13 +233,15 @@ Lists ReadReference(const std::string& data, const ScanSettings& settings)
         if (nameTab == std::string::npos || fileTab == std::string::npos) continue;
         const std::string name = line.substr(0, nameTab);
         const std::string file = line.substr(nameTab + 1, fileTab - nameTab - 1);
-        const bool exact = !word.empty() && name == word;
-        const bool prefix = !word.empty() && name.compare(0, word.size(), word) == 0;
+        bool exact = !word.empty() && name == word;
+        bool prefix = !word.empty() && name.compare(0, word.size(), word) == 0;
+        const bool foldedPrefix = documentIgnoresCase && !word.empty() &&
+                                  LowerCase(name).compare(0, word.size(), LowerCase(word)) == 0;
         const velkin::CowString path = velkin::TagFilePath(settings.tagsFolder.c_str(),
                                                            velkin::CowString(file.data(), static_cast<int>(file.size())));
         const bool inDocument =
             lstrcmpA(velkin::GetFullPath<velkin::CowString>(path.Text()).Text(), settings.documentPath.c_str()) == 0;
-        if (!prefix && !inDocument) continue;
+        if (!prefix && !foldedPrefix && !inDocument) continue;
 
         const size_t terminator = line.find(";\"", fileTab + 1);
         if (terminator == std::string::npos) continue;
@@ -222,6 +251,10 @@ Lists ReadReference(const std::string& data, const ScanSettings& settings)
         const Record record{name, file, line.substr(fileTab + 1, terminator - fileTab - 1),
                             kindTab + 1 < line.size() ? line[kindTab + 1] : lineEnd,
                             fieldsTab == std::string::npos ? "" : line.substr(fieldsTab + 1)};
+        if (!prefix && foldedPrefix && IgnoresCase(settings, record)) {
+            prefix = true;
+            exact = name.size() == word.size();
+        }
         if (exact) lists.exact.push_back(record);
         if (prefix) lists.prefix.push_back(record);
         if (inDocument) lists.inDocument.push_back(record);

@@ -121,6 +121,41 @@ TEST_F(SortedSearchTest, RangesAcrossWindowEdgesGiveTheListsOfEveryLine)
     EXPECT_EQ(4, CompareWithEveryLine(folder_, data, {"S", "S1"}, kWidget, true).sortedRange);
 }
 
+// From a VHDL document, the case variants of a word in a file sorted by
+// bytes stand apart (COUNTER, Counter, cOUNTER, counter), each run of them
+// longer than a window of two granules; in a file sorted with letters folded
+// they stand together. Either search gives the lists of every line: VHDL's
+// tags of any case, C's of the word's own.
+TEST_F(SortedSearchTest, CaseVariantsInAVhdlDocumentGiveTheListsOfEveryLine)
+{
+    const std::string bases[] = {"COUNTER", "Counter", "counter", "cOUNTER", "CountEr", "COUNT_X", "count",
+                                 "co", "Cow", "_counter", "D"};
+    std::vector<std::string> lines;
+    for (int copy = 0; copy < 5000; ++copy) {
+        for (const std::string& base : bases) {
+            const std::string name = copy == 0 ? base : base + "_" + std::to_string(copy);
+            lines.push_back(name + (copy % 3 == 0 ? "\tsrc/counter.c\t" : "\tsrc/counter.vhd\t") + std::to_string(copy + 1) +
+                            ";\"\te");
+        }
+    }
+    const auto folded = [](std::string line) {
+        for (char& c : line) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        return line;
+    };
+    std::sort(lines.begin(), lines.end());
+    const std::string bytes = "!_TAG_FILE_SORTED\t1\t/0=unsorted, 1=sorted, 2=foldcase/\n" + JoinLines(lines, "\n");
+    std::stable_sort(lines.begin(), lines.end(),
+                     [&](const std::string& a, const std::string& b) { return folded(a) < folded(b); });
+    const std::string foldcase = "!_TAG_FILE_SORTED\t2\t/0=unsorted, 1=sorted, 2=foldcase/\n" + JoinLines(lines, "\n");
+    const std::uint32_t granularity = velkin::MappedFile::AllocationGranularity();
+    ASSERT_GT(bytes.rfind("\ncOUNTER_") - bytes.find("\ncOUNTER\t"), 2 * granularity);
+
+    const ScanSettings vhdl = {"", "C:\\proj\\src\\top.vhd", "C:\\proj"};
+    const std::vector<std::string> words = {"CoUnTeR", "c", "count_x", "e"};
+    EXPECT_EQ(6, CompareWithEveryLine(folder_, bytes, words, vhdl, true).sortedRange);
+    EXPECT_EQ(6, CompareWithEveryLine(folder_, foldcase, words, vhdl, true).sortedRange);
+}
+
 // A header that says sorted over lines that are not: what a search gives is
 // right for the lines it read; where it met the order broken, every line is
 // read. A header that says nothing sorted, or cannot be read: every line.

@@ -1,0 +1,9 @@
+int Counter(void)
+{
+    return 1;
+}
+
+int main(void)
+{
+    return counter();
+}
