@@ -362,10 +362,18 @@ std::vector<DocumentName> DocumentNames(const TagsFileProfile& profile)
         {"Japanese", "\x93\xfa\x96\x7b\x8c\xea.c" /* 日本語.c */, true},
         {"full-width letters (no search)", "\x82\x81\x82\x82.c" /* ａｂ.c */, false},
     };
-    // The kind of most lines, as a name: it stands between tabs in each of them.
-    if (profile.commonKind != 0 && profile.commonKind != 'e' && profile.commonKind != 'x') {
-        const std::string kind(1, profile.commonKind);
-        names.insert(names.begin() + 2, {kind + " (the kind between tabs in most lines)", kind, true});
+    // The kinds ctags writes on most lines (members, functions, macros), and
+    // this file's commonest kind followed by a tab, as names: each stands as
+    // the kind field, between tabs or before a line end, in many lines.
+    std::string kinds = "mfd";
+    if (profile.commonKind != 0 && std::string("exmfd").find(profile.commonKind) == std::string::npos) {
+        kinds += profile.commonKind;
+    }
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        const std::string kind(1, kinds[i]);
+        const bool common = kinds[i] == profile.commonKind;
+        names.insert(names.begin() + 2 + static_cast<std::ptrdiff_t>(i),
+                     {kind + (common ? " (the commonest kind before a tab)" : " (a kind)"), kind, true});
     }
     return names;
 }
