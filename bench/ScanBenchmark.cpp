@@ -363,10 +363,18 @@ std::vector<DocumentName> DocumentNames(const TagsFileProfile& profile)
         {"Japanese", "\x93\xfa\x96\x7b\x8c\xea.c" /* 日本語.c */, true},
         {"full-width letters (no search)", "\x82\x81\x82\x82.c" /* ａｂ.c */, false},
     };
-    // The kind of most lines, as a name: it stands between tabs in each of them.
-    if (profile.commonKind != 0 && profile.commonKind != 'e' && profile.commonKind != 'x') {
-        const std::string kind(1, profile.commonKind);
-        names.insert(names.begin() + 2, {kind + " (the kind between tabs in most lines)", kind, true});
+    // The kinds ctags writes on most lines (members, functions, macros), and
+    // this file's commonest kind followed by a tab, as names: each stands as
+    // the kind field, between tabs or before a line end, in many lines.
+    std::string kinds = "mfd";
+    if (profile.commonKind != 0 && std::string("exmfd").find(profile.commonKind) == std::string::npos) {
+        kinds += profile.commonKind;
+    }
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        const std::string kind(1, kinds[i]);
+        const bool common = kinds[i] == profile.commonKind;
+        names.insert(names.begin() + 2 + static_cast<std::ptrdiff_t>(i),
+                     {kind + (common ? " (the commonest kind before a tab)" : " (a kind)"), kind, true});
     }
     return names;
 }
@@ -384,38 +392,40 @@ struct PathTimes {
 
 struct NameResult {
     PathTimes widest, avx2;
+    std::vector<std::size_t> sizes, avx2Sizes;  // of the last round
     std::size_t inDocument = 0;
     bool sameAsEveryLine = true;
 };
 
-// Each name in turn, each round: the lookup on `path` and held to AVX2, and
-// the command with either plug-in; best of `runs` after a warm-up.
-NameResult RunName(const CowString& tagsPath, const TagQuery& query, const ScanOptions& options,
-                   const Commands& commands, int runs)
+// One round of a name: the lookup on `path` and held to AVX2, and the command
+// with either plug-in; kept unless this is the warm-up round.
+void RunNameRound(int round, const CowString& tagsPath, const TagQuery& query, const ScanOptions& options,
+                  const Commands& commands, NameResult& result)
 {
-    NameResult result;
     ScanOptions avx2 = options;
     avx2.path = ScanPath::avx2;
-    std::vector<std::size_t> sizes, avx2Sizes;
-    for (int round = 0; round <= runs; ++round) {
-        TagMatchLists lists, avx2Lists;
-        TimeRound(round, result.widest.scan, [&] { ScanTagsFile(tagsPath, query, lists, options); });
-        TimeRound(round, result.avx2.scan, [&] { ScanTagsFile(tagsPath, query, avx2Lists, avx2); });
-        sizes = ListSizes(lists);
-        avx2Sizes = ListSizes(avx2Lists);
-        if (commands) {
-            TimeCommand(round, *commands.widest, query.documentPath, query.word.Text(), result.widest.command);
-            TimeCommand(round, *commands.avx2, query.documentPath, query.word.Text(), result.avx2.command);
-        }
+    TagMatchLists lists, avx2Lists;
+    TimeRound(round, result.widest.scan, [&] { ScanTagsFile(tagsPath, query, lists, options); });
+    TimeRound(round, result.avx2.scan, [&] { ScanTagsFile(tagsPath, query, avx2Lists, avx2); });
+    result.sizes = ListSizes(lists);
+    result.avx2Sizes = ListSizes(avx2Lists);
+    if (commands) {
+        TimeCommand(round, *commands.widest, query.documentPath, query.word.Text(), result.widest.command);
+        TimeCommand(round, *commands.avx2, query.documentPath, query.word.Text(), result.avx2.command);
     }
+}
+
+// Sets the name's lists against those of reading every line.
+void CompareWithEveryLine(const CowString& tagsPath, const TagQuery& query, const ScanOptions& options,
+                          NameResult& result)
+{
     ScanOptions everyLine = options;
     everyLine.path = ScanPath::everyLine;
     everyLine.searchSorted = false;
     TagMatchLists reference;
     ScanTagsFile(tagsPath, query, reference, everyLine);
-    result.inDocument = sizes[2];
-    result.sameAsEveryLine = sizes == ListSizes(reference) && avx2Sizes == sizes;
-    return result;
+    result.inDocument = result.sizes[2];
+    result.sameAsEveryLine = result.sizes == ListSizes(reference) && result.avx2Sizes == result.sizes;
 }
 
 void PrintPathColumns(const PathTimes& times, double floor)
@@ -472,9 +482,20 @@ NameRows MeasureNames(const CowString& tagsPath, const CowString& tagsFolder, co
     names.widest = PathName(options.path);
     names.searchSorted = options.searchSorted;
     floor.Measure();
+    std::vector<TagQuery> queries;
     for (const DocumentName& name : DocumentNames(profile)) {
-        const TagQuery query{CowString(kAbsentWord), DocumentPath(tagsFolder, name.field), tagsFolder};
-        names.rows.emplace_back(name, RunName(tagsPath, query, options, commands, runs));
+        queries.push_back({CowString(kAbsentWord), DocumentPath(tagsFolder, name.field), tagsFolder});
+        names.rows.emplace_back(name, NameResult());
+    }
+    // Round by round over all the names, best of `runs` after a warm-up: a
+    // busy spell of the machine then weighs on no name more than on another.
+    for (int round = 0; round <= runs; ++round) {
+        for (std::size_t i = 0; i < queries.size(); ++i) {
+            RunNameRound(round, tagsPath, queries[i], options, commands, names.rows[i].second);
+        }
+    }
+    for (std::size_t i = 0; i < queries.size(); ++i) {
+        CompareWithEveryLine(tagsPath, queries[i], options, names.rows[i].second);
     }
     floor.Measure();
     return names;

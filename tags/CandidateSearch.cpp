@@ -119,34 +119,66 @@ VELKIN_INLINE std::uint64_t PlacedByStopBefore(const ChunkStops& chunk) noexcept
     return ((first << 1) - 1) | UpToNextStop(first & chunk.tabs, false, chunk.stops());
 }
 
-// How far back, in chunks, the stop before a tab that leads a name is looked
-// for: past an address (ctags cuts a pattern at 96 bytes) to the tab that
-// ends the file field.
+// The lowest set bit of `bits` (not 0). A 32-bit build looks at each half:
+// its 64-bit count is a call.
+VELKIN_INLINE int LowestBit(std::uint64_t bits) noexcept
+{
+#ifdef __x86_64__
+    return __builtin_ctzll(bits);
+#else
+    const auto low = static_cast<std::uint32_t>(bits);
+    return low != 0 ? __builtin_ctz(low) : 32 + __builtin_ctz(static_cast<std::uint32_t>(bits >> 32));
+#endif
+}
+
+// How far back, in steps of 64 bytes, the stop before a tab that leads a
+// name is looked for: past an address (ctags cuts a pattern at 96 bytes) to
+// the tab that ends the file field.
 constexpr std::ptrdiff_t kLookBackChunks = 3;
 
-// Of the tabs `tabLed` that lead a name in the chunk at `at` (`here`: its
-// tabs and line ends), those that follow another tab of their line, so open
-// no file field: the kind field, for a document named like a kind ("\tm\t"
-// in the lines of members). `stopsAt(q)` gives the tabs and line ends of the
-// 64 bytes at q; the chunks before `at` are looked at, not before `floor`,
-// when the stop before a candidate lies before the chunk. A candidate whose
-// stop before it is not found is kept.
+// Whether the stop nearest before `at` is a tab, which a tab at `at` then
+// follows on its line, so that it opens no file field: a kind field, for a
+// document named like a kind ("\tm\t" in the lines of members). `stopsAt(q)`
+// gives the tabs and line ends of the 64 bytes at q: those right before `at`,
+// then the 64 before them, kLookBackChunks times at most and never before
+// `floor`. False when no stop is found there.
 template <typename StopsAt>
-VELKIN_INLINE std::uint64_t TabsAfterTabsLookingBack(const char* floor, const char* at, const ChunkStops& here,
-                                                     std::uint64_t tabLed, StopsAt&& stopsAt) noexcept
+VELKIN_INLINE bool FollowsTab(const char* floor, const char* at, StopsAt&& stopsAt) noexcept
 {
-    bool tabBefore = false;
-    if ((tabLed & PlacedByStopBefore(here)) != 0) {
-        for (const char* q = at; q - floor >= kChunk && at - q < kLookBackChunks * kChunk;) {
-            q -= kChunk;
-            const ChunkStops before = stopsAt(q);
-            if (before.stops() != 0) {
-                tabBefore = LastStopOf(before).tab;
-                break;
-            }
-        }
+    for (const char* q = at; q - floor >= kChunk && at - q < kLookBackChunks * kChunk;) {
+        q -= kChunk;
+        const ChunkStops before = stopsAt(q);
+        // Tabs and line ends are apart: the greater mask holds the last stop.
+        if (before.stops() != 0) return before.tabs > before.lineEnds;
     }
+    return false;
+}
+
+// Of the tabs `tabLed` that lead a name in the chunk at `at` (bit i for
+// at + i), those that follow another tab of their line (see FollowsTab).
+template <typename StopsAt>
+VELKIN_INLINE std::uint64_t TabsAfterTabsLookingBack(const char* floor, const char* at, std::uint64_t tabLed,
+                                                     StopsAt&& stopsAt) noexcept
+{
+#ifdef __x86_64__
+    // The chunk's own tabs and line ends place all the candidates at once,
+    // and the chunks before it the stop before the first of them: in 64-bit
+    // registers that costs less than looking at each candidate alone, and
+    // the chunk before holds that stop in most lines.
+    const ChunkStops here = stopsAt(at);
+    const bool tabBefore = (tabLed & PlacedByStopBefore(here)) != 0 && FollowsTab(floor, at, stopsAt);
     return tabLed & TabsAfterTabs(here, tabBefore);
+#else
+    // Each candidate alone, with the 64 bytes right before it, which in most
+    // lines hold the tab it follows: a 32-bit build pays for every step of
+    // the chunk's arithmetic twice, and tab-led candidates are few in a chunk.
+    std::uint64_t afterTabs = 0;
+    for (; tabLed != 0; tabLed &= tabLed - 1) {
+        const int i = LowestBit(tabLed);
+        if (FollowsTab(floor, at + i, stopsAt)) afterTabs |= std::uint64_t{1} << i;
+    }
+    return afterTabs;
+#endif
 }
 
 // ---- SSE2: 16 bytes a vector ------------------------------------------------
@@ -240,8 +272,37 @@ VELKIN_INLINE std::uint64_t WordLastBytesSse2(const char* p, const CandidatePatt
     return ChunkMask(equal(p), equal(p + 16), equal(p + 32), equal(p + 48));
 }
 
+// The bytes of the 64 at p equal to `byte`, bit i for p + i.
+VELKIN_INLINE std::uint64_t EqualBytesSse2(const char* p, char byte) noexcept
+{
+    const __m128i wanted = _mm_set1_epi8(byte);
+    return ChunkMask(_mm_cmpeq_epi8(Load16(p), wanted), _mm_cmpeq_epi8(Load16(p + 16), wanted),
+                     _mm_cmpeq_epi8(Load16(p + 32), wanted), _mm_cmpeq_epi8(Load16(p + 48), wanted));
+}
+
+// The tabs and line ends of the 64 bytes at p.
+VELKIN_INLINE ChunkStops TabsAndLineEndsSse2(const char* p) noexcept
+{
+    ChunkStops chunk;
+    chunk.tabs = EqualBytesSse2(p, '\t');
+    chunk.lineEnds = EqualBytesSse2(p, '\n') | EqualBytesSse2(p, '\r');
+    return chunk;
+}
+
+// The line candidates `inLine` of the chunk at p less its tabs after tabs
+// (see TabsAfterTabsLookingBack), for the 16-byte searches. Called only for a
+// chunk with line candidates, outside the search's common case.
+__attribute__((noinline)) std::uint64_t LessTabsAfterTabsSse2(const char* floor, const char* p,
+                                                             std::uint64_t inLine) noexcept
+{
+    if (const std::uint64_t tabLed = inLine & EqualBytesSse2(p, '\t')) {
+        inLine &= ~TabsAfterTabsLookingBack(floor, p, tabLed, TabsAndLineEndsSse2);
+    }
+    return inLine;
+}
+
 template <int kWord>
-bool FindSse2(const char*& start, const char* /*floor*/, const char* last, const CandidatePattern& candidates,
+bool FindSse2(const char*& start, const char* floor, const char* last, const CandidatePattern& candidates,
               CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
@@ -260,7 +321,8 @@ bool FindSse2(const char*& start, const char* /*floor*/, const char* last, const
         const Sse2Marks m3 = ClassifySse2<kWord>(p + 48, pattern);
         std::uint64_t lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
         if (lineEnds != 0) lineEnds &= WordLastBytesSse2(p + wordLastOffset, candidates);
-        const std::uint64_t inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
+        std::uint64_t inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
+        if (inLine != 0) inLine = LessTabsAfterTabsSse2(floor, p, inLine);
         if ((lineEnds | inLine) == 0) continue;
         chunk.at = start = p;
         chunk.lineEnds = lineEnds;
@@ -342,7 +404,7 @@ VELKIN_SSSE3_INLINE __m128i AnySsse3(const char* p, const Ssse3Pattern& pattern)
 }
 
 template <int kWord, bool kLastByte>
-VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* /*floor*/, const char* last,
+VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* floor, const char* last,
                             const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
     if (start > last) return false;
@@ -370,7 +432,8 @@ VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* /*floor*/, const cha
         const Sse2Marks m3 = ClassifySsse3<kWord, kLastByte>(p + 48, pattern);
         std::uint64_t lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
         if (lineEnds != 0) lineEnds &= WordLastBytesSse2(p + wordLastOffset, candidates);
-        const std::uint64_t inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
+        std::uint64_t inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
+        if (inLine != 0) inLine = LessTabsAfterTabsSse2(floor, p, inLine);
         if ((lineEnds | inLine) == 0) continue;
         chunk.at = start = p;
         chunk.lineEnds = lineEnds;
@@ -499,7 +562,7 @@ __attribute__((noinline)) VELKIN_AVX2 std::uint64_t LessTabsAfterTabsAvx2(const 
                                                                           std::uint64_t inLine) noexcept
 {
     if (const std::uint64_t tabLed = inLine & TabsAvx2(p)) {
-        inLine &= ~TabsAfterTabsLookingBack(floor, p, TabsAndLineEndsAvx2(p), tabLed, TabsAndLineEndsAvx2);
+        inLine &= ~TabsAfterTabsLookingBack(floor, p, tabLed, TabsAndLineEndsAvx2);
     }
     return inLine;
 }
@@ -576,15 +639,26 @@ VELKIN_AVX512 VELKIN_INLINE ChunkStops TabsAndLineEndsAvx512(const char* p) noex
     return chunk;
 }
 
-// As LessTabsAfterTabsAvx2.
-__attribute__((noinline)) VELKIN_AVX512 std::uint64_t LessTabsAfterTabsAvx512(const char* floor, const char* p,
-                                                                              std::uint64_t inLine) noexcept
+// A mask of the bits of `bits`. A 32-bit build moves each half on its own: a
+// 64-bit load of a value stored as two halves waits for both stores.
+VELKIN_AVX512 VELKIN_INLINE __mmask64 ToMask(std::uint64_t bits) noexcept
 {
-    const ChunkStops here = TabsAndLineEndsAvx512(p);
-    if (const std::uint64_t tabLed = inLine & here.tabs) {
-        inLine &= ~TabsAfterTabsLookingBack(floor, p, here, tabLed, TabsAndLineEndsAvx512);
-    }
-    return inLine;
+#ifdef __x86_64__
+    return _cvtu64_mask64(bits);
+#else
+    return _mm512_kunpackd(_cvtu32_mask32(static_cast<std::uint32_t>(bits >> 32)),
+                           _cvtu32_mask32(static_cast<std::uint32_t>(bits)));
+#endif
+}
+
+// Of the tabs `tabLed` that lead a name in the chunk at p, those after tabs
+// (see TabsAfterTabsLookingBack). Called from the search's loop, not inlined
+// in it: the loop's registers would not hold it in a 32-bit build, which then
+// costs every document name more than the call costs the kind fields.
+__attribute__((noinline)) VELKIN_AVX512 std::uint64_t TabsAfterTabsAvx512(const char* floor, const char* p,
+                                                                          std::uint64_t tabLed) noexcept
+{
+    return TabsAfterTabsLookingBack(floor, p, tabLed, TabsAndLineEndsAvx512);
 }
 
 // Keeps the chunk's line candidates that may lie in a file field, looking
@@ -642,10 +716,9 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
         const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, _mm512_set1_epi8('\t'));
         if (!_kortestz_mask64_u8(tabLed, tabLed)) {
-            std::uint64_t kept;
-            _store_mask64(reinterpret_cast<__mmask64*>(&kept), inLine);
-            kept = LessTabsAfterTabsAvx512(floor, p, kept);
-            inLine = _load_mask64(reinterpret_cast<__mmask64*>(&kept));
+            std::uint64_t led;
+            _store_mask64(reinterpret_cast<__mmask64*>(&led), tabLed);
+            inLine = _kandn_mask64(ToMask(TabsAfterTabsAvx512(floor, p, led)), inLine);
         }
         // Not for a chunk of line candidates alone: they are common for some
         // names, and the load would cost them.

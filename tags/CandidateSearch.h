@@ -35,12 +35,13 @@ struct CandidateChunk {
     // '/' or ':', and with a tab, '\\', '/', '.' or ' ' right after the name
     // (the searches beyond SSE2 let any of these bytes stand in either place,
     // and may compare the name's last byte; its other bytes are left to the
-    // caller), unless (AVX2, AVX-512) that byte is a tab that follows another
-    // tab of its line, as the tabs and line ends of the chunk and of the 192
-    // bytes before it show, or (AVX-512) it is a dot or blank, or the tabs and line ends of
-    // the chunk and of the 64 bytes before it place it outside its line's
-    // file field; or a byte outside printable ASCII other than tab, CR and
-    // LF. The line holding at + i may belong to the document.
+    // caller), unless that byte is a tab that follows another tab of its
+    // line, as the tabs and line ends before it show (those of its chunk and
+    // up to 192 bytes before the chunk, or before the tab itself), or
+    // (AVX-512) it is a dot or blank, or the tabs and line ends of the chunk
+    // and of the 64 bytes before it place it outside its line's file field;
+    // or a byte outside printable ASCII other than tab, CR and LF. The line
+    // holding at + i may belong to the document.
     std::uint64_t inLine = 0;
 };
 
