@@ -299,10 +299,12 @@ CowString DocumentLineFilterName(const CowString& documentPath, const CowString&
 
 }  // namespace
 
-FileFieldMemo::FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder)
+FileFieldMemo::FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder,
+                             FieldEncoding encoding)
     : documentPath_(documentPath),
       tagsFolder_(tagsFolder),
       ownFolder_(HasOwnFolder(tagsFolder, ownFolder) ? ownFolder : CowString()),
+      encoding_(encoding),
       documentName_(PlainDocumentName(documentPath, tagsFolder, ownFolder_)),
       lineFilterName_(DocumentLineFilterName(documentPath, tagsFolder, ownFolder_))
 {
@@ -383,8 +385,15 @@ void FileFieldMemo::Forget() noexcept
 
 bool FileFieldMemo::Resolve(const char* field, std::size_t length) const
 {
-    const CowString path = PlaceTagFile(tagsFolder_, ownFolder_, CowString(field, static_cast<int>(length)));
-    return lstrcmpA(GetFullPath<CowString>(path.Text()).Text(), documentPath_.Text()) == 0;
+    // A name the code page cannot hold is never the document's: the
+    // editor's path is in the code page.
+    const FieldReadings readings = ReadFileField(CowString(field, static_cast<int>(length)), encoding_);
+    for (int i = 0; i < readings.count; ++i) {
+        if (!readings.reading[i].wide.empty()) continue;
+        const CowString path = PlaceTagFile(tagsFolder_, ownFolder_, readings.reading[i].text);
+        if (lstrcmpA(GetFullPath<CowString>(path.Text()).Text(), documentPath_.Text()) == 0) return true;
+    }
+    return false;
 }
 
 const FileFieldMemo::Slot* FileFieldMemo::Find(const char* field, std::size_t length,

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "tags/FileFieldReading.h"
 #include "text/CowString.h"
 
 namespace velkin {
@@ -24,11 +25,15 @@ class FileFieldMemo {
 public:
     // Borrows nothing: the strings are copied by reference count. A tags
     // file found from another folder than its own gives `ownFolder` (see
-    // PlaceTagFile); empty otherwise.
-    FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder = CowString());
+    // PlaceTagFile); empty otherwise. `encoding` is what the tags file says
+    // of its fields (ReadFileField).
+    FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder = CowString(),
+                  FieldEncoding encoding = FieldEncoding::unstated);
 
-    // True when GetFullPath(PlaceTagFile(tagsFolder, ownFolder, field))
-    // equals documentPath under lstrcmpA; always the same answer as resolving
+    // True when GetFullPath(PlaceTagFile(tagsFolder, ownFolder, reading))
+    // equals documentPath under lstrcmpA for a reading of the field in the
+    // ANSI code page (ReadFileField: a UTF-8 field's converted form, or the
+    // bytes as written); always the same answer as resolving
     // the field afresh (while the files probed stay as they are). Fields
     // are remembered as copies, but the last one is compared in place: its
     // bytes must stay readable and unchanged until the next call or Forget.
@@ -81,6 +86,7 @@ private:
     CowString documentPath_;
     CowString tagsFolder_;
     CowString ownFolder_;
+    FieldEncoding encoding_;
     CowString documentName_;   // the document's plain name; empty: no field is ruled out early
     CowString lineFilterName_;
     std::vector<Slot> slots_;  // open addressing, linear probing; a power of two, at most half full

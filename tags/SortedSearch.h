@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 
+#include "tags/FileFieldReading.h"
 #include "tags/MappedFile.h"
 #include "tags/ReadProgress.h"
 #include "text/CowString.h"
@@ -48,6 +49,7 @@ struct WordSearch {
     };
     Outcome outcome = Outcome::notSorted;
     SortOrder order = SortOrder::none;
+    FieldEncoding encoding = FieldEncoding::unstated;  // what the header says of the file fields
     // The offset of the first line that does not sort before the word: where
     // the lines that begin with it start, if any do (the file's size when no
     // line follows).

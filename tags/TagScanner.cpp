@@ -133,7 +133,8 @@ struct TagScanner::Impl {
     Impl(const TagQuery& query, TagMatchLists& lists, ScanPath path, ScanScope scope)
         : word(query.word),
           lists(lists),
-          memo(query.documentPath, query.tagsFolder, query.ownFolder),
+          encoding(query.encoding),
+          memo(query.documentPath, query.tagsFolder, query.ownFolder, query.encoding),
           readsDocument(scope == ScanScope::wordAndDocument),
           filterName(path == ScanPath::everyLine || !readsDocument ? CowString() : memo.LineFilterName()),
           search(Pattern(word, filterName), SearchWidth(path))
@@ -281,6 +282,7 @@ struct TagScanner::Impl {
         TagEntry entry;
         entry.name = SharedCopy(line, nameEnd, lastName);
         entry.file = SharedCopy(nameEnd + 1, fileEnd, lastFile);
+        entry.fileEncoding = encoding;
         entry.address = CopyBytes(addressStart, terminator);
         // An empty kind field gives the byte that ends it (tab, CR or LF); a
         // kind tab that ends the data gives the zero byte.
@@ -330,6 +332,7 @@ struct TagScanner::Impl {
 
     const CowString word;
     TagMatchLists& lists;
+    const FieldEncoding encoding;
     FileFieldMemo memo;
     const bool readsDocument;
     const CowString filterName;  // empty: every line is read

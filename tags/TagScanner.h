@@ -33,7 +33,7 @@ struct TagQuery {
     CowString word;
     // The current document's full path; a line belongs to the document when
     // GetFullPath(PlaceTagFile(tagsFolder, ownFolder, file field)) equals it
-    // under lstrcmpA.
+    // under lstrcmpA, for one of the field's readings (ReadFileField).
     CowString documentPath;
     // The folder holding the tags file, no trailing backslash.
     CowString tagsFolder;
@@ -41,6 +41,9 @@ struct TagQuery {
     // (TagsFile::ownFolder): fields are then placed by PlaceTagFile. Empty:
     // `tagsFolder` holds it.
     CowString ownFolder;
+    // What the tags file's header says of its file fields: how the
+    // current-document test reads them, and what each record carries.
+    FieldEncoding encoding = FieldEncoding::unstated;
 };
 
 // How a scan finds the lines that concern it. Tests compare them all.
