@@ -229,6 +229,11 @@ void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFold
         }
         if (i == 0) firstMiss = miss;
     }
+    if (chosen && chosen != &targets[0]) {
+        // The status names the file the jump goes to.
+        status.FormatFromTable(IDS_JUMPING_TO, chosen->fullPath.Text(), ReadableText(entry.address).Text());
+        SetStatusText(hostWindow, status.Text());
+    }
     HWND view = chosen ? FindOrOpenDocument(hostWindow, chosen->fullPath.Text()) : nullptr;
     if (!view) {
         const Target& named = chosen ? *chosen : targets[0];

@@ -48,8 +48,9 @@ namespace velkin {
 //    Nothing is remembered: the next jump asks again.
 //
 // Reports itself, to `hostWindow`: the status text (string 519, full path and
-// address, shown as ReadableText gives it; the first reading's) before
-// anything else, so it stands also when the jump fails; a file that does not
+// address, shown as ReadableText gives it; the first reading's, and again
+// the one taken when that is another) before anything else, so it stands
+// also when the jump fails; a file that does not
 // exist or that the editor will not load gives a message box (MB_OK, caption
 // string 516, body string 515 naming the full path, or the field's path when
 // no full path could be formed; the first reading's when none exists), and
