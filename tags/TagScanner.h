@@ -11,7 +11,9 @@
 // separator, dot or blank after it) and for bytes outside printable ASCII
 // (CandidateSearch). It reads only the lines where the word may start, where
 // the name stands as a component of the file field itself, and those holding
-// other bytes. Otherwise it reads the first two fields of every line.
+// other bytes (for a name with a kanji, only those holding the kanji's UTF-8
+// or ANSI bytes among their bytes past ASCII: FileFieldMemo::
+// LineFilterAnchor). Otherwise it reads the first two fields of every line.
 //
 // Every function reads only within [begin, end): the data need not be
 // zero-terminated, and zero bytes are ordinary data. Searches use SSE2, or
