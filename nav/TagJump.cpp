@@ -86,13 +86,14 @@ bool ConfirmOtherHost(HWND hostWindow, const PathClass& path, const CowString& f
     return false;
 }
 
-// The box that says the field names a device, not a file.
-void ShowDeviceRefused(HWND hostWindow, const CowString& field)
+// A warning box (caption `captionId`) whose body `bodyId` names `named`:
+// why a file is not opened.
+void ShowNotOpened(HWND hostWindow, UINT captionId, UINT bodyId, const CowString& named)
 {
     CowString caption;
-    caption.FormatFromTable(IDS_DEVICE_CAPTION);
+    caption.FormatFromTable(captionId);
     CowString body;
-    body.FormatFromTable(IDS_DEVICE_NAMED, field.Text());
+    body.FormatFromTable(bodyId, named.Text());
     MessageBoxA(hostWindow, body.Text(), caption.Text(), MB_OK | MB_ICONWARNING);
 }
 
@@ -173,17 +174,6 @@ CowString ShortAnsiPath(const Target& target)
     return path.kind == judged.kind && path.kind != PathKind::device ? shortPath : CowString();
 }
 
-// The box that says the file's name cannot be passed to the editor, naming
-// it as far as the code page shows it.
-void ShowNameNotPassable(HWND hostWindow, const CowString& fullPath)
-{
-    CowString caption;
-    caption.FormatFromTable(IDS_NAME_NOT_PASSABLE_CAPTION);
-    CowString body;
-    body.FormatFromTable(IDS_NAME_NOT_PASSABLE, fullPath.Text());
-    MessageBoxA(hostWindow, body.Text(), caption.Text(), MB_OK | MB_ICONWARNING);
-}
-
 // Why a reading was not taken, to name the first one's in a box.
 enum class Miss { none, device, notPassable, notFound };
 
@@ -238,9 +228,11 @@ void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFold
     if (!view) {
         const Target& named = chosen ? *chosen : targets[0];
         if (!chosen && firstMiss == Miss::device) {
-            ShowDeviceRefused(hostWindow, named.field);
+            // The field names a device, not a file.
+            ShowNotOpened(hostWindow, IDS_DEVICE_CAPTION, IDS_DEVICE_NAMED, named.field);
         } else if (!chosen && firstMiss == Miss::notPassable) {
-            ShowNameNotPassable(hostWindow, named.fullPath);
+            // The name cannot be passed to the editor: named as far as the code page shows it.
+            ShowNotOpened(hostWindow, IDS_NAME_NOT_PASSABLE_CAPTION, IDS_NAME_NOT_PASSABLE, named.fullPath);
         } else {
             ShowOpenFailure(hostWindow, named.fullPath, named.filePath);
         }
