@@ -448,7 +448,7 @@ TEST_F(SingleMatchJumpTest, ANameTheCodePageCannotHoldIsOpenedByItsShortNameOrNa
     calls_ = RunCommand();
     const ModalReport& box = driver.Finish();
     ASSERT_TRUE(box.found);
-    EXPECT_EQ("'" + shown + Sjis("' の名前には ANSI コード ページで表せない文字 (? で示します) があるため、エディタに渡せません。"),
+    EXPECT_EQ("'" + shown + Sjis("' の名前には ANSI コード ページで表せない文字 (? で示します) があるため、エディターに渡せません。"),
               BoxBody(box));
     EXPECT_EQ(std::vector<std::string>(), FileCalls::Paths());
     EXPECT_EQ(kDocument, view_.ActiveDocument()->AnsiPath());
