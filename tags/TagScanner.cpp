@@ -138,11 +138,12 @@ struct TagScanner::Impl {
           readsDocument(scope == ScanScope::wordAndDocument),
           filterName(path == ScanPath::everyLine || !readsDocument ? CowString() : memo.LineFilterName()),
           anchor(filterName.IsEmpty() ? FileFieldMemo::Anchor() : memo.LineFilterAnchor()),
-          search(Pattern(word, filterName), SearchWidth(path))
+          search(Pattern(word, filterName, anchor), SearchWidth(path))
     {
     }
 
-    static CandidatePattern Pattern(const CowString& word, const CowString& filterName) noexcept
+    static CandidatePattern Pattern(const CowString& word, const CowString& filterName,
+                                    const FileFieldMemo::Anchor& anchor) noexcept
     {
         CandidatePattern pattern;
         pattern.hasWord = !word.IsEmpty();
@@ -151,6 +152,9 @@ struct TagScanner::Impl {
         pattern.wordLength = static_cast<std::size_t>(word.Length());
         pattern.name = filterName.Text();
         pattern.nameLength = static_cast<std::size_t>(filterName.Length());
+        pattern.hasAnchor = anchor.set;
+        std::copy(anchor.utf8, anchor.utf8 + 3, pattern.anchorUtf8);
+        std::copy(anchor.ansi, anchor.ansi + 2, pattern.anchorAnsi);
         return pattern;
     }
 
@@ -179,34 +183,11 @@ struct TagScanner::Impl {
             const char* last = end - search.Reach();
             CandidateChunk chunk;
             while (search.Next(p, begin, last, chunk)) {
-                if (anchor.set) KeepAnchorBytes(chunk, anchor);
                 next = ScanCandidates(chunk, next, end, stops);
                 p = std::max(chunk.at + CandidateSearch::kChunk, next - 1 - ChunkOffset(next - 1));
             }
         }
         for (const char* line = p > next ? LineStart(next, p) : next; line < end;) line = ScanLine(line, end, stops);
-    }
-
-    // Drops the chunk's candidates that are bytes past ASCII other than where
-    // the anchor's UTF-8 or ANSI bytes begin (see FileFieldMemo::
-    // LineFilterAnchor): a line holding neither cannot name the document.
-    // Reads [chunk.at, chunk.at + 66): within the search's reach, which passes
-    // the chunk by the name's length and one.
-    static void KeepAnchorBytes(CandidateChunk& chunk, const FileFieldMemo::Anchor& anchor) noexcept
-    {
-        const auto equal = [](__m128i bytes, char byte) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(byte)); };
-        std::uint64_t high = 0, starts = 0;
-        for (int i = 0; i < CandidateSearch::kChunk; i += 16) {
-            const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.at + i));
-            const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.at + i + 1));
-            const __m128i b2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.at + i + 2));
-            const __m128i utf8 = _mm_and_si128(_mm_and_si128(equal(b0, anchor.utf8[0]), equal(b1, anchor.utf8[1])),
-                                               equal(b2, anchor.utf8[2]));
-            const __m128i ansi = _mm_and_si128(equal(b0, anchor.ansi[0]), equal(b1, anchor.ansi[1]));
-            high |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(b0))) << i;
-            starts |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(utf8, ansi)))) << i;
-        }
-        chunk.inLine &= ~high | starts;
     }
 
     // Where p lies in its 64-byte chunk.
