@@ -423,12 +423,11 @@ VELKIN_AVX2_INLINE __m256i InTable(__m256i bytes, __m256i table) noexcept
 struct Avx2Pattern {
     __m256i lineEndTable, leadOrTrailTable, wordFirst, nameFirst, nameLast;
     std::ptrdiff_t trailOffset;
-    __m256i anchorUtf8First, anchorUtf8Second, anchorAnsiFirst, anchorAnsiSecond;
 };
 
 // kLastByte: also compare the name's last byte (the first one again when the
 // name is one byte long).
-template <bool kWord, bool kLastByte, bool kAnchor>
+template <bool kWord, bool kLastByte>
 VELKIN_AVX2_INLINE Avx2Marks ClassifyAvx2(const char* p, const Avx2Pattern& pattern) noexcept
 {
     const __m256i bytes = Loaded32(p);
@@ -436,15 +435,8 @@ VELKIN_AVX2_INLINE Avx2Marks ClassifyAvx2(const char* p, const Avx2Pattern& patt
     const __m256i trail = Loaded32(p + pattern.trailOffset);
     const __m256i lineEnd = InTable(bytes, pattern.lineEndTable);
     const __m256i lead = InTable(bytes, pattern.leadOrTrailTable);
-    __m256i belowPrintable = _mm256_cmpgt_epi8(_mm256_set1_epi8(0x21), _mm256_add_epi8(bytes, _mm256_set1_epi8(1)));
-    if (kAnchor) {
-        // Of the bytes past ASCII, those where the anchor's first two bytes stand.
-        const __m256i anchors = _mm256_or_si256(
-            _mm256_and_si256(_mm256_cmpeq_epi8(bytes, pattern.anchorUtf8First), _mm256_cmpeq_epi8(next, pattern.anchorUtf8Second)),
-            _mm256_and_si256(_mm256_cmpeq_epi8(bytes, pattern.anchorAnsiFirst), _mm256_cmpeq_epi8(next, pattern.anchorAnsiSecond)));
-        belowPrintable = _mm256_or_si256(_mm256_andnot_si256(_mm256_cmpgt_epi8(_mm256_setzero_si256(), bytes), belowPrintable),
-                                         anchors);
-    }
+    const __m256i belowPrintable =
+        _mm256_cmpgt_epi8(_mm256_set1_epi8(0x21), _mm256_add_epi8(bytes, _mm256_set1_epi8(1)));
     __m256i name = _mm256_and_si256(_mm256_and_si256(lead, _mm256_cmpeq_epi8(next, pattern.nameFirst)),
                                     InTable(trail, pattern.leadOrTrailTable));
     // The name's last byte as well: its first byte and its length alone pass
@@ -503,7 +495,7 @@ __attribute__((noinline)) VELKIN_AVX2 std::uint64_t LessTabsAfterTabsAvx2(const 
     return inLine;
 }
 
-template <bool kWord, bool kLastByte, bool kAnchor = false>
+template <bool kWord, bool kLastByte>
 VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* last,
                           const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
@@ -515,21 +507,19 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* las
         _mm256_set1_epi8(candidates.name[0]),
         _mm256_set1_epi8(candidates.name[candidates.nameLength - 1]),
         static_cast<std::ptrdiff_t>(1 + candidates.nameLength),
-        _mm256_set1_epi8(candidates.anchorUtf8[0]),
-        _mm256_set1_epi8(candidates.anchorUtf8[1]),
-        _mm256_set1_epi8(candidates.anchorAnsi[0]),
-        _mm256_set1_epi8(candidates.anchorAnsi[1]),
     };
     const std::ptrdiff_t wordLastOffset = WordLastOffset(candidates);
     for (const char* p = start; p <= last; p += kChunk) {
-        const Avx2Marks low = ClassifyAvx2<kWord, kLastByte, kAnchor>(p, pattern);
-        const Avx2Marks high = ClassifyAvx2<kWord, kLastByte, kAnchor>(p + 32, pattern);
+        const Avx2Marks low = ClassifyAvx2<kWord, kLastByte>(p, pattern);
+        const Avx2Marks high = ClassifyAvx2<kWord, kLastByte>(p + 32, pattern);
         const __m256i any = _mm256_or_si256(_mm256_or_si256(low.lineEnds, low.inLine),
                                             _mm256_or_si256(high.lineEnds, high.inLine));
         if (_mm256_testz_si256(any, any)) continue;
         std::uint64_t lineEnds = ChunkMask(low.lineEnds, high.lineEnds);
         if (lineEnds != 0) lineEnds &= EqualBytesAvx2(p + wordLastOffset, candidates.wordLast);
-        const std::uint64_t inLine = LessTabsAfterTabsAvx2(floor, p, ChunkMask(low.inLine, high.inLine));
+        std::uint64_t inLine = ChunkMask(low.inLine, high.inLine);
+        if (candidates.hasAnchor) inLine = LessBytesOffAnchor(p, candidates, inLine);
+        inLine = LessTabsAfterTabsAvx2(floor, p, inLine);
         if ((inLine | lineEnds) == 0) continue;
         chunk.at = start = p;
         chunk.lineEnds = lineEnds;
@@ -603,7 +593,7 @@ VELKIN_AVX512 bool KeepFileFieldCandidatesAvx512(const char* floor, CandidateChu
 
 // Each test gives a bit mask at once, and a masked comparison tests only the
 // bytes still in question: few values, also for a 32-bit build.
-template <bool kWord, bool kAnchor>
+template <bool kWord>
 VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char* last,
                               const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
@@ -627,17 +617,8 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         const __mmask64 lead = _mm512_cmpeq_epi8_mask(_mm512_shuffle_epi8(leadOrTrailTable, bytes), bytes);
         // Mask operations only (no plain integer ones): a 32-bit build would
         // move each mask through two general registers.
-        __mmask64 unprintable = _mm512_mask_cmpgt_epi8_mask(
+        const __mmask64 unprintable = _mm512_mask_cmpgt_epi8_mask(
             _knot_mask64(_kor_mask64(lineEnd, lead)), _mm512_set1_epi8(0x21), _mm512_add_epi8(bytes, _mm512_set1_epi8(1)));
-        if (kAnchor) {
-            // Of the bytes past ASCII, those where the anchor's first two bytes stand.
-            const __mmask64 anchors = _kor_mask64(
-                _mm512_mask_cmpeq_epi8_mask(_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(candidates.anchorUtf8[0])), next,
-                                            _mm512_set1_epi8(candidates.anchorUtf8[1])),
-                _mm512_mask_cmpeq_epi8_mask(_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(candidates.anchorAnsi[0])), next,
-                                            _mm512_set1_epi8(candidates.anchorAnsi[1])));
-            unprintable = _kor_mask64(_kandn_mask64(_mm512_movepi8_mask(bytes), unprintable), anchors);
-        }
         __mmask64 name = _mm512_mask_cmpeq_epi8_mask(lead, next, nameFirst);
         name = _mm512_mask_cmpeq_epi8_mask(name, _mm512_shuffle_epi8(leadOrTrailTable, trail), trail);
         // The name's last byte too: two more steps, where a name's first byte
@@ -646,6 +627,13 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
         __mmask64 inLine = _kor_mask64(unprintable, name);
         __mmask64 lineEnds = kWord ? _mm512_mask_cmpeq_epi8_mask(lineEnd, next, wordFirst) : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
+        if (candidates.hasAnchor) {
+            std::uint64_t kept;
+            _store_mask64(reinterpret_cast<__mmask64*>(&kept), inLine);
+            kept = LessBytesOffAnchor(p, candidates, kept);
+            inLine = _load_mask64(reinterpret_cast<__mmask64*>(&kept));
+            if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
+        }
         const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, _mm512_set1_epi8('\t'));
         if (!_kortestz_mask64_u8(tabLed, tabLed)) {
             std::uint64_t kept;
@@ -675,8 +663,6 @@ constexpr Finder kSsse3Finders[2][2] = {{FindSsse3<false, false>, FindSsse3<fals
                                         {FindSsse3<true, false>, FindSsse3<true, true>}};
 constexpr Finder kAvx2Finders[2][2] = {{FindAvx2<false, false>, FindAvx2<false, true>},
                                        {FindAvx2<true, false>, FindAvx2<true, true>}};
-// With an anchor (a name of two bytes or more), [pattern.hasWord].
-constexpr Finder kAvx2AnchorFinders[2] = {FindAvx2<false, true, true>, FindAvx2<true, true, true>};
 
 }  // namespace
 
@@ -687,14 +673,10 @@ CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) 
     reach_ = kChunk + std::max(1 + static_cast<std::ptrdiff_t>(pattern.nameLength), WordLastOffset(pattern));
     const Width width = std::min(widest, WidestVectors());
     if (width == Width::avx512) {
-        if (pattern.hasAnchor) {
-            find_ = pattern.hasWord ? FindAvx512<true, true> : FindAvx512<false, true>;
-        } else {
-            find_ = pattern.hasWord ? FindAvx512<true, false> : FindAvx512<false, false>;
-        }
+        find_ = pattern.hasWord ? FindAvx512<true> : FindAvx512<false>;
         keep_ = KeepFileFieldCandidatesAvx512;
     } else if (width == Width::avx2) {
-        find_ = pattern.hasAnchor ? kAvx2AnchorFinders[pattern.hasWord] : kAvx2Finders[pattern.hasWord][pattern.nameLength > 1];
+        find_ = kAvx2Finders[pattern.hasWord][pattern.nameLength > 1];
     } else if (width == Width::ssse3) {
         find_ = kSsse3Finders[pattern.hasWord][pattern.nameLength > 1];
     } else {

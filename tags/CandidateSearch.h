@@ -40,9 +40,7 @@ struct CandidateChunk {
     // the chunk and of the 64 bytes before it place it outside its line's
     // file field; or a byte outside printable ASCII other than tab, CR and
     // LF (with an anchor, of the bytes past ASCII only where the anchor's
-    // bytes begin: AVX2 and AVX-512 compare its first two bytes in their
-    // loop, the narrower searches all of them where a chunk holds other
-    // candidates). The line holding at + i may belong to the document.
+    // bytes begin). The line holding at + i may belong to the document.
     std::uint64_t inLine = 0;
 };
 
