@@ -61,6 +61,7 @@
 #include "tags/MappedFile.h"
 #include "tags/TagsFileLookup.h"
 #include "tags/TagsSettings.h"
+#include "text/Utf8ToAnsi.h"
 #include "win/FullPath.h"
 
 namespace velkin::bench {
@@ -323,10 +324,12 @@ double Megabytes(SIZE_T bytes) { return static_cast<double>(bytes) / kBytesPerMe
 // The folder of a full path, without the trailing backslash ("C:" for a drive's root).
 CowString FolderOf(const CowString& fullPath) { return fullPath.Prefix(fullPath.FindLastByte('\\')); }
 
-// The document that a file field names, resolved as the scanner resolves it.
+// The document that a file field names, resolved as the scanner resolves it
+// (a UTF-8 field in the ANSI code page).
 CowString DocumentPath(const CowString& tagsFolder, const std::string& fileField)
 {
-    return GetFullPath<CowString>((tagsFolder + "\\" + fileField.c_str()).Text());
+    const CowString field(fileField.data(), static_cast<int>(fileField.size()));
+    return GetFullPath<CowString>((tagsFolder + "\\" + ReadableText(field)).Text());
 }
 
 // The command finds a file named "tags": a file of another name is not timed by it.
@@ -363,6 +366,11 @@ std::vector<DocumentName> DocumentNames(const TagsFileProfile& profile)
         {"Japanese", "\x93\xfa\x96\x7b\x8c\xea.c" /* 日本語.c */, true},
         {"full-width letters (no search)", "\x82\x81\x82\x82.c" /* ａｂ.c */, false},
     };
+    // A name past ASCII that the file holds (UTF-8 from today's ctags), as the user reads it.
+    if (!profile.typicalNonAsciiFile.empty()) {
+        const CowString field(profile.typicalNonAsciiFile.data(), static_cast<int>(profile.typicalNonAsciiFile.size()));
+        names.push_back({"in the file: " + std::string(ShownText(field).Text()), profile.typicalNonAsciiFile, true});
+    }
     // The kinds ctags writes on most lines (members, functions, macros), and
     // this file's commonest kind followed by a tab, as names: each stands as
     // the kind field, between tabs or before a line end, in many lines.
@@ -544,6 +552,8 @@ void PrintProfile(const TagsFileProfile& profile)
                 static_cast<double>(profile.tagLines) / profile.distinctFiles,
                 static_cast<unsigned long>(profile.distinctFiles),
                 100.0 * profile.sameFileAsPrevious / profile.tagLines);
+    if (profile.nonAsciiFileLines != 0)
+        std::printf("           %.1f%% of lines with a file field past ASCII\n", 100.0 * profile.nonAsciiFileLines / profile.tagLines);
 }
 
 // The profile of the whole file, or of its first 64 MB where this process has

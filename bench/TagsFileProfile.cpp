@@ -24,6 +24,14 @@ bool IsWord(std::string_view text)
     return true;
 }
 
+bool HoldsNonAscii(std::string_view text)
+{
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return true;
+    }
+    return false;
+}
+
 std::uint64_t Distance(std::uint64_t a, std::uint64_t b) { return a > b ? a - b : b - a; }
 
 }  // namespace
@@ -48,6 +56,7 @@ TagsFileProfile ProfileTagsFile(const char* begin, const char* end)
         ++profile.tagLines;
         profile.fileFieldBytes += file.size();
         ++tagsPerFile[file];
+        if (HoldsNonAscii(file)) ++profile.nonAsciiFileLines;
         if (profile.tagLines > 1 && file == previousFile) ++profile.sameFileAsPrevious;
         previousFile = file;
 
@@ -85,6 +94,14 @@ TagsFileProfile ProfileTagsFile(const char* begin, const char* end)
     profile.busiestFileTags = busiest.second;
     profile.typicalFile.assign(typical.first);
     profile.typicalFileTags = typical.second;
+    const FileTags* typicalNonAscii = nullptr;
+    for (const FileTags& file : tagsPerFile) {
+        if (HoldsNonAscii(file.first) && (!typicalNonAscii || nearerMean(file, *typicalNonAscii))) typicalNonAscii = &file;
+    }
+    if (typicalNonAscii) {
+        profile.typicalNonAsciiFile.assign(typicalNonAscii->first);
+        profile.typicalNonAsciiFileTags = typicalNonAscii->second;
+    }
     return profile;
 }
 

@@ -19,6 +19,11 @@ struct TagsFileProfile {
     std::uint32_t busiestFileTags = 0;
     std::string typicalFile;               // the file field whose tag count is nearest the mean
     std::uint32_t typicalFileTags = 0;
+    // The file field with a byte past ASCII (a UTF-8 or Shift-JIS name) whose
+    // tag count is nearest the mean; empty when there is none.
+    std::string typicalNonAsciiFile;
+    std::uint32_t typicalNonAsciiFileTags = 0;
+    std::uint32_t nonAsciiFileLines = 0;   // tag lines whose file field holds a byte past ASCII
     std::string commonName;                // the longest run of one name made of A-Z a-z 0-9 _
     std::uint32_t commonNameRun = 0;       // (in a name-sorted file: the most frequent such name)
     char commonKind = 0;                   // the ASCII letter that is the most kind fields followed by a tab (0: none)

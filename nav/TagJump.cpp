@@ -4,6 +4,7 @@
 #include "nav/DocumentLocator.h"
 #include "nav/PatternSearch.h"
 #include "res/ResourceIds.h"
+#include "tags/FileFieldReading.h"
 #include "tags/SearchTexts.h"
 #include "tags/TagsFileLocator.h"
 #include "tags/TagsSettings.h"
@@ -85,18 +86,19 @@ bool ConfirmOtherHost(HWND hostWindow, const PathClass& path, const CowString& f
     return false;
 }
 
-// The box that says the field names a device, not a file.
-void ShowDeviceRefused(HWND hostWindow, const CowString& field)
+// A warning box (caption `captionId`) whose body `bodyId` names `named`:
+// why a file is not opened.
+void ShowNotOpened(HWND hostWindow, UINT captionId, UINT bodyId, const CowString& named)
 {
     CowString caption;
-    caption.FormatFromTable(IDS_DEVICE_CAPTION);
+    caption.FormatFromTable(captionId);
     CowString body;
-    body.FormatFromTable(IDS_DEVICE_NAMED, field.Text());
+    body.FormatFromTable(bodyId, named.Text());
     MessageBoxA(hostWindow, body.Text(), caption.Text(), MB_OK | MB_ICONWARNING);
 }
 
 // Where the jump would go: where `fullPath` leads, or where the field as
-// written leads when placing it made it local ("\??\UNC\host\..." is rooted
+// written leads when placing it made it local ("\\??\\UNC\\host\\..." is rooted
 // on the tags folder's drive): a field that spells another machine or a
 // device is taken at its word.
 PathClass Destination(const CowString& fullPath, const CowString& field)
@@ -105,48 +107,135 @@ PathClass Destination(const CowString& fullPath, const CowString& field)
     return path.kind != PathKind::local ? path : ClassifyPath(field.Text(), field.Text() + field.Length());
 }
 
-// Whether the jump may hand `fullPath` to Windows and the editor, judged by
-// its text before either sees it: a device never; a file on another machine
-// once the user agrees, unless its host is trusted; a local file always.
-bool MayOpen(HWND hostWindow, const CowString& fullPath, const TagEntry& entry, const CowString& tagsFolder)
+// One reading of the file field (ReadFileField) and where it leads, in the
+// ANSI code page: the forms Windows and the editor are handed, and judged in.
+struct Target {
+    // The reading, or for a name the code page cannot hold its shown form
+    // ('?' for each character the code page lacks): named in boxes.
+    CowString field;
+    CowString filePath;  // placed (PlaceTagFile), in the same form
+    CowString fullPath;  // made absolute: what the editor opens, once judged
+    // A name the code page cannot hold, placed and made absolute: opened only
+    // by its short name, when the volume keeps one.
+    std::wstring wideFullPath;
+};
+
+// Where `reading` leads. False when out of memory.
+bool MakeTarget(const FieldReading& reading, const TagEntry& entry, const CowString& tagsFolder, Target& target)
 {
-    const PathClass path = Destination(fullPath, entry.file);
+    if (reading.wide.empty()) {
+        target.field = reading.text;
+        target.filePath = PlaceTagFile(tagsFolder, entry.ownFolder, reading.text);
+        if (target.filePath.IsEmpty()) return false;
+        target.fullPath = GetFullPath<CowString>(target.filePath.Text());
+        return !FullPathNotStored(target.filePath, target.fullPath);
+    }
+    const std::wstring filePath = PlaceTagFileWide(tagsFolder, entry.ownFolder, reading.wide);
+    if (filePath.empty()) return false;
+    target.wideFullPath = GetFullPathWide(filePath);
+    target.field = WideToShownAnsi(reading.wide);
+    target.filePath = WideToShownAnsi(filePath);
+    target.fullPath = WideToShownAnsi(target.wideFullPath);
+    return !target.field.IsEmpty() && !target.filePath.IsEmpty();
+}
+
+// Whether the jump may hand `target` to Windows and the editor, judged by its
+// text before either sees it: a device never; a file on another machine once
+// the user agrees, unless its host is trusted; a local file always.
+enum class Verdict { open, device, declined };
+
+Verdict Judge(HWND hostWindow, const Target& target, const TagEntry& entry, const CowString& tagsFolder)
+{
+    const PathClass path = Destination(target.fullPath, target.field);
     switch (path.kind) {
     case PathKind::local:
-        return true;
+        return Verdict::open;
     case PathKind::device:
-        ShowDeviceRefused(hostWindow, entry.file);
-        return false;
+        return Verdict::device;
     case PathKind::network:
-        return IsTrustedHost(path, entry, tagsFolder) || ConfirmOtherHost(hostWindow, path, fullPath);
+        return IsTrustedHost(path, entry, tagsFolder) || ConfirmOtherHost(hostWindow, path, target.fullPath)
+                   ? Verdict::open
+                   : Verdict::declined;
     }
-    return false;
+    return Verdict::declined;
 }
+
+// The short (8.3) ANSI path of a name the code page cannot hold, when its
+// volume keeps short names that the code page holds and that lead where the
+// long name does; empty otherwise. Never the lossy spelling of the name:
+// that may be another file's.
+CowString ShortAnsiPath(const Target& target)
+{
+    if (target.wideFullPath.empty()) return CowString();
+    const CowString shortPath = WideToAnsi(GetShortPathWide(target.wideFullPath));
+    if (shortPath.IsEmpty()) return CowString();
+    const PathClass path = ClassifyPath(shortPath.Text(), shortPath.Text() + shortPath.Length());
+    const PathClass judged = Destination(target.fullPath, target.field);
+    return path.kind == judged.kind && path.kind != PathKind::device ? shortPath : CowString();
+}
+
+// Why a reading was not taken, to name the first one's in a box.
+enum class Miss { none, device, notPassable, notFound };
 
 }  // namespace
 
 void JumpToTag(HWND hostWindow, const TagEntry& entry, const CowString& tagsFolder, const TagSiblings& siblings)
 {
     // Out of memory the jump ends quietly, without a box.
-    const CowString filePath = PlaceTagFile(tagsFolder, entry.ownFolder, entry.file);
-    if (filePath.IsEmpty()) return;
-    const CowString fullPath = GetFullPath<CowString>(filePath.Text());
-    if (FullPathNotStored(filePath, fullPath)) return;
+    const FieldReadings readings = ReadFileField(entry.file, entry.fileEncoding);
+    Target targets[2];
+    for (int i = 0; i < readings.count; ++i)
+        if (!MakeTarget(readings.reading[i], entry, tagsFolder, targets[i])) return;
+    if (readings.count == 0) return;
 
     // Shown before anything can fail, so it also stands when the jump does.
     CowString status;
-    status.FormatFromTable(IDS_JUMPING_TO, fullPath.Text(), ReadableText(entry.address).Text());
+    status.FormatFromTable(IDS_JUMPING_TO, targets[0].fullPath.Text(), ReadableText(entry.address).Text());
     SetStatusText(hostWindow, status.Text());
 
-    if (!MayOpen(hostWindow, fullPath, entry, tagsFolder)) return;
-    // An empty full path fails this test as well.
-    if (GetFileAttributesA(fullPath.Text()) == INVALID_FILE_ATTRIBUTES) {
-        ShowOpenFailure(hostWindow, fullPath, filePath);
-        return;
+    // The first reading that names an existing file wins (UTF-8 first); each
+    // is judged before Windows is asked about it.
+    const Target* chosen = nullptr;
+    Miss firstMiss = Miss::none;
+    for (int i = 0; i < readings.count && !chosen; ++i) {
+        Target& target = targets[i];
+        Miss miss = Miss::notFound;
+        const Verdict verdict = Judge(hostWindow, target, entry, tagsFolder);
+        if (verdict == Verdict::declined) return;
+        if (verdict == Verdict::device) {
+            miss = Miss::device;
+        } else if (!target.wideFullPath.empty()) {
+            // Only an existing file has a short name.
+            const CowString shortPath = ShortAnsiPath(target);
+            if (shortPath.IsEmpty()) {
+                miss = Miss::notPassable;
+            } else {
+                target.fullPath = shortPath;
+                chosen = &target;
+            }
+        } else if (GetFileAttributesA(target.fullPath.Text()) != INVALID_FILE_ATTRIBUTES) {
+            // An empty full path fails this test as well.
+            chosen = &target;
+        }
+        if (i == 0) firstMiss = miss;
     }
-    HWND view = FindOrOpenDocument(hostWindow, fullPath.Text());
+    if (chosen && chosen != &targets[0]) {
+        // The status names the file the jump goes to.
+        status.FormatFromTable(IDS_JUMPING_TO, chosen->fullPath.Text(), ReadableText(entry.address).Text());
+        SetStatusText(hostWindow, status.Text());
+    }
+    HWND view = chosen ? FindOrOpenDocument(hostWindow, chosen->fullPath.Text()) : nullptr;
     if (!view) {
-        ShowOpenFailure(hostWindow, fullPath, filePath);
+        const Target& named = chosen ? *chosen : targets[0];
+        if (!chosen && firstMiss == Miss::device) {
+            // The field names a device, not a file.
+            ShowNotOpened(hostWindow, IDS_DEVICE_CAPTION, IDS_DEVICE_NAMED, named.field);
+        } else if (!chosen && firstMiss == Miss::notPassable) {
+            // The name cannot be passed to the editor: named as far as the code page shows it.
+            ShowNotOpened(hostWindow, IDS_NAME_NOT_PASSABLE_CAPTION, IDS_NAME_NOT_PASSABLE, named.fullPath);
+        } else {
+            ShowOpenFailure(hostWindow, named.fullPath, named.filePath);
+        }
         return;
     }
 

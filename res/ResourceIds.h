@@ -364,6 +364,9 @@
 #define IDS_OTHER_HOST_DECLINED 542    // full path: the status after No
 #define IDS_DEVICE_CAPTION 543         // the caption of the box that refuses a device
 #define IDS_DEVICE_NAMED 544           // the file field: no file, not opened
+// A UTF-8 file field naming a file whose name the ANSI code page cannot hold.
+#define IDS_NAME_NOT_PASSABLE_CAPTION 547  // the caption of the box
+#define IDS_NAME_NOT_PASSABLE 548          // full path, as the code page shows it: not handed to the editor
 
 // The picker.
 #define IDD_TAG_PICKER 103

@@ -19,7 +19,10 @@
 #    (164 MB), written once to $VELKIN_BUILD/bench/generated.tags. A real one:
 #    cd /usr/include && ctags -R --fields=+iaSKz --extras=+q -f FILE (or plain:
 #    ctags -R -f FILE). BENCH_FLAGS passes --avx2 or --ssse3 (search with AVX2
-#    or SSSE3 at most), --sse2 (SSE2 alone) or --every-line.
+#    or SSSE3 at most), --sse2 (SSE2 alone) or --every-line. A UTF-8 one, as
+#    today's ctags writes a Japanese project's (a quarter of the file fields
+#    in Japanese): scripts/make-utf8-tags.py GENERATED UTF8 from the generated
+#    file; its document names gain one in Japanese that the file holds.
 # 2. Lookups (--lookups) in sorted files: a word with one tag, one with
 #    several, one that only longer names begin with, and one with none, then
 #    the word with none for every document name, over a generated file of

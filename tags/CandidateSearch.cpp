@@ -181,6 +181,30 @@ VELKIN_INLINE std::uint64_t TabsAfterTabsLookingBack(const char* floor, const ch
 #endif
 }
 
+// ---- The anchor of a name ----------------------------------------------------
+
+// `inLine` less the bytes past ASCII other than those where the anchor's UTF-8
+// or ANSI bytes begin, for a chunk at p that holds candidates: looked at only
+// there, the loop's common case pays nothing for it. Reads [p, p + 66), within
+// the reach of a name of two bytes or more.
+VELKIN_INLINE std::uint64_t LessBytesOffAnchor(const char* p, const CandidatePattern& pattern,
+                                               std::uint64_t inLine) noexcept
+{
+    const auto equal = [](__m128i bytes, char byte) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(byte)); };
+    std::uint64_t pastAscii = 0, anchors = 0;
+    for (int i = 0; i < kChunk; i += 16) {
+        const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+        const __m128i b2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 2));
+        const __m128i utf8 = _mm_and_si128(_mm_and_si128(equal(b0, pattern.anchorUtf8[0]), equal(b1, pattern.anchorUtf8[1])),
+                                           equal(b2, pattern.anchorUtf8[2]));
+        const __m128i ansi = _mm_and_si128(equal(b0, pattern.anchorAnsi[0]), equal(b1, pattern.anchorAnsi[1]));
+        pastAscii |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(b0))) << i;
+        anchors |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(utf8, ansi)))) << i;
+    }
+    return inLine & (~pastAscii | anchors);
+}
+
 // ---- SSE2: 16 bytes a vector ------------------------------------------------
 
 // Where the word's last byte (its first again for a word of one byte) lies
@@ -322,6 +346,7 @@ bool FindSse2(const char*& start, const char* floor, const char* last, const Can
         std::uint64_t lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
         if (lineEnds != 0) lineEnds &= WordLastBytesSse2(p + wordLastOffset, candidates);
         std::uint64_t inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
+        if (candidates.hasAnchor) inLine = LessBytesOffAnchor(p, candidates, inLine);
         if (inLine != 0) inLine = LessTabsAfterTabsSse2(floor, p, inLine);
         if ((lineEnds | inLine) == 0) continue;
         chunk.at = start = p;
@@ -433,6 +458,7 @@ VELKIN_SSSE3 bool FindSsse3(const char*& start, const char* floor, const char* l
         std::uint64_t lineEnds = ChunkMask(m0.lineEnds, m1.lineEnds, m2.lineEnds, m3.lineEnds);
         if (lineEnds != 0) lineEnds &= WordLastBytesSse2(p + wordLastOffset, candidates);
         std::uint64_t inLine = ChunkMask(m0.inLine, m1.inLine, m2.inLine, m3.inLine);
+        if (candidates.hasAnchor) inLine = LessBytesOffAnchor(p, candidates, inLine);
         if (inLine != 0) inLine = LessTabsAfterTabsSse2(floor, p, inLine);
         if ((lineEnds | inLine) == 0) continue;
         chunk.at = start = p;
@@ -590,7 +616,9 @@ VELKIN_AVX2 bool FindAvx2(const char*& start, const char* floor, const char* las
         if (_mm256_testz_si256(any, any)) continue;
         std::uint64_t lineEnds = ChunkMask(low.lineEnds, high.lineEnds);
         if (lineEnds != 0) lineEnds &= WordLastBytesAvx2(p + wordLastOffset, candidates);
-        const std::uint64_t inLine = LessTabsAfterTabsAvx2(floor, p, ChunkMask(low.inLine, high.inLine));
+        std::uint64_t inLine = ChunkMask(low.inLine, high.inLine);
+        if (candidates.hasAnchor) inLine = LessBytesOffAnchor(p, candidates, inLine);
+        inLine = LessTabsAfterTabsAvx2(floor, p, inLine);
         if ((inLine | lineEnds) == 0) continue;
         chunk.at = start = p;
         chunk.lineEnds = lineEnds;
@@ -714,6 +742,13 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
                                                 wordFirst)
                   : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
+        if (candidates.hasAnchor) {
+            std::uint64_t kept;
+            _store_mask64(reinterpret_cast<__mmask64*>(&kept), inLine);
+            kept = LessBytesOffAnchor(p, candidates, kept);
+            inLine = _load_mask64(reinterpret_cast<__mmask64*>(&kept));
+            if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
+        }
         const __mmask64 tabLed = _mm512_mask_cmpeq_epi8_mask(name, bytes, _mm512_set1_epi8('\t'));
         if (!_kortestz_mask64_u8(tabLed, tabLed)) {
             std::uint64_t led;

@@ -21,6 +21,12 @@ struct CandidatePattern {
     char wordCaseBit = 0;
     const char* name = nullptr;  // the document's name (FileFieldMemo::LineFilterName), not empty
     std::size_t nameLength = 0;
+    // A character of a name of two bytes or more (FileFieldMemo::
+    // LineFilterAnchor): when set, of the bytes past ASCII only those where
+    // its UTF-8 or its ANSI bytes begin are candidates.
+    bool hasAnchor = false;
+    char anchorUtf8[3] = {};
+    char anchorAnsi[2] = {};
 };
 
 // Candidates among the 64 bytes from `at`, bit i for the byte at + i.
@@ -40,8 +46,9 @@ struct CandidateChunk {
     // up to 192 bytes before the chunk, or before the tab itself), or
     // (AVX-512) it is a dot or blank, or the tabs and line ends of the chunk
     // and of the 64 bytes before it place it outside its line's file field;
-    // or a byte outside printable ASCII other than tab, CR and LF. The line
-    // holding at + i may belong to the document.
+    // or a byte outside printable ASCII other than tab, CR and LF (with an
+    // anchor, of the bytes past ASCII only where the anchor's bytes begin).
+    // The line holding at + i may belong to the document.
     std::uint64_t inLine = 0;
 };
 

@@ -297,14 +297,57 @@ CowString DocumentLineFilterName(const CowString& documentPath, const CowString&
     return name;
 }
 
+// A lead byte of the kanji rows of JIS X 0208 in code page 932 (16 to 84):
+// characters that the code page spells one way only.
+bool IsJisKanjiLead(unsigned char lead) noexcept { return (lead >= 0x88 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xEA); }
+
+// Whether a character of the code page other than `kanji` (its ANSI bytes)
+// equals it under lstrcmpA: the compatibility ideographs the code page holds
+// (U+F900 to U+FAFF; the IBM rows) are the ones that may.
+bool HasEqualCharacter(const char kanji[2])
+{
+    const char text[3] = {kanji[0], kanji[1], 0};
+    for (wchar_t c = 0xF900; c <= 0xFAFF; ++c) {
+        char other[3] = {};
+        BOOL usedDefault = FALSE;
+        if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &c, 1, other, 2, nullptr, &usedDefault) != 2 || usedDefault)
+            continue;
+        if ((other[0] != kanji[0] || other[1] != kanji[1]) && lstrcmpA(other, text) == 0) return true;
+    }
+    return false;
+}
+
+// The anchor of a filter name (see the header); not set when there is none.
+FileFieldMemo::Anchor FindAnchor(const CowString& name)
+{
+    FileFieldMemo::Anchor anchor;
+    if (name.IsEmpty() || GetACP() != 932) return anchor;
+    for (const char* p = name.Text(); *p; p = CharNextA(p)) {
+        if (!IsJisKanjiLead(static_cast<unsigned char>(*p)) || p[1] == 0) continue;
+        wchar_t kanji = 0;
+        if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, p, 2, &kanji, 1) != 1 || kanji < 0x4E00 || kanji > 0x9FFF)
+            continue;
+        if (HasEqualCharacter(p)) continue;
+        if (WideCharToMultiByte(CP_UTF8, 0, &kanji, 1, anchor.utf8, 3, nullptr, nullptr) != 3) continue;
+        anchor.ansi[0] = p[0];
+        anchor.ansi[1] = p[1];
+        anchor.set = true;
+        return anchor;
+    }
+    return anchor;
+}
+
 }  // namespace
 
-FileFieldMemo::FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder)
+FileFieldMemo::FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder,
+                             FieldEncoding encoding)
     : documentPath_(documentPath),
       tagsFolder_(tagsFolder),
       ownFolder_(HasOwnFolder(tagsFolder, ownFolder) ? ownFolder : CowString()),
+      encoding_(encoding),
       documentName_(PlainDocumentName(documentPath, tagsFolder, ownFolder_)),
-      lineFilterName_(DocumentLineFilterName(documentPath, tagsFolder, ownFolder_))
+      lineFilterName_(DocumentLineFilterName(documentPath, tagsFolder, ownFolder_)),
+      lineFilterAnchor_(FindAnchor(lineFilterName_))
 {
 }
 
@@ -383,8 +426,15 @@ void FileFieldMemo::Forget() noexcept
 
 bool FileFieldMemo::Resolve(const char* field, std::size_t length) const
 {
-    const CowString path = PlaceTagFile(tagsFolder_, ownFolder_, CowString(field, static_cast<int>(length)));
-    return lstrcmpA(GetFullPath<CowString>(path.Text()).Text(), documentPath_.Text()) == 0;
+    // A name the code page cannot hold is never the document's: the
+    // editor's path is in the code page.
+    const FieldReadings readings = ReadFileField(CowString(field, static_cast<int>(length)), encoding_);
+    for (int i = 0; i < readings.count; ++i) {
+        if (!readings.reading[i].wide.empty()) continue;
+        const CowString path = PlaceTagFile(tagsFolder_, ownFolder_, readings.reading[i].text);
+        if (lstrcmpA(GetFullPath<CowString>(path.Text()).Text(), documentPath_.Text()) == 0) return true;
+    }
+    return false;
 }
 
 const FileFieldMemo::Slot* FileFieldMemo::Find(const char* field, std::size_t length,

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "tags/FileFieldReading.h"
 #include "text/CowString.h"
 
 namespace velkin {
@@ -24,11 +25,15 @@ class FileFieldMemo {
 public:
     // Borrows nothing: the strings are copied by reference count. A tags
     // file found from another folder than its own gives `ownFolder` (see
-    // PlaceTagFile); empty otherwise.
-    FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder = CowString());
+    // PlaceTagFile); empty otherwise. `encoding` is what the tags file says
+    // of its fields (ReadFileField).
+    FileFieldMemo(const CowString& documentPath, const CowString& tagsFolder, const CowString& ownFolder = CowString(),
+                  FieldEncoding encoding = FieldEncoding::unstated);
 
-    // True when GetFullPath(PlaceTagFile(tagsFolder, ownFolder, field))
-    // equals documentPath under lstrcmpA; always the same answer as resolving
+    // True when GetFullPath(PlaceTagFile(tagsFolder, ownFolder, reading))
+    // equals documentPath under lstrcmpA for a reading of the field in the
+    // ANSI code page (ReadFileField: a UTF-8 field's converted form, or the
+    // bytes as written); always the same answer as resolving
     // the field afresh (while the files probed stay as they are). Fields
     // are remembered as copies, but the last one is compared in place: its
     // bytes must stay readable and unchanged until the next call or Forget.
@@ -48,13 +53,29 @@ public:
     // them), so a scan may search for the name so written instead of reading
     // every line's file field. A name that holds a letter of a script other
     // than Latin (kana, kanji, hangul, Greek, Cyrillic) is in no such line:
-    // only lines with other bytes are then read. Empty when no line can be
+    // only lines with other bytes are then read (and of those, for a name
+    // with a kanji, only the ones that hold it: LineFilterAnchor). Empty when no line can be
     // ruled out this way: the name is empty, holds a separator or a control
     // character, ends in '.' or ' ', is a device name, is neither printable
     // ASCII nor holds such a letter (a name of full-width letters, say), or
     // is (trimmed) a component of the tags folder (or of the file's own
     // folder), which '.' and '..' steps can make the last one.
     const CowString& LineFilterName() const noexcept { return lineFilterName_; }
+
+    // A character of a LineFilterName() that holds a kanji, by whose bytes a
+    // scan may rule out even lines with bytes past ASCII: a line whose file
+    // field, read in UTF-8 or in the ANSI code page (ReadFileField), resolves
+    // to the document holds the character's UTF-8 or its ANSI bytes. Set only
+    // under code page 932, for the name's first kanji of JIS X 0208 (one
+    // spelling in the code page, where the NEC and IBM rows spell some
+    // characters twice) that no character of the code page equals under
+    // lstrcmpA (a compatibility ideograph may equal its unified one).
+    struct Anchor {
+        bool set = false;
+        char utf8[3] = {};
+        char ansi[2] = {};
+    };
+    const Anchor& LineFilterAnchor() const noexcept { return lineFilterAnchor_; }
 
     // How many times a field was resolved with GetFullPath: at most once per
     // distinct field between two Forget calls, while the memo has room.
@@ -81,8 +102,10 @@ private:
     CowString documentPath_;
     CowString tagsFolder_;
     CowString ownFolder_;
+    FieldEncoding encoding_;
     CowString documentName_;   // the document's plain name; empty: no field is ruled out early
     CowString lineFilterName_;
+    Anchor lineFilterAnchor_;
     std::vector<Slot> slots_;  // open addressing, linear probing; a power of two, at most half full
     // The remembered fields side by side: looked up in random order, they stay
     // cached far better here than scattered over the mapped file.

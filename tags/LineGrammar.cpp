@@ -125,4 +125,20 @@ NameMatch MatchNameIgnoringCase(const CowString& word, const char* nameStart, co
     return MatchNameBy(word, nameStart, nameEnd, EqualIgnoringAsciiCase);
 }
 
+const char* FindPseudoTagValue(const char* begin, const char* end, const char* tag, const char** valueEnd) noexcept
+{
+    const auto tagLength = static_cast<std::ptrdiff_t>(std::strlen(tag));
+    for (const char* line = SkipLineEnds(begin, end); line != end && *line == '!';) {
+        const char* lineEnd = FindLineEnd(line, end);
+        if (lineEnd - line > tagLength + 1 && std::memcmp(line, tag, static_cast<std::size_t>(tagLength)) == 0 &&
+            line[tagLength] == kTab) {
+            const char* value = line + tagLength + 1;
+            *valueEnd = FindFieldEnd(value, lineEnd);
+            return value;
+        }
+        line = SkipLineEnds(lineEnd, end);
+    }
+    return nullptr;
+}
+
 }  // namespace velkin

@@ -43,6 +43,13 @@ const char* LineStart(const char* first, const char* p) noexcept;
 // LF or `end` comes first.
 const char* FindTerminator(const char* p, const char* end) noexcept;
 
+// The value of the pseudo-tag `tag` ("!_TAG_FILE_SORTED") among the '!' lines
+// that begin [begin, end): the bytes after the tab that follows the tag's
+// name, up to the next tab or line end (sets `valueEnd`). The first line of
+// that name with a byte after the tab counts; null (`valueEnd` untouched)
+// when none comes before the first tag line.
+const char* FindPseudoTagValue(const char* begin, const char* end, const char* tag, const char** valueEnd) noexcept;
+
 enum class NameMatch { none, prefix, exact };
 // Compares a tag name with a non-empty word, byte for byte and case-sensitively,
 // from the name's first byte: exact when equal, prefix when the name is longer.

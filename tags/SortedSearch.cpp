@@ -333,18 +333,10 @@ WordSearch::Outcome FindCaseVariants(ProbeViews& views, std::uint64_t size, cons
 
 SortOrder ReadSortOrder(const char* begin, const char* end) noexcept
 {
-    static constexpr char kSortLine[] = "!_TAG_FILE_SORTED\t";
-    constexpr std::ptrdiff_t kSortLineLength = sizeof kSortLine - 1;
-    for (const char* line = SkipLineEnds(begin, end); line != end && *line == '!';) {
-        const char* lineEnd = FindLineEnd(line, end);
-        if (lineEnd - line > kSortLineLength && std::memcmp(line, kSortLine, kSortLineLength) == 0) {
-            const char* value = line + kSortLineLength;
-            if (FindFieldEnd(value, lineEnd) - value != 1) return SortOrder::none;
-            return *value == '1' ? SortOrder::bytes : *value == '2' ? SortOrder::foldCase : SortOrder::none;
-        }
-        line = SkipLineEnds(lineEnd, end);
-    }
-    return SortOrder::none;
+    const char* valueEnd = nullptr;
+    const char* value = FindPseudoTagValue(begin, end, "!_TAG_FILE_SORTED", &valueEnd);
+    if (!value || valueEnd - value != 1) return SortOrder::none;
+    return *value == '1' ? SortOrder::bytes : *value == '2' ? SortOrder::foldCase : SortOrder::none;
 }
 
 int CompareLineWithWord(const char* line, const char* end, const CowString& word, SortOrder order) noexcept
@@ -372,6 +364,7 @@ WordSearch SearchSortedFile(const MappedFile& file, const CowString& word, std::
             end = lastLineEnd ? lastLineEnd : begin;
         }
         search.order = ReadSortOrder(begin, end);
+        search.encoding = ReadFieldEncoding(begin, end);
     });
     if (!headerRead) {
         search.outcome = views.Stopped() ? WordSearch::Outcome::stopped : WordSearch::Outcome::failed;

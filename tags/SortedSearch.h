@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "tags/FileFieldReading.h"
 #include "tags/MappedFile.h"
 #include "tags/ReadProgress.h"
 #include "text/CowString.h"
@@ -57,6 +58,7 @@ struct WordSearch {
     };
     Outcome outcome = Outcome::notSorted;
     SortOrder order = SortOrder::none;
+    FieldEncoding encoding = FieldEncoding::unstated;  // what the header says of the file fields
     // When `found`, the runs of lines that may begin with the word, in file
     // order. For the word as it is, or for any case of it in the folded
     // order: one run, from the first line that does not sort before the word

@@ -3,6 +3,7 @@
 
 #include <deque>
 
+#include "tags/FileFieldReading.h"
 #include "text/CowString.h"
 
 namespace velkin {
@@ -12,6 +13,8 @@ namespace velkin {
 struct TagEntry {
     CowString name;             // bytes before the line's first tab
     CowString file;             // the file field as written (normally relative to the tags folder)
+    // How the tags file says its file fields are written (ReadFileField).
+    FieldEncoding fileEncoding = FieldEncoding::unstated;
     CowString address;          // line number or search pattern, without the ;" terminator
     char kind = 0;              // first byte of the kind field
     // The whole kind field when it is longer than one byte: a kind's name

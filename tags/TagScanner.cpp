@@ -136,14 +136,17 @@ struct TagScanner::Impl {
         : word(query.word),
           ignoresCase(WordIgnoresCase(query)),
           lists(lists),
-          memo(query.documentPath, query.tagsFolder, query.ownFolder),
+          encoding(query.encoding),
+          memo(query.documentPath, query.tagsFolder, query.ownFolder, query.encoding),
           readsDocument(scope == ScanScope::wordAndDocument),
           filterName(path == ScanPath::everyLine || !readsDocument ? CowString() : memo.LineFilterName()),
-          search(Pattern(word, ignoresCase, filterName), SearchWidth(path))
+          anchor(filterName.IsEmpty() ? FileFieldMemo::Anchor() : memo.LineFilterAnchor()),
+          search(Pattern(word, ignoresCase, filterName, anchor), SearchWidth(path))
     {
     }
 
-    static CandidatePattern Pattern(const CowString& word, bool ignoresCase, const CowString& filterName) noexcept
+    static CandidatePattern Pattern(const CowString& word, bool ignoresCase, const CowString& filterName,
+                                    const FileFieldMemo::Anchor& anchor) noexcept
     {
         CandidatePattern pattern;
         pattern.hasWord = !word.IsEmpty();
@@ -153,6 +156,9 @@ struct TagScanner::Impl {
         pattern.wordLength = static_cast<std::size_t>(word.Length());
         pattern.name = filterName.Text();
         pattern.nameLength = static_cast<std::size_t>(filterName.Length());
+        pattern.hasAnchor = anchor.set;
+        std::copy(anchor.utf8, anchor.utf8 + 3, pattern.anchorUtf8);
+        std::copy(anchor.ansi, anchor.ansi + 2, pattern.anchorAnsi);
         return pattern;
     }
 
@@ -295,6 +301,7 @@ struct TagScanner::Impl {
         TagEntry entry;
         entry.name = SharedCopy(line, nameEnd, lastName);
         entry.file = SharedCopy(nameEnd + 1, fileEnd, lastFile);
+        entry.fileEncoding = encoding;
         entry.address = CopyBytes(addressStart, terminator);
         // An empty kind field gives the byte that ends it (tab, CR or LF); a
         // kind tab that ends the data gives the zero byte.
@@ -346,9 +353,11 @@ struct TagScanner::Impl {
     const CowString word;
     const bool ignoresCase;  // see WordIgnoresCase
     TagMatchLists& lists;
+    const FieldEncoding encoding;
     FileFieldMemo memo;
     const bool readsDocument;
     const CowString filterName;  // empty: every line is read
+    const FileFieldMemo::Anchor anchor;  // not set: every line with a byte past ASCII is read
     const CandidateSearch search;
     CowString lastName, lastFile;  // of the last record
 };

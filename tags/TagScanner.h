@@ -11,7 +11,9 @@
 // separator, dot or blank after it) and for bytes outside printable ASCII
 // (CandidateSearch). It reads only the lines where the word may start, where
 // the name stands as a component of the file field itself, and those holding
-// other bytes. Otherwise it reads the first two fields of every line.
+// other bytes (for a name with a kanji, only those holding the kanji's UTF-8
+// or ANSI bytes among their bytes past ASCII: FileFieldMemo::
+// LineFilterAnchor). Otherwise it reads the first two fields of every line.
 //
 // Every function reads only within [begin, end): the data need not be
 // zero-terminated, and zero bytes are ordinary data. Searches use SSE2, or
@@ -33,8 +35,8 @@ struct TagQuery {
     CowString word;
     // The current document's full path; a line belongs to the document when
     // GetFullPath(PlaceTagFile(tagsFolder, ownFolder, file field)) equals it
-    // under lstrcmpA. Its language also decides how names match the word
-    // (see WordIgnoresCase).
+    // under lstrcmpA, for one of the field's readings (ReadFileField). Its
+    // language also decides how names match the word (see WordIgnoresCase).
     CowString documentPath;
     // The folder holding the tags file, no trailing backslash.
     CowString tagsFolder;
@@ -42,6 +44,9 @@ struct TagQuery {
     // (TagsFile::ownFolder): fields are then placed by PlaceTagFile. Empty:
     // `tagsFolder` holds it.
     CowString ownFolder;
+    // What the tags file's header says of its file fields: how the
+    // current-document test reads them, and what each record carries.
+    FieldEncoding encoding = FieldEncoding::unstated;
 };
 
 // How a scan finds the lines that concern it. Tests compare them all.

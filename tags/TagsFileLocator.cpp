@@ -5,6 +5,7 @@
 #include <new>
 
 #include "tags/TagsSettings.h"
+#include "text/Utf8ToAnsi.h"
 #include "win/FullPath.h"
 #include "win/PathClass.h"
 
@@ -18,15 +19,21 @@ bool EntryExists(const CowString& path)
     return GetFileAttributesA(path.Text()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool IsSeparator(char byte) { return byte == '\\' || byte == '/'; }
+// On bytes of an ANSI path or on UTF-16 characters alike.
+template <typename Char>
+bool IsSeparator(Char c) { return c == '\\' || c == '/'; }
 
-bool IsAsciiLetter(char byte) { return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z'); }
+template <typename Char>
+bool IsAsciiLetter(Char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool HasDrive(const char* path) { return IsAsciiLetter(path[0]) && path[1] == ':'; }
+template <typename Char>
+bool HasDrive(const Char* path) { return IsAsciiLetter(path[0]) && path[1] == ':'; }
 
-bool IsNetworkPath(const char* path) { return IsSeparator(path[0]) && IsSeparator(path[1]); }
+template <typename Char>
+bool IsNetworkPath(const Char* path) { return IsSeparator(path[0]) && IsSeparator(path[1]); }
 
-bool IsFullPath(const char* path) { return IsNetworkPath(path) || (HasDrive(path) && IsSeparator(path[2])); }
+template <typename Char>
+bool IsFullPath(const Char* path) { return IsNetworkPath(path) || (HasDrive(path) && IsSeparator(path[2])); }
 
 // The length of the drive part of `folder`: 2 for "C:...", the length of
 // "\\server\share" for a network folder, 0 when it has none.
@@ -93,6 +100,44 @@ CowString PlaceTagFile(const CowString& tagsFolder, const CowString& ownFolder, 
     // path here is on the host that holds the tags file itself.
     const bool device = ClassifyPath(beside.Text(), beside.Text() + beside.Length()).kind == PathKind::device;
     return !device && EntryExists(beside) ? beside : JoinPath(tagsFolder, field);
+}
+
+namespace {
+
+// The UTF-16 form of an ANSI path. Throws std::bad_alloc when it cannot be made.
+std::wstring Widened(const CowString& path)
+{
+    if (path.IsEmpty()) return std::wstring();
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.Text(), path.Length(), nullptr, 0);
+    if (length <= 0) throw std::bad_alloc();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.Text(), path.Length(), &wide[0], length);
+    return wide;
+}
+
+}  // namespace
+
+std::wstring PlaceTagFileWide(const CowString& tagsFolder, const CowString& ownFolder, const std::wstring& field)
+{
+    try {
+        const wchar_t* const text = field.c_str();
+        if (IsFullPath(text)) return field;
+        if (IsSeparator(text[0])) {
+            const int driveLength = DriveLength(tagsFolder);
+            return driveLength == 0 ? field : Widened(tagsFolder.Prefix(driveLength)) + field;
+        }
+        if (HasOwnFolder(tagsFolder, ownFolder)) {
+            const std::wstring beside = Widened(ownFolder) + L'\\' + field;
+            // As PlaceTagFile: a device is never probed. A character the code
+            // page lacks stands as '?' for the test, which no device name holds.
+            const CowString shown = WideToShownAnsi(beside);
+            const bool device = ClassifyPath(shown.Text(), shown.Text() + shown.Length()).kind == PathKind::device;
+            if (!device && GetFileAttributesW(beside.c_str()) != INVALID_FILE_ATTRIBUTES) return beside;
+        }
+        return Widened(tagsFolder) + L'\\' + field;
+    } catch (const std::bad_alloc&) {
+        return std::wstring();
+    }
 }
 
 namespace {

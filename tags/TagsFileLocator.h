@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "text/CowString.h"
@@ -47,6 +48,11 @@ CowString TagFilePath(const CowString& tagsFolder, const CowString& field);
 // The probe asks only the file system that holds the tags file itself.
 // Empty when the path cannot be stored (out of memory).
 CowString PlaceTagFile(const CowString& tagsFolder, const CowString& ownFolder, const CowString& field);
+
+// PlaceTagFile for a field held in UTF-16 (a UTF-8 name the ANSI code page
+// cannot hold): the same rules, the folders widened from ANSI, the own
+// folder probed with GetFileAttributesW. Empty when out of memory.
+std::wstring PlaceTagFileWide(const CowString& tagsFolder, const CowString& ownFolder, const std::wstring& field);
 
 // Whether PlaceTagFile probes for `ownFolder`: it differs from `tagsFolder`.
 bool HasOwnFolder(const CowString& tagsFolder, const CowString& ownFolder) noexcept;

@@ -118,14 +118,23 @@ void FaultInPages(const char* begin, const char* end) noexcept
     asm volatile("" : : "r"(sink));
 }
 
+TagQuery WithEncoding(const TagQuery& query, FieldEncoding encoding)
+{
+    TagQuery read = query;
+    read.encoding = encoding;
+    return read;
+}
+
 WindowsRead ScanWholeFile(const MappedFile& file, const TagQuery& query, TagMatchLists& lists,
                           const ScanOptions& options, FileReadMeter& meter,
                           ScanScope scope = ScanScope::wordAndDocument)
 {
-    TagScanner scanner(query, lists, options.path, scope);
-    return ReadLinesInWindows(file, 0, options.windowBytes, meter, [&scanner](const char* begin, const char* end) {
+    // The header, in the first window, says how the file fields are written.
+    std::optional<TagScanner> scanner;
+    return ReadLinesInWindows(file, 0, options.windowBytes, meter, [&](const char* begin, const char* end) {
         FaultInPages(begin, end);
-        scanner.Scan(begin, end);
+        if (!scanner) scanner.emplace(WithEncoding(query, ReadFieldEncoding(begin, end)), lists, options.path, scope);
+        scanner->Scan(begin, end);
         return true;
     });
 }
@@ -142,7 +151,7 @@ SortedLookup LookUpSorted(const MappedFile& file, const TagQuery& query, TagMatc
     if (search.outcome == WordSearch::Outcome::failed) return SortedLookup::failed;
     if (search.outcome == WordSearch::Outcome::stopped) return SortedLookup::stopped;
     if (search.outcome == WordSearch::Outcome::disorder) return SortedLookup::disorder;
-    TagScanner scanner(query, lists, options.path, ScanScope::wordOnly);
+    TagScanner scanner(WithEncoding(query, search.encoding), lists, options.path, ScanScope::wordOnly);
     const std::uint64_t viewEnd = search.viewOffset + static_cast<std::uint64_t>(search.view.End() - search.view.Begin());
     for (const WordRange& range : search.ranges) {
         WordRangeWalk walk(range.prefix, search.order);

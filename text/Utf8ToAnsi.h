@@ -3,6 +3,8 @@
 // ANSI code page, so such a text is shown and searched for in its ANSI form.
 #pragma once
 
+#include <string>
+
 #include "text/CowString.h"
 
 namespace velkin {
@@ -26,5 +28,28 @@ CowString ReadableText(const CowString& text) noexcept;
 // such a character as a look-alike or the code page's default character
 // ("?"); otherwise `text` itself (shared, not copied).
 CowString ShownText(const CowString& text) noexcept;
+
+// Whether [begin, end) holds a byte of 0x80 or above.
+bool HoldsNonAsciiByte(const char* begin, const char* end) noexcept;
+
+// Whether [begin, end) is valid UTF-8 (ASCII and the empty text are).
+bool IsUtf8(const char* begin, const char* end) noexcept;
+
+// Whether [begin, end) is valid text in the ANSI code page: every lead byte
+// has its trail byte, and every character is one the code page defines.
+bool IsAnsiText(const char* begin, const char* end) noexcept;
+
+// The UTF-16 form of UTF-8 `text`; empty when it is not valid UTF-8 or
+// storage runs out.
+std::wstring Utf8ToWide(const CowString& text) noexcept;
+
+// The ANSI form of UTF-16 `text` when every character has its own character
+// in the code page; empty otherwise, and when storage runs out.
+CowString WideToAnsi(const std::wstring& text) noexcept;
+
+// The ANSI form of UTF-16 `text` for showing it: each character the code
+// page lacks (a surrogate pair: one) as the default character ("?"), no look-alike (a name shown
+// must not spell another file's); empty when storage runs out.
+CowString WideToShownAnsi(std::wstring text) noexcept;
 
 }  // namespace velkin

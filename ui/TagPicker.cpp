@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "res/ResourceIds.h"
+#include "tags/FileFieldReading.h"
 #include "tags/TagKind.h"
 #include "text/CowString.h"
 #include "text/Utf8ToAnsi.h"
@@ -75,7 +76,7 @@ struct PickerRows {
         case kKindColumn:
             entry.kindText = DescribeTagKind(entry.kind, entry.extensionFields);
             return words.Cell(entry);
-        case kFileColumn: return entry.file;
+        case kFileColumn: return ShownFileField(entry.file, entry.fileEncoding);
         case kAddressColumn: return ShownPosition(entry.address);
         case kTagsFileColumn: return column < columnCount ? entry.tagsFile : CowString();
         default: return CowString();
@@ -114,7 +115,8 @@ public:
         if (MayWiden(0, entry.name.Length())) Widen(0, measure_.ShownWidth(ViewOf(entry.name)));
         const KindCellParts parts = KindCellParts::Of(entry, &files_);
         if (KindMayWiden(parts)) Widen(kKindColumn, KindWidth(parts));
-        if (MayWiden(kFileColumn, entry.file.Length())) Widen(kFileColumn, measure_.Width(entry.file.Text()));
+        // The shown file is never longer than the field, as for the name.
+        if (MayWiden(kFileColumn, entry.file.Length())) Widen(kFileColumn, FileWidth(entry));
         // The shown position is never longer than the address: a UTF-8 text is longer than its ANSI form.
         if (MayWiden(kAddressColumn, entry.address.Length()))
             Widen(kAddressColumn, measure_.Width(ShownPosition(entry.address).Text()));
@@ -125,6 +127,14 @@ public:
     const ColumnMaxima& Maxima() const { return maxima_; }
 
 private:
+    // The File cell's width: a UTF-8 field in its ANSI form unless the tags
+    // file says its fields are ANSI (ShownFileField).
+    int FileWidth(const TagEntry& entry)
+    {
+        if (entry.fileEncoding == FieldEncoding::ansi) return measure_.Width(entry.file.Text());
+        return measure_.ShownWidth(ViewOf(entry.file));
+    }
+
     bool MayWiden(int column, int length) const
     {
         return widestChar_ <= 0 || static_cast<long long>(length) * widestChar_ > maxima_[column];

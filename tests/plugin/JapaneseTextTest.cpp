@@ -93,4 +93,32 @@ TEST(JapaneseTextTest, Utf8PatternsAreShownAndSearchedConverted)
     }
 }
 
+// A tags file of today's ctags names its files in UTF-8: the File column
+// reads them in the code page, and a document with a Japanese name lists its
+// own tags and jumps within itself; with the header saying Shift-JIS, the
+// same bytes are taken as written and name no such document.
+TEST(JapaneseTextTest, Utf8FileFieldsAreListedReadablyAndNameTheirDocument)
+{
+    const std::string field = "\xE8\xB3\x87\xE6\x96\x99/\xE8\xA8\x88\xE7\xAE\x97.c";   // 資料/計算.c
+    CommandSession session;
+    ASSERT_TRUE(CreateDirectoryA(CommandSession::PathOf(Sjis("資料")).c_str(), nullptr));
+    ASSERT_TRUE(WriteTestFile(CommandSession::PathOf(Sjis("資料\\計算.c")), "\nint keisan(void)\nint shukei;\n"));
+    for (const std::string header : {"", "!_TAG_FILE_ENCODING\tcp932\t//\n"}) {
+        ASSERT_TRUE(WriteTestFile(CommandSession::PathOf("tags"),
+                                  "!_TAG_FILE_SORTED\t1\t//\n" + header + "keisan\t" + field +
+                                      "\t/^int keisan(void)$/;\"\tf\nshukei\t" + field + "\t3;\"\tv\n"));
+        session.Open(Sjis("資料\\計算.c"), {0, 0});   // on a blank: the document's tags
+        const CommandOutcome outcome = session.Run(1);
+        if (!header.empty()) {
+            EXPECT_TRUE(outcome.rows.empty());
+            continue;
+        }
+        EXPECT_EQ((std::vector<std::string>{Sjis("keisan | 資料/計算.c | /^int keisan(void)$/"),
+                                            Sjis("shukei | 資料/計算.c | 3")}),
+                  outcome.rows);
+        EXPECT_EQ(Sjis("資料\\計算.c"), outcome.document);
+        EXPECT_EQ(2, outcome.caretLine);   // shukei, on line 3
+    }
+}
+
 }  // namespace

@@ -197,21 +197,34 @@ TEST_F(SingleMatchJumpTest, AnnouncesActivatesThenGoesToTheLineOrThePatternsText
 // the status names the resolved path, and a path that opens nothing the box.
 TEST_F(SingleMatchJumpTest, FullAndRootedFileFieldsNameTheirFileAndRelativeOnesAreJoined)
 {
+    // Names in UTF-8, as ctags writes them today, and the Shift-JIS "ﾂｱ.c",
+    // whose bytes are the UTF-8 "±.c" too.
+    const std::string japanese = Sjis("T:\\jump\\proj\\資料\\計算.c");
+    const std::string katakana = std::string(kProject) + "\\\xC2\xB1.c";
+    CreateDirectoryA(Sjis("T:\\jump\\proj\\資料").c_str(), nullptr);   // std::filesystem reads names otherwise
+    ASSERT_TRUE(WriteTestFile(japanese, SourceText()));
+    ASSERT_TRUE(WriteTestFile(katakana, SourceText()));
+    const std::string utf8 = "\xE8\xB3\x87\xE6\x96\x99/\xE8\xA8\x88\xE7\xAE\x97.c";   // 資料/計算.c
+    const std::string missing = "T:\\jump\\proj\\src\\missing.c";
     const struct {
         std::string field;
         std::string fullPath;
+        std::string firstTried;   // the status's first full path, when not fullPath
     } cases[] = {
         {"src/other.c", kOther},
         {kOther, kOther},
         {"T:/jump/proj/src/other.c", kOther},
         {R"(\jump\proj\src\other.c)", kOther},
         {"/jump/proj/src/other.c", kOther},
-        {"src/missing.c", "T:\\jump\\proj\\src\\missing.c"},
+        {"src/missing.c", missing},
+        {utf8, japanese},
+        {"T:/jump/proj/" + utf8, japanese},
+        {"\xC2\xB1.c", katakana, std::string(kProject) + Sjis("\\±.c")},
     };
     for (const auto& c : cases) {
         WriteTag(c.field, "3");
         view_.Activate(0);
-        const bool opens = c.fullPath == kOther;
+        const bool opens = c.fullPath != missing;
         ModalReport box;
         if (opens) {
             calls_ = RunCommand();
@@ -219,8 +232,9 @@ TEST_F(SingleMatchJumpTest, FullAndRootedFileFieldsNameTheirFileAndRelativeOnesA
             box = RunCommandWithBox();
         }
         ASSERT_FALSE(calls_.empty()) << c.field;
-        EXPECT_EQ("frame1 2085 0 \"" + JumpStatus(c.fullPath, "3") + "\" -> 0", calls_.front()) << c.field;
-        EXPECT_EQ(opens ? kOther : kDocument, view_.ActiveDocument()->AnsiPath()) << c.field;
+        const std::string& status = c.firstTried.empty() ? c.fullPath : c.firstTried;
+        EXPECT_EQ("frame1 2085 0 \"" + JumpStatus(status, "3") + "\" -> 0", calls_.front()) << c.field;
+        EXPECT_EQ(opens ? c.fullPath : kDocument, view_.ActiveDocument()->AnsiPath()) << c.field;
         EXPECT_EQ(opens ? 2 : 45, view_.ActiveDocument()->caret.y) << c.field;
         EXPECT_EQ(opens ? "" : c.fullPath + Sjis(" が開けません"), BoxBody(box)) << c.field;
     }
@@ -282,6 +296,7 @@ TEST_F(SingleMatchJumpTest, AFieldOnAnotherMachineIsFollowedOnlyWhenTrustedAndAD
         std::string landed;             // the document the jump lands in; empty: it stays in main.c
         std::string trustedHosts;       // empty: no value
         std::string tagsFileName = "tags";
+        std::string named;              // the field or host as a box names it, when converted from UTF-8
     } cases[] = {
         {share + "other.c", enter},   // Enter: No is the default button
         {"//velkin-host/share/other.c", no},
@@ -299,6 +314,9 @@ TEST_F(SingleMatchJumpTest, AFieldOnAnotherMachineIsFollowedOnlyWhenTrustedAndAD
         {"NUL.c", ok},
         {"\\\\.\\pipe\\velkin", ok},
         {"\\\\?\\GLOBALROOT\\Device\\Null", ok},
+        // UTF-8, judged converted: read as Shift-JIS, "\x82\\" would hide the separator.
+        {"\xE3\x81\x82\\CON", ok, "", "", "tags", Sjis("あ\\CON")},
+        {"//\xE3\x82\xB5\xE3\x83\xBC\xE3\x83\x90/share/other.c", no, "", "", "tags", Sjis("サーバ")},
     };
     const FileCalls recorder(plugin_.Module());
     for (const auto& c : cases) {
@@ -325,9 +343,12 @@ TEST_F(SingleMatchJumpTest, AFieldOnAnotherMachineIsFollowedOnlyWhenTrustedAndAD
         const ModalReport& box = driver.Finish();
 
         EXPECT_EQ(c.answer != none, box.found) << label;
-        if (c.answer == ok) EXPECT_NE(std::string::npos, BoxBody(box).find("'" + c.field + "'")) << label;
-        if (c.answer != none && c.answer != ok)
-            EXPECT_NE(std::string::npos, BoxBody(box).find(Sjis("「velkin-host」"))) << label << BoxBody(box);
+        if (c.answer == ok)
+            EXPECT_NE(std::string::npos, BoxBody(box).find("'" + (c.named.empty() ? c.field : c.named) + "'")) << label;
+        if (c.answer != none && c.answer != ok) {
+            const std::string host = c.named.empty() ? "velkin-host" : c.named;
+            EXPECT_NE(std::string::npos, BoxBody(box).find(Sjis("「") + host + Sjis("」"))) << label << BoxBody(box);
+        }
         const bool loads = std::any_of(calls_.begin(), calls_.end(),
                                        [](const std::string& call) { return call.find(" 2060 ") != std::string::npos; });
         if (c.landed.empty()) {
@@ -390,6 +411,47 @@ TEST_F(SingleMatchJumpTest, TheHostWindowAsTheViewIsMovedButNotRaised)
     EXPECT_EQ(2, view_.Document(1).caret.y);
     EXPECT_EQ(bystander.Window(), GetForegroundWindow());
     EXPECT_TRUE(host_.Activations().empty());
+}
+
+// A UTF-8 name the code page cannot hold (hangul under 932) reaches the
+// editor by its short name, which Wine makes for every long name; with no
+// file of that name a box says it cannot be passed on, and the lossy
+// spelling ("?.c", which may be another file's name) is never asked about.
+TEST_F(SingleMatchJumpTest, ANameTheCodePageCannotHoldIsOpenedByItsShortNameOrNamedInABox)
+{
+    const std::wstring hangul = std::wstring(L"T:\\jump\\proj\\") + L"\xD55C.c";
+    {
+        const std::string text = SourceText();
+        HANDLE file = CreateFileW(hangul.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        DWORD written = 0;
+        ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    wchar_t shortPath[MAX_PATH];
+    ASSERT_NE(0u, GetShortPathNameW(hangul.c_str(), shortPath, MAX_PATH));
+    char shortAnsi[MAX_PATH];
+    ASSERT_NE(0, WideCharToMultiByte(CP_ACP, 0, shortPath, -1, shortAnsi, MAX_PATH, nullptr, nullptr));
+    const std::string shown = std::string(kProject) + "\\?.c";
+
+    WriteTag("\xED\x95\x9C.c", "3");   // 한.c
+    calls_ = RunCommand();
+    ASSERT_FALSE(calls_.empty());
+    EXPECT_EQ("frame1 2085 0 \"" + JumpStatus(shown, "3") + "\" -> 0", calls_.front());
+    EXPECT_EQ(shortAnsi, view_.ActiveDocument()->AnsiPath());
+    EXPECT_EQ(2, view_.ActiveDocument()->caret.y);
+
+    WriteTag("\xEC\x97\x86.c", "3");   // 없.c: no such file
+    view_.Activate(0);
+    const FileCalls recorder(plugin_.Module());
+    ModalDriver driver(Sjis("ファイル名を渡せません"), [](const ModalSnapshot& box) { PressDialogButton(box.window, IDOK); });
+    calls_ = RunCommand();
+    const ModalReport& box = driver.Finish();
+    ASSERT_TRUE(box.found);
+    EXPECT_EQ("'" + shown + Sjis("' の名前には ANSI コード ページで表せない文字 (? で示します) があるため、エディターに渡せません。"),
+              BoxBody(box));
+    EXPECT_EQ(std::vector<std::string>(), FileCalls::Paths());
+    EXPECT_EQ(kDocument, view_.ActiveDocument()->AnsiPath());
 }
 
 TEST_F(SingleMatchJumpTest, AFileThatCannotBeOpenedIsNamedInABoxAfterTheStatus)

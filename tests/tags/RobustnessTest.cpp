@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/Sjis.h"
 #include "common/TestText.h"
 #include "tags/FileFieldMemo.h"
 #include "tags/ScannerTestSupport.h"
@@ -310,6 +311,32 @@ TEST(FileFieldMemoTest, LinesAreFilteredByPrintableNamesAndNamesWithNonLatinLett
         const velkin::FileFieldMemo memo(c.document, c.folder, c.ownFolder);
         EXPECT_STREQ(c.filterName, memo.LineFilterName().Text()) << c.document;
     }
+}
+
+// A document named with a kanji, over lines whose file fields are UTF-8 (as
+// ctags writes them today) or Shift-JIS: its lines are found on every path
+// while the search passes over other lines past ASCII by the kanji's bytes.
+TEST(FileFieldMemoTest, AKanjiInTheNameFindsItsLinesInUtf8AndShiftJisAlike)
+{
+    const std::string document = Sjis("C:\\proj\\資料\\計算.c");
+    const std::string utf8 = "\xE8\xB3\x87\xE6\x96\x99/\xE8\xA8\x88\xE7\xAE\x97.c";   // 資料/計算.c
+    const std::string other = "\xE8\xB3\x87\xE6\x96\x99/\xE5\x90\x88\xE8\xA8\x88.c";   // 資料/合計.c
+    const velkin::FileFieldMemo memo(document.c_str(), "C:\\proj");
+    const velkin::FileFieldMemo::Anchor& anchor = memo.LineFilterAnchor();
+    ASSERT_TRUE(anchor.set);
+    EXPECT_EQ(Sjis("計"), std::string(anchor.ansi, 2));
+    EXPECT_EQ("\xE8\xA8\x88", std::string(anchor.utf8, 3));
+    // Under 932 a kanji without a character of its own weight anchors; kana do not.
+    EXPECT_FALSE(velkin::FileFieldMemo(Sjis("C:\\proj\\てすと.c").c_str(), "C:\\proj").LineFilterAnchor().set);
+
+    std::string filler;
+    for (int i = 0; i < 40; ++i) filler += "f" + std::to_string(i) + "\t" + other + "\t/^int f;$/;\"\tv\n";
+    const std::string data = filler + "a\t" + utf8 + "\t1;\"\tf\n" + filler + "b\t" + Sjis("資料\\計算.c") +
+                             "\t2;\"\tf\n" + filler + "c\t" + other + "\t3;\"\tf\n" + "d\t./" + utf8 + "\t4;\"\tf\n" + filler;
+    const scannertest::Lists lists = Scan(data, {"", document, "C:\\proj"});
+    std::string names;
+    for (const scannertest::Record& record : lists.inDocument) names += record.name;
+    EXPECT_EQ("abd", names);
 }
 
 // Fields that differ from a plain document name in their own plain name are

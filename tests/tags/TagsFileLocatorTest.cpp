@@ -11,11 +11,13 @@
 #include "common/Sjis.h"
 #include "common/TestText.h"
 #include "tags/ScannerTestSupport.h"
+#include "tags/FileFieldReading.h"
 #include "tags/TagsFileLocator.h"
 #include "tags/TagsFileLookup.h"
 #include "tags/TagsSettings.h"
 #include "win/FullPath.h"
 #include "win/PathClass.h"
+#include "text/Utf8ToAnsi.h"
 #include "win/Win32Handles.h"
 
 using velkin::CowString;
@@ -427,6 +429,67 @@ TEST(TagFilePathTest, FullPathsStandRootedOnesTakeTheFoldersDriveOthersAreJoined
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, Str(velkin::TagFilePath(c.folder.c_str(), c.field))) << c.folder << " + " << c.field;
+    }
+}
+
+// ---- How a file field is read ---------------------------------------------------
+
+// A field's bytes under a header (its !_TAG_FILE_ENCODING value; none: no
+// such line) → its readings in the ANSI code page, in the order the jump
+// tries them ("wide " and the shown form for a name the code page cannot
+// hold), and where the first one leads once placed below C:\proj.
+TEST(FileFieldReadingTest, FieldsAreReadByTheHeaderOrTheirBytesAndJudgedConverted)
+{
+    const std::string utf8 = "\xE8\xB3\x87\xE6\x96\x99/\xE8\xA8\x88\xE7\xAE\x97.c";   // 資料/計算.c
+    const std::string none = "(none)";
+    using velkin::PathKind;
+    const struct {
+        std::string header;
+        std::string field;
+        std::vector<std::string> readings;
+        PathKind kind = PathKind::local;
+        std::string host;   // of a network path, as the box names it
+    } cases[] = {
+        {none, utf8, {Sjis("資料/計算.c")}},
+        {none, "C:/Users/\xE3\x83\xA6\xE3\x83\xBC\xE3\x82\xB6\xE3\x83\xBC/proj/" + utf8,
+         {Sjis("C:/Users/ユーザー/proj/資料/計算.c")}},
+        {"utf-8", utf8, {Sjis("資料/計算.c")}},
+        {"UTF8", "\xC2\xB1.c", {Sjis("±.c")}},
+        {"cp932", utf8, {utf8}},                               // the header says ANSI: bytes as written
+        {"Shift_JIS", "\xC2\xB1.c", {"\xC2\xB1.c"}},
+        {"euc-jp", "\xC2\xB1.c", {Sjis("±.c"), "\xC2\xB1.c"}},   // an unknown name: as without the line
+        {none, Sjis("資料/計算.c"), {Sjis("資料/計算.c")}},      // Shift-JIS, not UTF-8
+        {none, "\xC2\xB1.c", {Sjis("±.c"), "\xC2\xB1.c"}},      // ｱ after ﾂ in Shift-JIS, ± in UTF-8: both
+        {"utf-8", Sjis("計算.c"), {Sjis("計算.c")}},             // not UTF-8 whatever the header says
+        {none, "\xE8\xB3\x87\xE6.c", {"\xE8\xB3\x87\xE6.c"}},     // a character cut short: not UTF-8
+        {none, "\xED\x95\x9C/x.c", {"wide ?/x.c"}},               // a hangul syllable, not in 932
+        // 𠮷, outside the basic plane; in Shift-JIS a user-defined character and ｮｷ
+        {none, "\xF0\xA0\xAE\xB7.c", {"wide ?.c", "\xF0\xA0\xAE\xB7.c"}},
+        {none, "\xE3\x81\x82\\CON", {Sjis("あ\\CON")}, PathKind::device},   // read as Shift-JIS "\" would vanish
+        {none, "//\xE3\x82\xB5\xE3\x83\xBC\xE3\x83\x90/share/x.c", {Sjis("//サーバ/share/x.c")}, PathKind::network,
+         Sjis("サーバ")},
+        {none, "src/x.c", {"src/x.c"}},
+    };
+    for (const auto& c : cases) {
+        const std::string header = c.header == none ? "" : "!_TAG_FILE_ENCODING\t" + c.header + "\t//\n";
+        const std::string data = "!_TAG_FILE_SORTED\t1\t//\n" + header + "x\tx.c\t1;\"\tf\n";
+        const velkin::FieldEncoding encoding = velkin::ReadFieldEncoding(data.data(), data.data() + data.size());
+        const velkin::FieldReadings readings =
+            velkin::ReadFileField(CowString(c.field.data(), static_cast<int>(c.field.size())), encoding);
+        std::vector<std::string> read;
+        for (int i = 0; i < readings.count; ++i) {
+            const velkin::FieldReading& reading = readings.reading[i];
+            read.push_back(reading.wide.empty() ? Str(reading.text) : "wide " + Str(velkin::WideToShownAnsi(reading.wide)));
+        }
+        EXPECT_EQ(c.readings, read) << c.header << " " << Utf8(c.field);
+        if (readings.count == 0) continue;
+        const velkin::FieldReading& first = readings.reading[0];
+        const CowString placed = first.wide.empty()
+                                     ? velkin::TagFilePath("C:\\proj", first.text)
+                                     : velkin::WideToShownAnsi(velkin::PlaceTagFileWide("C:\\proj", "", first.wide));
+        const velkin::PathClass path = velkin::ClassifyPath(placed.Text(), placed.Text() + placed.Length());
+        EXPECT_EQ(c.kind, path.kind) << Utf8(c.field);
+        EXPECT_EQ(c.host, path.host ? std::string(path.host, path.hostEnd) : "") << Utf8(c.field);
     }
 }
 
