@@ -145,8 +145,12 @@ bool CutShort(const std::string& path, DWORD size)
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         return false;
     }
-    for (const HANDLE handle : {process.hThread, process.hProcess}) {
-        if (handle) CloseHandle(handle);
+    // Wine runs a Unix program without a Windows process: it gives no process
+    // handle, and the thread handle it leaves is stale stack, which closed this
+    // program's standard output when it was closed.
+    if (process.hProcess) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
     }
     WIN32_FILE_ATTRIBUTE_DATA data{};
     for (int tries = 0; tries < 1000; ++tries, Sleep(10)) {
