@@ -703,7 +703,9 @@ VELKIN_AVX512 bool KeepFileFieldCandidatesAvx512(const char* floor, CandidateChu
 
 // Each test gives a bit mask at once, and a masked comparison tests only the
 // bytes still in question: few values, also for a 32-bit build.
-template <int kWord>
+// kAnchor: the pattern has an anchor (see LessBytesOffAnchor). A template
+// parameter, so that the search without one keeps its 32-bit build's registers.
+template <int kWord, bool kAnchor>
 VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char* last,
                               const CandidatePattern& candidates, CandidateChunk& chunk) noexcept
 {
@@ -742,7 +744,7 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
                                                 wordFirst)
                   : __mmask64(0);
         if (_kortestz_mask64_u8(inLine, lineEnds)) continue;
-        if (candidates.hasAnchor) {
+        if (kAnchor) {
             std::uint64_t kept;
             _store_mask64(reinterpret_cast<__mmask64*>(&kept), inLine);
             kept = LessBytesOffAnchor(p, candidates, kept);
@@ -771,7 +773,7 @@ VELKIN_AVX512 bool FindAvx512(const char*& start, const char* floor, const char*
     return false;
 }
 
-// The variants of a search, [WordKind(pattern)][nameLength > 1].
+// The variants of a search, [WordKind(pattern)][nameLength > 1] (AVX-512: [hasAnchor]).
 using Finder = bool (*)(const char*& p, const char* floor, const char* last, const CandidatePattern& pattern,
                        CandidateChunk& chunk);
 constexpr Finder kSsse3Finders[3][2] = {{FindSsse3<kNoWord, false>, FindSsse3<kNoWord, true>},
@@ -780,7 +782,9 @@ constexpr Finder kSsse3Finders[3][2] = {{FindSsse3<kNoWord, false>, FindSsse3<kN
 constexpr Finder kAvx2Finders[3][2] = {{FindAvx2<kNoWord, false>, FindAvx2<kNoWord, true>},
                                        {FindAvx2<kWordAsIs, false>, FindAvx2<kWordAsIs, true>},
                                        {FindAvx2<kWordAnyCase, false>, FindAvx2<kWordAnyCase, true>}};
-constexpr Finder kAvx512Finders[3] = {FindAvx512<kNoWord>, FindAvx512<kWordAsIs>, FindAvx512<kWordAnyCase>};
+constexpr Finder kAvx512Finders[3][2] = {{FindAvx512<kNoWord, false>, FindAvx512<kNoWord, true>},
+                                         {FindAvx512<kWordAsIs, false>, FindAvx512<kWordAsIs, true>},
+                                         {FindAvx512<kWordAnyCase, false>, FindAvx512<kWordAnyCase, true>}};
 constexpr Finder kSse2Finders[3] = {FindSse2<kNoWord>, FindSse2<kWordAsIs>, FindSse2<kWordAnyCase>};
 
 }  // namespace
@@ -792,7 +796,7 @@ CandidateSearch::CandidateSearch(const CandidatePattern& pattern, Width widest) 
     reach_ = kChunk + std::max(1 + static_cast<std::ptrdiff_t>(pattern.nameLength), WordLastOffset(pattern));
     const Width width = std::min(widest, WidestVectors());
     if (width == Width::avx512) {
-        find_ = kAvx512Finders[WordKind(pattern)];
+        find_ = kAvx512Finders[WordKind(pattern)][pattern.hasAnchor];
         keep_ = KeepFileFieldCandidatesAvx512;
     } else if (width == Width::avx2) {
         find_ = kAvx2Finders[WordKind(pattern)][pattern.nameLength > 1];
